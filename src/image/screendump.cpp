@@ -1,0 +1,7 @@
+#include "image/screendump.hpp"
+
+namespace image {
+
+void ScrnDmp(int) {}
+
+}  // namespace image

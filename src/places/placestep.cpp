@@ -1,0 +1,7 @@
+#include "places/placestep.hpp"
+
+namespace places {
+
+void PlaceStep() {}
+
+}  // namespace places

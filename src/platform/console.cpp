@@ -1,0 +1,51 @@
+#include "platform/console.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace console {
+
+void write(const char* text) { std::fputs(text, stdout); }
+
+void write(const char* text, int count) {
+    if (count > 0) std::fwrite(text, 1, static_cast<size_t>(count), stdout);
+}
+
+void writeLine(const char* text) {
+    std::fputs(text, stdout);
+    std::fputc('\n', stdout);
+}
+
+void bellLine() {
+    std::fputs("\a\n", stdout);
+    std::fflush(stdout);  // the bell should sound when the key is answered, not later
+}
+
+void stop(const char* message) {
+    std::fflush(stdout);  // an open report line reaches the console before the message
+    if (std::strcmp(message, " ") != 0) {
+        std::fputs(message, stderr);
+        std::fputc('\n', stderr);
+    }
+    std::fflush(stderr);
+    std::exit(0);
+}
+
+void pause(const char* message) {
+    writeLine(message);
+    std::fflush(stdout);
+    int c;
+    do {
+        c = std::fgetc(stdin);
+    } while (c != '\n' && c != EOF);
+}
+
+void ioFailure(const char* what, const char* name) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "Orvex: input/output failure: %s: %s\n", what, name);
+    std::fflush(stderr);
+    std::exit(2);
+}
+
+}  // namespace console

@@ -1,0 +1,24 @@
+// The console: every byte the program prints goes through here. Report lines and bell lines go to
+// standard output, stop messages to standard error.
+#pragma once
+
+namespace console {
+
+void write(const char* text);                 // continues the current line, leaves it open
+void write(const char* text, int count);      // the first `count` characters of text
+void writeLine(const char* text);             // text, then a line end
+void bellLine();                              // a line holding only the bell character (code 7)
+
+// Ends the run: message and line end on standard error, exit status 0. A message that is a
+// single blank writes nothing at all.
+[[noreturn]] void stop(const char* message);
+
+// Writes the message as a line on standard output, then waits for one line of standard input
+// (its text is discarded; the end of input counts as a line).
+void pause(const char* message);
+
+// A failure of the input/output layer itself (a file that exists but cannot be opened or read,
+// memory that cannot be obtained): a report on standard error and exit status 2.
+[[noreturn]] void ioFailure(const char* what, const char* name);
+
+}  // namespace console

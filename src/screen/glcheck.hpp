@@ -1,0 +1,21 @@
+// GL and GLU diagnostics: the error flag polled at numbered check-points, and the quadric error
+// callback, which ends the run.
+#pragma once
+#include <GL/gl.h>
+
+namespace screen {
+
+// errorCode = glGetError(); a nonzero code is reported on the console with the check-point.
+void CheckGL(int checkPoint, int& errorCode);
+
+// The report line of CheckGL, without its line end (for tests and the console alike).
+void formatCheckGL(char* out, int outSize, int checkPoint, int errorCode);
+
+// GLU quadric error callback: reports the code and stops with "Halt at QuadErr".
+void QuadErr(GLenum errorCode);
+
+// Overlay projection for the screen texts: identity model-view and texture matrices and a 4:3
+// orthographic projection; polls the error flag at check-point 409.
+void OverlaySetup(int overlayLevel);
+
+}  // namespace screen

@@ -1,0 +1,78 @@
+#include "screen/text.hpp"
+
+#include <GL/freeglut.h>
+
+#include "view/state.hpp"
+
+namespace screen {
+
+const PaletteEntry textPalette[16] = {
+    {0, 0, 0},      {0, 0, 170},     {0, 170, 0},     {0, 170, 170},
+    {170, 0, 0},    {170, 0, 170},   {170, 85, 0},    {170, 170, 170},
+    {85, 85, 85},   {85, 85, 255},   {85, 255, 85},   {85, 255, 255},
+    {255, 85, 85},  {255, 85, 255},  {255, 255, 85},  {255, 255, 255},
+};
+
+void SetPalColor(int index) {
+    if (index < 0 || index > 15) return;
+    const PaletteEntry& c = textPalette[index];
+    glColor3f(static_cast<float>(c.red / 255.0), static_cast<float>(c.green / 255.0),
+              static_cast<float>(c.blue / 255.0));
+}
+
+CellGrid cellGrid(int layoutWidth, int layoutHeight) {
+    CellGrid g;
+    g.cellCols = layoutWidth / 8;
+    g.cellRows = layoutHeight / 13;
+    // The constants are single-precision values, the arithmetic double.
+    g.charW = static_cast<double>(2.666f) / g.cellCols * static_cast<double>(0.75108f);
+    g.rowH = 2.0 / g.cellRows;
+    return g;
+}
+
+RasterPosition cellRaster(const CellGrid& grid, int row, int col) {
+    return {grid.charW * (col - 1) - static_cast<double>(1.333f) + static_cast<double>(0.333f),
+            1.0 - grid.rowH * row, -0.3};
+}
+
+void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
+    col += length;
+    if (grid.cellCols < 1) return;
+    while (col > grid.cellCols) {
+        col -= grid.cellCols;
+        row += 1;
+        if (row > grid.cellRows) row = 1;
+    }
+}
+
+void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
+              int iFont, int fileRow) {
+    (void)fileRow;
+    if (iFont != 1) return;  // only screen output exists in this program
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+
+    const CellGrid grid = cellGrid(view::state.ISCRNHV[1], view::state.ISCRNHV[2]);
+    const RasterPosition p = cellRaster(grid, row, col);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    if (backColor >= 0) SetPalColor(backColor);
+    glFlush();
+    SetPalColor(color);
+    glRasterPos3d(p.x, p.y, p.z);
+    for (int k = 0; k < length; ++k) {
+        glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(text[k]));
+    }
+    glFlush();
+
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    advanceCursor(grid, length, row, col);
+}
+
+}  // namespace screen

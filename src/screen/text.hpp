@@ -1,0 +1,41 @@
+// Screen text at character cells: the window is a grid of 8 x 13 pixel cells computed from the
+// layout size ISCRNHV, drawn with GLUT's 8 x 13 bitmap font in one of 16 palette colours.
+#pragma once
+
+namespace screen {
+
+struct PaletteEntry {
+    int red, green, blue;  // 0..255
+};
+
+// The 16-colour text palette, indexed 0..15.
+extern const PaletteEntry textPalette[16];
+
+// Sets the current GL colour to palette entry `index`; an index outside 0..15 changes nothing.
+void SetPalColor(int index);
+
+// Cell geometry of the layout size, in normalised device coordinates.
+struct CellGrid {
+    int cellCols;    // columns of 8 pixels
+    int cellRows;    // rows of 13 pixels
+    double charW;    // column pitch
+    double rowH;     // row height
+};
+CellGrid cellGrid(int layoutWidth, int layoutHeight);
+
+// Raster position of the first character at (row, col), rows and columns counted from 1.
+struct RasterPosition {
+    double x, y, z;
+};
+RasterPosition cellRaster(const CellGrid& grid, int row, int col);
+
+// Cursor advance after `length` characters: wraps past the last column and the last row.
+void advanceCursor(const CellGrid& grid, int length, int& row, int& col);
+
+// Draws the first `length` characters of `text` at the cursor (row, col) in palette colour
+// `color` and advances the cursor. Model-view and projection matrices are restored afterwards;
+// the matrix mode is left at the projection matrix. Every caller passes iFont 1 and fileRow 0.
+void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
+              int iFont, int fileRow);
+
+}  // namespace screen

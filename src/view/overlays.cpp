@@ -1,0 +1,7 @@
+#include "view/overlays.hpp"
+
+namespace view {
+
+void DrawFullViewTexts() {}
+
+}  // namespace view

@@ -1,0 +1,7 @@
+#include "view/state.hpp"
+
+namespace view {
+
+State state;
+
+}  // namespace view
