@@ -1,9 +1,113 @@
 #include "startup/run.hpp"
 
+#include <GL/freeglut.h>
+
+#include <cfenv>
+
+#include "input/commands.hpp"
 #include "platform/console.hpp"
+#include "screen/glcheck.hpp"
+#include "startup/config.hpp"
+#include "startup/textures.hpp"
+#include "view/frame.hpp"
+#include "view/state.hpp"
 
 namespace startup {
 
-void Run() { console::stop(" "); }
+namespace {
+
+// GLU hands its error code to a callback without arguments' types of our choosing.
+void GLAPIENTRY quadricError(GLenum code) { screen::QuadErr(code); }
+
+// Window, display mode, depth test, the seven callbacks and the pop-up menu.
+void OpenWindow() {
+    const view::State& s = view::state;
+    static char programName[] = "noname";
+    static char* arguments[] = {programName, nullptr};
+    int argumentCount = 1;
+    glutInit(&argumentCount, arguments);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(s.ISCRNHV[1], s.ISCRNHV[2]);
+    glutInitWindowPosition(0, 0);
+    glutCreateWindow("Orvex.Exe v0.73");
+    glEnable(GL_DEPTH_TEST);
+    glutDisplayFunc(view::displayFrame);
+    glutIdleFunc(view::idleFrame);
+    glutMouseFunc(input::MouseButton);
+    glutKeyboardFunc(input::KeyPress);
+    glutMotionFunc(input::MouseDrag);
+    glutPassiveMotionFunc(input::MouseMove);
+    glutSpecialFunc(input::SpecialKeyPress);
+    input::MenuBuild();
+}
+
+// Texture and quadric of image i, interleaved as the GL set-up requires.
+void SetUpImage(int i) {
+    view::State& s = view::state;
+    s.selectedImage = i;
+    s.textureSlot = i;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[i]);
+    glFrontFace(GL_CCW);
+    GLUquadric* quadric = gluNewQuadric();
+    s.IQUAD[i] = quadric;
+    s.currentQuadric = quadric;
+    if (quadric) {
+        gluQuadricCallback(quadric, GLU_ERROR, reinterpret_cast<void(GLAPIENTRY*)()>(quadricError));
+        gluQuadricDrawStyle(quadric, GLU_FILL);
+        gluQuadricNormals(quadric, GLU_SMOOTH);
+        gluQuadricTexture(quadric, GL_TRUE);
+    }
+    glGetError();  // errors up to here never reach the check before the main loop
+    SetTextureParameters();
+    glGetError();
+    UploadImage(i);
+    glDisable(GL_TEXTURE_2D);
+    glFlush();
+}
+
+}  // namespace
+
+void Run() {
+    std::fesetenv(FE_DFL_ENV);  // IEEE double, round to nearest, exceptions masked
+    view::State& s = view::state;
+
+    console::write(" ");
+    console::writeLine(s.windowTitle);
+    ReadConfiguration();
+    ImportAll();
+
+    OpenWindow();
+    glGenTextures(view::kMaxImages, &s.ITEXNAME[1]);
+    for (int i = 1; i <= view::kMaxImages; ++i) {
+        for (int k = 1; k <= 16; ++k) s.THOMOG2[i][k] = 0.0;
+    }
+    for (int i = 1; i <= s.imageCount; ++i) SetUpImage(i);
+
+    // Image 1 becomes current. Without any configured image nothing is selected: there is no
+    // texture, quadric or name to show, and the frame draws only what needs none of them.
+    if (s.imageCount >= 1) {
+        s.selectedImage = 1;
+        s.textureSlot = 1;
+        s.currentQuadric = s.IQUAD[1];
+    } else {
+        s.selectedImage = 0;
+        s.textureSlot = 0;
+        s.currentQuadric = nullptr;
+    }
+    LoadTextureMatrix(1);
+
+    glFlush();
+    glutSwapBuffers();
+    glutPostRedisplay();
+    screen::CheckGL(698, s.glErrorCode);
+    if (s.glErrorCode == 0) {
+        glutMainLoop();
+        console::stop(" ");  // the main loop returns only if GLUT was told to leave it
+    }
+    console::pause("Orvex: OpenGL error detected prior to GlutMainLoop call.");
+    console::stop("Orvex: Input data error. Exiting.");
+}
 
 }  // namespace startup

@@ -1,0 +1,37 @@
+// The run configuration file Orvex.Txt: the image count, then a file name and a body radius per
+// image, each value on a fresh line.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "view/state.hpp"
+
+namespace startup {
+
+// What reading the configuration produced: the report written on standard output, and either a
+// normal end or a stop with its message.
+struct ConfigResult {
+    std::string report;             // standard-output text, exactly as printed
+    bool stopped = false;           // the run ends after the report
+    std::string stopMessage;        // message of that stop (" " writes nothing)
+    int imageCount = 0;             // 0..5
+    view::NameField names[view::kMaxImages];  // 20-character blank-padded names
+    double radii[view::kMaxImages] = {};      // km, at least 1.0 for configured images
+};
+
+// Tests whether a file named by the (already trimmed) name exists.
+using FileExists = bool (*)(const char* name, void* context);
+
+// Reads the configuration from the file's bytes, testing image files with `exists`. Pure apart
+// from that callback: the caller prints the report and carries out the stop.
+ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists exists,
+                                void* context);
+
+// The name field without its trailing blanks.
+std::string trimmedName(const view::NameField& name);
+
+// Runs the configuration step on the working directory's Orvex.Txt: prints the report, fills
+// the configured part of the view state and the image extents, or ends the run.
+void ReadConfiguration();
+
+}  // namespace startup

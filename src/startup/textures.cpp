@@ -1,0 +1,134 @@
+#include "startup/textures.hpp"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/bmp.hpp"
+#include "platform/console.hpp"
+#include "platform/fields.hpp"
+
+namespace startup {
+
+TextureSet textures;
+
+long long fitPowerOfTwo(long long n) {
+    if (n < 1) return 0;  // log2 is not finite: the power is taken as 0
+    double t = std::trunc(std::log2(static_cast<double>(n)) - 0.00000001);
+    return 1LL << (static_cast<int>(t) + 1);
+}
+
+void textureMatrix(long long pictureWidth, long long pictureHeight, long long glWidth,
+                   long long glHeight, const Table<double, 4>& extent, double m[16]) {
+    for (int k = 0; k < 16; ++k) m[k] = 0.0;
+    const double west = extent[1], east = extent[2], south = extent[3], north = extent[4];
+    // Element (r, c) sits at position r + 4(c - 1), counted from 1.
+    m[0] = static_cast<double>(pictureWidth) / static_cast<double>(glWidth) * 360.0 / (east - west);
+    m[12] = -(west + 180.0) / 360.0;
+    m[5] = static_cast<double>(pictureHeight) / static_cast<double>(glHeight) * 180.0 / (north - south);
+    m[13] = -(south + 90.0) / 180.0;
+    m[10] = 1.0;
+    m[15] = 1.0;
+}
+
+void formatSizeLine(char* out, int outSize, const view::NameField& name, long long width,
+                    long long height, long long glWidth, long long glHeight) {
+    fields::TextLine line;
+    line.ch(' ').chars(name.text, view::kNameLength).ch(':').i(width, 10).str(" by").i(height, 7);
+    line.str(" OpenGL:").ch(':').i(glWidth, 10).str(" by").i(glHeight, 7);
+    std::snprintf(out, static_cast<std::size_t>(outSize), "%s", line.c_str());
+}
+
+void ImportAll() {
+    view::State& s = view::state;
+    for (int i = 1; i <= s.imageCount; ++i) {
+        int width = 0, height = 0, bytesPerPixel = 0;
+        image::ReadaBmp(s.ORVEPATH[i].text, s.fileUnit, width, height, bytesPerPixel);
+        const long long glWidth = fitPowerOfTwo(width);
+        const long long glHeight = fitPowerOfTwo(height);
+        Table<long long, 6>& ijn = textures.IJN[i];
+        ijn[1] = width;
+        ijn[2] = height;
+        ijn[3] = static_cast<long long>(width) * height * 3;
+        ijn[4] = glWidth;
+        ijn[5] = glHeight;
+        ijn[6] = glWidth * glHeight * 3;  // sizes are 64-bit: no wrap for hostile headers
+
+        char line[128];
+        formatSizeLine(line, sizeof line, s.ORVEPATH[i], width, height, glWidth, glHeight);
+        console::writeLine(line);
+
+        // The reader's own checks run before the buffer is allocated, so a header that claims
+        // more than its file holds never costs the memory it claims.
+        image::BmpCheck(s.ORVEPATH[i].text, s.fileUnit, width, height);
+        if (ijn[3] <= 0 || ijn[3] > INT32_MAX || ijn[6] > INT32_MAX) {
+            console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
+        }
+        // GL receives only the picture (see UploadImage), so only the picture is held here.
+        textures.buffer[i] = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(ijn[3])));
+        if (!textures.buffer[i]) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
+        int status = 0;
+        image::BmpImpor(s.ORVEPATH[i].text, s.fileUnit, width, height, ijn[3], textures.buffer[i], 1,
+                        status);
+    }
+}
+
+void SetTextureParameters() {
+    static const GLfloat border[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+}
+
+void UploadImage(int i) {
+    view::State& s = view::state;
+    const Table<long long, 6>& ijn = textures.IJN[i];
+    const GLsizei width = static_cast<GLsizei>(ijn[1]), height = static_cast<GLsizei>(ijn[2]);
+    const std::uint8_t* picture = textures.buffer[i];
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // rows are tightly packed, 3 x width bytes
+    // The first upload only gives the texture its power-of-two size: the texels beyond the
+    // picture are never mapped, so no bytes are sent for them.
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, static_cast<GLsizei>(ijn[4]), static_cast<GLsizei>(ijn[5]), 0,
+                 GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    textureMatrix(ijn[1], ijn[2], ijn[4], ijn[5], textures.ORVEOUND[i], s.THOMOG2[i].slot);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture);
+    // The linear filter blends in the texels just past the picture's right and top edges: give
+    // them the first column (the map wraps round in longitude) and the top row (the pole), so
+    // no seam of stray colour shows along the date line or at the north pole.
+    if (picture && ijn[1] < ijn[4] && width > 0 && height > 0) {
+        std::uint8_t* column = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(height) * 3));
+        if (column) {
+            for (GLsizei y = 0; y < height; ++y) {
+                std::memcpy(column + 3 * static_cast<std::size_t>(y),
+                            picture + 3 * static_cast<std::size_t>(y) * static_cast<std::size_t>(width), 3);
+            }
+            glTexSubImage2D(GL_TEXTURE_2D, 0, width, 0, 1, height, GL_RGB, GL_UNSIGNED_BYTE, column);
+            std::free(column);
+        }
+    }
+    if (picture && ijn[2] < ijn[5] && width > 0 && height > 0) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height, width, 1, GL_RGB, GL_UNSIGNED_BYTE,
+                        picture + 3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height - 1));
+    }
+    // GL holds its own copy now; the picture is never read again.
+    std::free(textures.buffer[i]);
+    textures.buffer[i] = nullptr;
+}
+
+void LoadTextureMatrix(int i) {
+    view::State& s = view::state;
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    std::memcpy(s.textureMatrixWork, s.THOMOG2[i].slot, sizeof s.textureMatrixWork);
+    glMultMatrixd(s.textureMatrixWork);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace startup

@@ -1,0 +1,198 @@
+#include "view/frame.hpp"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+
+#include "input/commands.hpp"
+#include "places/placestep.hpp"
+#include "platform/console.hpp"
+#include "screen/glcheck.hpp"
+#include "startup/textures.hpp"
+#include "view/latlon.hpp"
+#include "view/overlays.hpp"
+#include "view/scene.hpp"
+#include "view/state.hpp"
+#include "view/timing.hpp"
+
+namespace view {
+
+double eyeDistanceFor(double fieldOfView, double degToRad) {
+    double d = 20.0 / std::sin(fieldOfView * degToRad / 2.0) - 20.0;
+    return d < 1.0 ? 1.0 : d;
+}
+
+EyeProjection eyeProjection(int eyeMode, int eyeIndex, double fieldOfView, double eyeDistance,
+                            double degToRad) {
+    EyeProjection p;
+    if (eyeIndex == 0) {
+        p.fieldOfView = fieldOfView + 0.11;
+    } else {
+        // Each picture of a pair is half as high: the half-angle's tangent doubles.
+        p.fieldOfView = 2.0 * std::atan(2.0 * std::tan(fieldOfView * degToRad / 2.0)) / degToRad;
+    }
+    p.shiftX = 0.0;
+    if (eyeMode != 0) p.shiftX += eyeIndex * (0.41 - 0.4 * eyeDistance / 213.4);
+    if (eyeMode > 0) p.shiftX += -0.825 * eyeIndex;
+    p.nearPlane = eyeDistance - 0.7;
+    p.farPlane = eyeDistance + 25.0;
+    return p;
+}
+
+void centreFromModelView(const double m[16], double& latitude, double& longitude) {
+    const double radToDeg = 45.0 / std::atan2(1.0, 1.0);
+    double z = m[10];
+    if (z > 1.0) z = 1.0;  // rounding may carry a unit column a hair past 1
+    if (z < -1.0) z = -1.0;
+    latitude = std::asin(z) * radToDeg;
+    longitude = std::atan2(m[4], m[0]) * radToDeg;
+    if (longitude <= -180.0) longitude += 360.0;  // the range is (-180, 180]
+}
+
+void firstFrameValues() {
+    State& s = state;
+    s.importPending = 0;
+    s.MenuNew = 13;
+    s.pointerX = 510;
+    s.viewMode = 13;
+    s.pointerY = 382;
+    s.viewLatitude = 0.0;
+    s.viewLongitude = 0.0;
+    s.gridShown = 1;
+    s.gridLabelsShown = 1;
+    s.fieldOfView = kStartFieldOfView;
+    s.degToRad = std::atan2(1.0, 1.0) / 45.0;
+    s.placesShown = 0;
+    s.imageShown = 1;
+    s.benchmarkStart = ClockSeconds();
+    s.iterationCount = 0;
+    s.benchmarkFrames = 0;
+    s.eyeMode = 0;
+    s.fullView = 1;
+    s.exportDone = 0;
+    s.helpShown = 0;
+    s.placesListBuilt = 0;
+    s.autoRotate = 0;
+}
+
+namespace {
+
+// The pointer position that gives the current orientation back through the pointer mapping.
+void warpToOrientation() {
+    State& s = state;
+    s.pointerX = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
+    s.pointerY = static_cast<int>(std::trunc(2.0 * (101.0 - s.viewLatitude)));
+    glutWarpPointer(s.pointerX, s.pointerY);
+}
+
+// Frame step 7: the lat/lon exchange, auto-rotation or the pointer mapping.
+void modeStep() {
+    State& s = state;
+    if (s.viewMode == 11) {
+        s.fullView = 1 - s.fullView;
+        s.viewMode = 13;
+        if (s.fullView == 0) {
+            glutReshapeWindow(320, 240);
+            if (s.exportDone < 1) {
+                ExportLatLon();
+                s.importPending = 1;
+                s.exportDone = 1;
+            }
+        } else {
+            glutReshapeWindow(1024, 748);
+            glutPositionWindow(0, 20);
+            if (s.importPending != 0) ImportLatLon();
+            warpToOrientation();
+            s.exportDone = 0;
+        }
+    } else if (s.viewMode == 12 && s.fullView != 0) {
+        AutoRotationStep();
+    } else if (s.viewMode == 13 && s.fullView != 0) {
+        input::PointerMapping();
+    }
+}
+
+// Frame step 11: one eye pass of the scene.
+void eyePass(int eyeIndex) {
+    State& s = state;
+    const double aspectRatio = static_cast<double>(s.ISCRNHV[1]) / s.ISCRNHV[2];
+    const EyeProjection p = eyeProjection(s.eyeMode, eyeIndex, s.fieldOfView, s.eyeDistance, s.degToRad);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (s.eyeMode != 0) glTranslated(p.shiftX, 0.0, 0.0);  // the pictures of a pair side by side
+    gluPerspective(p.fieldOfView, aspectRatio, p.nearPlane, p.farPlane);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslated(eyeIndex * s.eyeDistance / 10.0, 0.0, 0.0);
+    glTranslated(0.0, 0.0, -s.eyeDistance - 20.0);
+    glShadeModel(GL_SMOOTH);
+
+    drawCrossHair();
+
+    glRotated(s.viewLatitude, 1.0, 0.0, 0.0);
+    glRotated(s.viewLongitude, 0.0, 0.0, 1.0);
+    double m[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, m);
+    centreFromModelView(m, s.centreLatitude, s.centreLongitude);
+
+    glDisable(GL_CULL_FACE);
+    drawSphereGridAndLabels();
+    places::PlaceStep();
+}
+
+}  // namespace
+
+void displayFrame() {
+    State& s = state;
+    input::SpecialKeyStep();                                  // 1. zoom key
+    if (s.initialised == 0) {                                 // 2. first frame
+        firstFrameValues();
+        glutWarpPointer(510, 382);
+    }
+    if (s.iterationCount <= 2000000000) s.iterationCount += 1;  // 3. frame counter
+    input::CommandStep();                                     // 4. commands
+
+    s.eyeDistance = eyeDistanceFor(s.fieldOfView, s.degToRad);  // 5. derived values
+    const double radius = s.imageCount >= 1 ? s.ORVEXRAD[s.selectedImage] : 0.0;
+    s.elevationKm = s.eyeDistance / 20.0 * radius;
+    s.textureSlot = s.selectedImage;
+    s.currentQuadric = s.imageCount >= 1 ? s.IQUAD[s.selectedImage] : nullptr;
+
+    if (s.fullView == 1) {                                    // 6. window placement
+        glutReshapeWindow(1024, 748);
+        glutPositionWindow(0, 20);
+    }
+    modeStep();                                               // 7. mode step
+
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);                     // 8. clear
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+
+    FrameTiming();                                            // 9. frame timing
+
+    screen::OverlaySetup(0);                                  // 10. screen texts
+    if (s.fullView == 0) {
+        DrawSmallWindowTexts();
+    } else {
+        DrawFullViewTexts();
+    }
+
+    const int step = s.eyeMode == 0 ? 1 : 2 * s.eyeMode;     // 11. eye passes
+    for (int eyeIndex = -s.eyeMode;; eyeIndex += step) {
+        eyePass(eyeIndex);
+        if (eyeIndex == s.eyeMode) break;
+    }
+
+    glMatrixMode(GL_MODELVIEW);                               // 12. swap, next frame
+    glutSwapBuffers();
+    glutPostRedisplay();
+    s.initialised = 1;
+
+    screen::CheckGL(489, s.glErrorCode);                      // 13. error check
+    if (s.glErrorCode != 0) console::stop("Orvex: halt!");
+}
+
+void idleFrame() { displayFrame(); }
+
+}  // namespace view

@@ -1,0 +1,149 @@
+#include "view/scene.hpp"
+
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/fields.hpp"
+#include "screen/text.hpp"
+#include "view/state.hpp"
+#include "view/stroke.hpp"
+
+namespace view {
+
+namespace {
+
+constexpr int kOverlayColour = 15;  // colour of the centre lines and the cross-hair's inner ends
+
+void numberText(char text[40], int value) {
+    std::memset(text, ' ', 40);
+    fields::integer(text, value, 4);
+    text[4] = 0;
+}
+
+void labelText(char text[40], const char* word) {
+    std::memset(text, ' ', 40);
+    std::memcpy(text, word, std::strlen(word));
+    text[std::strlen(word)] = 0;
+}
+
+// Draws one grid number twice: white, then black and wider on top of it as its border.
+void drawBordered(const GridLabel& white, const GridLabel& black) {
+    State& s = state;
+    s.strokeLineWidth = 1.0f;
+    drawStrokeText(white.text, white.position, white.angles, 0.5, 15);
+    s.strokeLineWidth = 3.0f;
+    drawStrokeText(black.text, black.position, black.angles, 0.5, 0);
+}
+
+}  // namespace
+
+GridLabel longitudeLabel(int index, bool black, double degToRad) {
+    const int L = -180 + 10 * index;
+    const double turn = (L + 1) * degToRad;
+    GridLabel g;
+    g.position[0] = -20.6 * std::sin(turn);
+    g.position[1] = -20.6 * std::cos(turn);
+    g.position[2] = black ? 2.4 : 2.5;
+    g.angles[0] = 180.0;
+    g.angles[1] = 90.0;
+    g.angles[2] = -L;
+    numberText(g.text, -L);
+    return g;
+}
+
+GridLabel latitudeLabel(int index, bool black, double degToRad) {
+    const int P = -80 + 10 * index;
+    const double turn = (P + 1) * degToRad;
+    GridLabel g;
+    g.position[0] = black ? -2.4 : -2.5;
+    g.position[1] = -20.6 * std::cos(turn);
+    g.position[2] = -20.6 * std::sin(turn);
+    g.angles[0] = P + 180.0;
+    g.angles[1] = 0.0;
+    g.angles[2] = 0.0;
+    numberText(g.text, -P);
+    return g;
+}
+
+void drawCrossHair() {
+    static const double arms[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
+    glBegin(GL_LINES);
+    for (const auto& a : arms) {
+        screen::SetPalColor(kOverlayColour);
+        glVertex3d(0.11507 * a[0], 0.11507 * a[1], 20.1);
+        screen::SetPalColor(0);
+        glVertex3d(1.1507 * a[0], 1.1507 * a[1], 20.1);
+    }
+    glEnd();
+    glFlush();
+}
+
+void drawSphereGridAndLabels() {
+    State& s = state;
+    const bool haveQuadric = s.currentQuadric != nullptr;  // none without a configured image
+    if (s.imageShown == 1 && haveQuadric) {
+        glEnable(GL_TEXTURE_2D);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        std::memcpy(s.textureMatrixWork, s.THOMOG2[s.selectedImage].slot, sizeof s.textureMatrixWork);
+        glMultMatrixd(s.textureMatrixWork);
+        glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[s.textureSlot]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        gluQuadricDrawStyle(s.currentQuadric, GLU_FILL);
+        gluSphere(s.currentQuadric, 20.0, 72, 36);
+        glDisable(GL_TEXTURE_2D);
+        glFlush();
+    }
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glColor3f(0.0f, 0.0f, 1.0f);
+
+    if (s.fieldOfView > 120.0) return;
+    if (s.gridShown != 0) {
+        // Without a configured image there is no quadric of an image: the grid gets its own.
+        static GLUquadric* spareQuadric = nullptr;
+        GLUquadric* quadric = s.currentQuadric;
+        if (!quadric) {
+            if (!spareQuadric) spareQuadric = gluNewQuadric();
+            quadric = spareQuadric;
+        }
+        if (quadric) {
+            gluQuadricDrawStyle(quadric, GLU_LINE);
+            gluSphere(quadric, 20.3, 36, 18);
+        }
+    }
+    if (s.gridLabelsShown == 0) return;
+
+    // The labels never change: they are laid out once.
+    static GridLabel longitudes[36][2], latitudes[17][2];
+    static GridLabel south, north;
+    static bool laidOut = false;
+    if (!laidOut) {
+        for (int k = 0; k < 36; ++k) {
+            longitudes[k][0] = longitudeLabel(k, false, s.degToRad);
+            longitudes[k][1] = longitudeLabel(k, true, s.degToRad);
+        }
+        for (int k = 0; k < 17; ++k) {
+            latitudes[k][0] = latitudeLabel(k, false, s.degToRad);
+            latitudes[k][1] = latitudeLabel(k, true, s.degToRad);
+        }
+        south = GridLabel{{0.0, 0.0, -20.6}, {0.0, 90.0, 180.0}, {}};
+        north = GridLabel{{0.0, 0.0, 23.0}, {0.0, 90.0, 180.0}, {}};
+        labelText(south.text, "South");
+        labelText(north.text, "North");
+        laidOut = true;
+    }
+    for (auto& pair : longitudes) drawBordered(pair[0], pair[1]);
+    for (auto& pair : latitudes) drawBordered(pair[0], pair[1]);
+
+    // The pole labels turn with the longitude so that they face the viewer.
+    south.angles[0] = north.angles[0] = s.viewLongitude;
+    s.strokeLineWidth = 1.0f;
+    drawStrokeText(south.text, south.position, south.angles, 0.35, 15);
+    drawStrokeText(north.text, north.position, north.angles, 0.35, 15);
+}
+
+}  // namespace view

@@ -1,0 +1,25 @@
+// What one eye pass draws in three dimensions: the cross-hair, the textured sphere, the wire
+// grid, its numbers and the pole labels.
+#pragma once
+
+namespace view {
+
+// The cross-hair at the view centre, in eye-aligned coordinates.
+void drawCrossHair();
+
+// The textured sphere (when shown), the texture-matrix reset, the grid and its labels.
+void drawSphereGridAndLabels();
+
+// A grid label: position, angles, and the 40-character text (number in 4 columns, then NUL).
+struct GridLabel {
+    double position[3];
+    double angles[3];
+    char text[40];
+};
+
+// Longitude number for L = -180, -170, ..., 170 (index 0..35); `black` is the bordering copy.
+GridLabel longitudeLabel(int index, bool black, double degToRad);
+// Latitude number for P = -80, ..., 80 (index 0..16).
+GridLabel latitudeLabel(int index, bool black, double degToRad);
+
+}  // namespace view
