@@ -1,7 +1,136 @@
 #include "image/screendump.hpp"
 
+#include <GL/gl.h>
+
+#include <cassert>
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "platform/console.hpp"
+#include "platform/fields.hpp"
+#include "view/state.hpp"
+
 namespace image {
 
-void ScrnDmp(int) {}
+DumpState dumpState;
+
+// --- pure parts ----------------------------------------------------------------------------------
+
+void dumpHeader(int width, int height, BH& header) {
+    const long long rowBytes = (3LL * width + 3) / 4 * 4;
+    header.bfType[0] = 'B';
+    header.bfType[1] = 'M';
+    header.bfReserved1 = 0;
+    header.bfReserved2 = 0;
+    header.biSize = 40;
+    header.bfOffBits = header.biSize + 14;
+    header.nBitsPP = 24;
+    header.biCompression = 0;
+    header.nClrUsed = 0;
+    header.biClrImportant = 0;
+    header.bfSize = static_cast<std::uint32_t>(rowBytes * height + kBmpHeaderBytes);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.nSizeC = 0;
+    header.biXPelsPerMeter = 3780;
+    header.biYPelsPerMeter = 3780;
+}
+
+std::uint8_t channelByte(float v) {
+    const double scaled = v * 255.0;
+    if (!(scaled >= 1.0)) return 0;  // below one step, negative, or NaN
+    if (scaled >= 255.0) return 255;
+    return static_cast<std::uint8_t>(scaled);  // truncation toward zero
+}
+
+void floatsToBgr(const float* rgb, std::size_t pixelCount, std::uint8_t* bgr) {
+    for (std::size_t n = 0; n < pixelCount; ++n) {
+        bgr[3 * n + 2] = channelByte(rgb[3 * n + 0]);
+        bgr[3 * n + 1] = channelByte(rgb[3 * n + 1]);
+        bgr[3 * n + 0] = channelByte(rgb[3 * n + 2]);
+    }
+}
+
+void dumpFileName(int number, char (&name)[13]) {
+    assert(number >= 1 && number <= kMaxDumps);
+    const char pattern[13] = "ScrnDmp#.Bmp";
+    for (int k = 0; k < 13; ++k) name[k] = pattern[k];
+    name[7] = static_cast<char>('0' + number);
+}
+
+// --- the dump --------------------------------------------------------------------------------------
+
+void beginDump(int width, int height) {
+    dumpState.dumpCount += 1;
+    const int iHr3 = 3 * width;
+    const int iHr4 = (iHr3 + 3) / 4 * 4;
+    if (iHr4 != iHr3) console::stop("ScrnDmp: iHr4<>iHr3");  // the dump writes no row padding
+    dumpHeader(width, height, dumpState.header);
+}
+
+namespace {
+
+// A dump whose file could not be made: report it and let the next "~" try the same name again,
+// so the five files stay numbered without gaps and the closing line only follows five files.
+void dumpFailed(const char* what, const char* name) {
+    fields::TextLine line;
+    line.str(" ScrnDmp: cannot ").str(what).ch(' ').str(name).str("; no screen dumped.");
+    console::writeLine(line.c_str());
+    dumpState.dumpCount -= 1;
+}
+
+}  // namespace
+
+void finishDump(const std::uint8_t* IMAGE) {
+    const BH& header = dumpState.header;
+    char name[13];
+    dumpFileName(dumpState.dumpCount, name);
+
+    fields::TextLine line;
+    line.str(" Writing: ").chars(name, 12).str("  size:").i(header.biWidth, 9).str(" x ")
+        .i(header.biHeight, 9);
+    console::writeLine(line.c_str());
+
+    std::uint8_t headerBytes[kBmpHeaderBytes];
+    encodeHeader(header, headerBytes);
+    const std::size_t pixelBytes = 3 * static_cast<std::size_t>(header.biWidth) *
+                                   static_cast<std::size_t>(header.biHeight);
+    std::FILE* file = std::fopen(name, "wb");
+    if (!file) return dumpFailed("create", name);
+    bool written = std::fwrite(headerBytes, 1, kBmpHeaderBytes, file) == kBmpHeaderBytes &&
+                   std::fwrite(IMAGE, 1, pixelBytes, file) == pixelBytes;
+    written = (std::fclose(file) == 0) && written;
+    if (!written) {
+        std::remove(name);  // no truncated picture stays behind
+        return dumpFailed("write", name);
+    }
+
+    console::bellLine();
+    if (dumpState.dumpCount >= kMaxDumps) {
+        console::stop("GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.");
+    }
+}
+
+void ScrnDmp(int /*channel*/) {
+    const int width = view::state.ISCRNHV[1];
+    const int height = view::state.ISCRNHV[2];
+    beginDump(width, height);
+
+    // Both buffers live for this call only; zeroed so a failed read-back leaves black, not noise.
+    const std::size_t pixelCount = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    std::unique_ptr<float[]> FIMAGE(new (std::nothrow) float[3 * pixelCount]());
+    if (!FIMAGE) console::ioFailure("cannot allocate", "FIMAGE");
+    glReadBuffer(GL_FRONT_LEFT);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, FIMAGE.get());
+
+    std::unique_ptr<std::uint8_t[]> IMAGE(new (std::nothrow) std::uint8_t[3 * pixelCount]);
+    if (!IMAGE) console::ioFailure("cannot allocate", "IMAGE");
+    floatsToBgr(FIMAGE.get(), pixelCount, IMAGE.get());
+    FIMAGE.reset();
+
+    finishDump(IMAGE.get());
+}
 
 }  // namespace image

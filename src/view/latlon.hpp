@@ -1,11 +1,58 @@
 // The latitude/longitude file Orvex.Out: export from the view centre, import back into the
 // orientation, and the texts of the small window.
 #pragma once
+#include <cstddef>
+
+#include "platform/fields.hpp"
 
 namespace view {
 
 void ExportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
 void ImportLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
 void DrawSmallWindowTexts();  // the texts of the 320 x 240 window
+
+constexpr const char* kLatLonFileName = "Orvex.Out";
+
+// --- the file's text ---------------------------------------------------------------------------
+
+// The whole content of Orvex.Out for a centre position: three lines, each begun by a blank.
+void formatLatLonFile(double latitude, double longitude, fields::TextLine& out);
+
+enum class LatLonStatus {
+    ok,           // both numbers read
+    noLatitude,   // the first line holding anything holds no usable number
+    noLongitude,  // the line after the latitude holds no usable number
+};
+
+struct LatLonValues {
+    LatLonStatus status = LatLonStatus::noLatitude;
+    double latitude = 0;   // valid when status is ok
+    double longitude = 0;
+};
+
+// Reads the two numbers of Orvex.Out from its text in memory, free-form: the first number of the
+// first line that is not blank, then the first number of the line after it; whatever follows a
+// number on its line is ignored. A number is an optional sign, digits with an optional decimal
+// point, and an optional exponent (e, E, d or D, or a bare sign, then digits); it ends at a blank,
+// a tab, a comma, a slash or the line end. Anything else, and a value that is not finite, is no
+// usable number.
+LatLonValues parseLatLon(const char* text, std::size_t length);
+
+// --- the small window's texts --------------------------------------------------------------------
+
+constexpr int kTextBufferLength = 80;  // every screen text is formatted into 80 characters
+constexpr int kSmallWindowTextCount = 5;
+
+struct ScreenText {
+    fields::TextLine buffer;  // kTextBufferLength characters, blank padded
+    int length = 0;           // characters printed from the buffer
+    int row = 0;              // character cell of the first character, counted from 1
+    int col = 0;
+    int color = 0;            // textPalette entry
+};
+
+// Formats the five texts of the small window for the given centre position.
+void smallWindowTexts(double latitude, double longitude,
+                      ScreenText (&texts)[kSmallWindowTextCount]);
 
 }  // namespace view
