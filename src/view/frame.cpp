@@ -45,7 +45,14 @@ void centreFromModelView(const double m[16], double& latitude, double& longitude
     if (z > 1.0) z = 1.0;  // rounding may carry a unit column a hair past 1
     if (z < -1.0) z = -1.0;
     latitude = std::asin(z) * radToDeg;
-    longitude = std::atan2(m[4], m[0]) * radToDeg;
+    // The point under the centre is the model direction (m[2], m[6], m[10]); longitude 0 lies on
+    // -y and 90 east on +x. With north up this equals atan2(m[4], m[0]); turned over a pole that
+    // shortcut would name the meridian opposite the one in view, so it serves only at the poles.
+    if (std::hypot(m[2], m[6]) > 1e-9) {
+        longitude = std::atan2(m[2], -m[6]) * radToDeg;
+    } else {
+        longitude = std::atan2(m[4], m[0]) * radToDeg;
+    }
     if (longitude <= -180.0) longitude += 360.0;  // the range is (-180, 180]
 }
 
