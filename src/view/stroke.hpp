@@ -12,4 +12,36 @@ constexpr int kStrokeTextLength = 40;  // a text is 40 characters; a NUL ends it
 void drawStrokeText(const char* text, const double position[3], const double angles[3],
                     double size, int colour);
 
+// --- geometry of a stroke text, apart from GL -------------------------------------------------
+
+struct StrokePoint {
+    double x, y, z;
+};
+
+struct StrokeSegment {
+    StrokePoint from, to;
+};
+
+// The two directions of a text: u along the line (one character width), v the way glyph y grows
+// (scaled so that the 20-unit glyph box is 1.5 character widths high).
+struct StrokeAxes {
+    StrokePoint u, v;
+};
+
+// u = size·R·(1, 0, 0) and v = -1.5·size·R·(0, 0, 1) with R from the angles in degrees.
+StrokeAxes strokeAxes(const double angles[3], double size);
+
+// Origin of character cell k (1..40). A wider line moves the text back along u by
+// (lineWidth - 1)·0.1 character widths, so a wide copy drawn 0.1 further on covers a narrow one.
+StrokePoint strokeCellOrigin(const double position[3], const StrokeAxes& axes, int k,
+                             float lineWidth);
+
+// Receives one line segment of a text; `context` is the caller's own pointer.
+using StrokeSink = void (*)(const StrokeSegment& segment, void* context);
+
+// Hands every line segment of the text to `sink`, in drawing order, and returns their number.
+// Stops at a NUL or after 40 characters; a character without a glyph takes its cell blank.
+int strokeTextSegments(const char* text, const double position[3], const double angles[3],
+                       double size, float lineWidth, StrokeSink sink, void* context);
+
 }  // namespace view
