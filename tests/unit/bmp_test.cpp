@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cstring>
+
+#include "bmp_testfiles.hpp"
+#include "image/bmpdecode.hpp"
 
 namespace {
 
@@ -39,6 +45,235 @@ TEST(BmpHeader, EncodesLittleEndianFieldByFieldAndDecodesBack) {
     EXPECT_EQ(back.nSizeC, h.nSizeC);
     EXPECT_EQ(back.biXPelsPerMeter, 2835);
     EXPECT_EQ(back.biClrImportant, h.biClrImportant);
+}
+
+}  // namespace
+
+namespace {
+
+using bmptest::Bytes;
+using bmptest::Rgb;
+
+// BmpImpor on a file written to the scratch folder, into a buffer of exactly the picture.
+Bytes importFile(const std::string& name, const Bytes& file, int width, int height, int swap) {
+    bmptest::writeFile(name.c_str(), file);
+    Bytes image(static_cast<std::size_t>(3 * width * height), 0xEE);
+    int status = 99;
+    image::BmpImpor(bmptest::field(name).c_str(), 14, width, height, static_cast<long long>(image.size()),
+                    image.data(), swap, status);
+    EXPECT_EQ(status, 0);
+    return image;
+}
+
+// The pure layer on the same bytes.
+Bytes decodeBytes(const Bytes& file, int width, int height, int swap) {
+    image::BmpLayout layout;
+    const image::BmpStatus s = image::bmpInspect(file.data(), static_cast<long long>(file.size()), width, height, layout);
+    EXPECT_EQ(s.fault, image::BmpFault::none) << s.reason;
+    Bytes image(static_cast<std::size_t>(3 * width * height), 0xEE);
+    if (s.fault == image::BmpFault::none) {
+        EXPECT_EQ(image::bmpDecode(file.data(), layout, image.data(), static_cast<long long>(image.size()), swap).fault,
+                  image::BmpFault::none);
+    }
+    return image;
+}
+
+class BmpImport : public bmptest::ScratchFolder {
+protected:
+    void SetUp() override {
+        ScratchFolder::SetUp();
+        image::bmpState = image::BmpState{};
+    }
+};
+
+TEST(BmpLayout, PaletteEntriesAndRowStartFollowThePixelOffset) {
+    struct Case {
+        std::uint32_t offBits;
+        int entries;
+    };
+    const Case cases[] = {{0, 0},    {20, 0},   {54, 0},    {57, 0},    {58, 1},           {61, 1},
+                          {62, 2},   {97, 10},  {1078, 256}, {1081, 256}, {1082, 256}, {5000, 256},
+                          {0x7FFFFFFFu, 256}, {0xFFFFFFFFu, 256}};
+    for (const Case& c : cases) {
+        image::BH h = bmptest::header(5, 3, 8);
+        h.bfOffBits = c.offBits;
+        image::BmpLayout layout;
+        ASSERT_EQ(image::bmpLayout(h, 5, 3, layout).fault, image::BmpFault::none);
+        EXPECT_EQ(layout.paletteEntries, c.entries) << c.offBits;
+        EXPECT_EQ(layout.rowStart, 54 + 4 * c.entries) << c.offBits;
+    }
+}
+
+TEST(BmpLayout, RowLengthsArePaddedToFourBytes) {
+    struct Case {
+        int width, bits;
+        long long iHr3, iHr4;
+    };
+    const Case cases[] = {{5, 24, 15, 16}, {5, 8, 5, 8}, {4, 24, 12, 12}, {1, 8, 1, 4}, {7, 24, 21, 24}};
+    for (const Case& c : cases) {
+        image::BmpLayout layout;
+        ASSERT_EQ(image::bmpLayout(bmptest::header(c.width, 3, c.bits), c.width, 3, layout).fault,
+                  image::BmpFault::none);
+        EXPECT_EQ(layout.iHr3, c.iHr3);
+        EXPECT_EQ(layout.iHr4, c.iHr4);
+        EXPECT_EQ(layout.rowBytes, 3 * c.iHr4);
+        EXPECT_EQ(layout.pictureBytes, 9LL * c.width);
+    }
+}
+
+TEST_F(BmpImport, TrueColourAtOddWidthsKeepsRowOrderAndDropsPadding) {
+    const int sizes[][2] = {{5, 3}, {7, 2}, {1, 1}, {4, 2}, {6, 5}};
+    for (const auto& size : sizes) {
+        const int w = size[0], h = size[1];
+        const Bytes file = bmptest::file24(w, h);
+        for (int swap : {0, 1}) {
+            const Bytes want = bmptest::expectedImage(w, h, swap, bmptest::sample);
+            EXPECT_EQ(importFile("p.bmp", file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+            EXPECT_EQ(decodeBytes(file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+        }
+    }
+}
+
+TEST_F(BmpImport, PaletteColourAtOddWidthsLooksUpEveryPixel) {
+    const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
+    const int sizes[][2] = {{5, 3}, {7, 2}, {8, 1}};
+    for (const auto& size : sizes) {
+        const int w = size[0], h = size[1];
+        const Bytes file = bmptest::file8(w, h, 256);
+        for (int swap : {0, 1}) {
+            const Bytes want = bmptest::expectedImage(w, h, swap, colourOf);
+            EXPECT_EQ(importFile("p8.bmp", file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+            EXPECT_EQ(decodeBytes(file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+        }
+    }
+}
+
+// Indices 0..9 on every row; a file holding fewer entries leaves the rest to earlier imports.
+int firstTen(int x, int) { return x % 10; }
+
+TEST_F(BmpImport, PaletteEntriesBeyondTheFileKeepWhatAnEarlierImportLeft) {
+    // Alone: entries 4..9 were never read and are black.
+    const Bytes small = bmptest::file8(10, 2, 4, firstTen);
+    const Bytes alone = importFile("small.bmp", small, 10, 2, 1);
+    for (int x = 0; x < 10; ++x) {
+        const Rgb c = x < 4 ? bmptest::paletteColour(x) : Rgb{0, 0, 0};
+        EXPECT_EQ(alone[3 * x], c.r) << x;
+        EXPECT_EQ(alone[3 * x + 1], c.g) << x;
+        EXPECT_EQ(alone[3 * x + 2], c.b) << x;
+    }
+
+    // After a full palette of other colours, the small file overwrites only its own 4 entries.
+    Bytes full = bmptest::file8(10, 2, 256, firstTen);
+    for (int k = 0; k < 256; ++k) full[54 + 4 * k + 1] = 0x11;  // green 0x11 marks the first file
+    importFile("full.bmp", full, 10, 2, 1);
+    const Bytes after = importFile("small.bmp", small, 10, 2, 1);
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_EQ(after[3 * x + 1], x < 4 ? bmptest::paletteColour(x).g : 0x11) << x;
+        EXPECT_EQ(after[3 * x], bmptest::paletteColour(x).r) << x;
+    }
+
+    // With no palette at all (pixel offset 54) every pixel takes the stored colours.
+    const Bytes none = importFile("none.bmp", bmptest::file8(10, 2, 0, firstTen), 10, 2, 1);
+    EXPECT_EQ(none, after);
+}
+
+TEST_F(BmpImport, RowsStartAfterTheEntriesThePixelOffsetImplies) {
+    const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
+    // A pixel offset past 54 + 1024 still reads 256 entries and the rows at byte 1078.
+    Bytes far = bmptest::file8(5, 3, 256);
+    bmptest::patch32(far, 10, 5000);
+    EXPECT_EQ(importFile("far.bmp", far, 5, 3, 1), bmptest::expectedImage(5, 3, 1, colourOf));
+
+    // An offset that is not a multiple of 4 past the header drops the remainder: 97 gives 10
+    // entries and rows at byte 94.
+    Bytes odd = bmptest::file8(5, 3, 10, [](int x, int y) { return (x + y) % 10; });
+    bmptest::patch32(odd, 10, 97);
+    const auto oddColour = [](int x, int y) { return bmptest::paletteColour((x + y) % 10); };
+    EXPECT_EQ(importFile("odd.bmp", odd, 5, 3, 0), bmptest::expectedImage(5, 3, 0, oddColour));
+
+    // Offsets below the header's end give no palette; the rows start right after the header.
+    for (std::uint32_t offset : {0u, 20u, 57u}) {
+        image::BH h = bmptest::header(7, 2, 24);
+        h.bfOffBits = offset;
+        EXPECT_EQ(importFile("low.bmp", bmptest::file24(7, 2, &h), 7, 2, 1),
+                  bmptest::expectedImage(7, 2, 1, bmptest::sample))
+            << offset;
+    }
+}
+
+TEST_F(BmpImport, ClearsOnlyTheTargetBytesPastThePicture) {
+    bmptest::writeFile("t.bmp", bmptest::file24(5, 3));
+    Bytes image(45 + 20 + 8, 0xEE);
+    int status = 1;
+    image::BmpImpor(bmptest::field("t.bmp").c_str(), 14, 5, 3, 45 + 20, image.data(), 1, status);
+    const Bytes want = bmptest::expectedImage(5, 3, 1, bmptest::sample);
+    EXPECT_TRUE(std::equal(want.begin(), want.end(), image.begin()));
+    for (int k = 45; k < 65; ++k) EXPECT_EQ(image[k], 0) << k;
+    for (int k = 65; k < 73; ++k) EXPECT_EQ(image[k], 0xEE) << k;  // beyond the byte count
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
+    // 24-bit rows of 1.2 MB and 8-bit rows of 1.1 MB, plus a picture of many chunks.
+    const auto colourOf = [](int x, int y) {
+        return Rgb{static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(x * 13 - y)};
+    };
+    struct Case {
+        int w, h;
+    };
+    for (const Case c : {Case{400001, 2}, Case{1001, 700}}) {
+        image::BH h = bmptest::header(c.w, c.h, 24);
+        Bytes file = bmptest::headerBytes(h);
+        for (int y = 0; y < c.h; ++y) {
+            for (int x = 0; x < c.w; ++x) {
+                const Rgb p = colourOf(x, y);
+                file.insert(file.end(), {p.b, p.g, p.r});
+            }
+            file.insert(file.end(), static_cast<std::size_t>((4 - 3 * c.w % 4) % 4), 0);
+        }
+        EXPECT_TRUE(importFile("wide.bmp", file, c.w, c.h, 1) == bmptest::expectedImage(c.w, c.h, 1, colourOf))
+            << c.w << "x" << c.h;
+    }
+    const int w8 = 1100003;
+    const Bytes file8 = bmptest::file8(w8, 2, 256);
+    const auto paletteOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
+    EXPECT_TRUE(importFile("wide8.bmp", file8, w8, 2, 0) == bmptest::expectedImage(w8, 2, 0, paletteOf));
+}
+
+TEST_F(BmpImport, ReadaBmpReportsTheHeaderAsStored) {
+    struct Case {
+        int w, h, bits, bytesPerPixel;
+    };
+    for (const Case c : {Case{5, 3, 24, 3}, Case{7, -2, 8, 1}, Case{1000, 500, 24, 3}}) {
+        Bytes file = bmptest::headerBytes(bmptest::header(c.w, c.h, c.bits));  // rows need not exist
+        bmptest::writeFile("r.bmp", file);
+        int w = 0, h = 0, bpp = 0;
+        image::ReadaBmp(bmptest::field("r.bmp").c_str(), 14, w, h, bpp);
+        EXPECT_EQ(w, c.w);
+        EXPECT_EQ(h, c.h);
+        EXPECT_EQ(bpp, c.bytesPerPixel);
+    }
+}
+
+TEST_F(BmpImport, TypeCompressionColourCountAndNamesDoNotMatter) {
+    // Not "BM", a compression code, a colour count: all read, none checked.
+    Bytes file = bmptest::file24(5, 3);
+    file[0] = 'X';
+    file[1] = 'Y';
+    bmptest::patch32(file, 30, 1);
+    bmptest::patch32(file, 46, 3);
+    const Bytes want = bmptest::expectedImage(5, 3, 1, bmptest::sample);
+    EXPECT_EQ(importFile("xy.bmp", file, 5, 3, 1), want);
+
+    // A name with a folder, handed as a blank-padded field or as a bare 20-character field.
+    ASSERT_EQ(mkdir("sub", 0700), 0);
+    EXPECT_EQ(importFile("sub/pic.bmp", file, 5, 3, 1), want);
+    const char exact[] = "sub/twenty-chars.bmp";  // exactly 20 characters
+    static_assert(sizeof exact == 21, "the name fills the field");
+    EXPECT_EQ(importFile(exact, file, 5, 3, 1), want);
+    int w = 0, h = 0, bpp = 0;
+    image::ReadaBmp("sub/pic.bmp         ", 14, w, h, bpp);
+    EXPECT_EQ(w, 5);
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+// Helpers for the BMP reader tests: synthetic files built byte by byte, and a scratch folder
+// that the tests work in (file names are 20-character fields, so they stay short and relative).
+#pragma once
+#include "image/bmp.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace bmptest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+// An asymmetric picture: every pixel differs from its mirror images and from its colour swap.
+// Row y = 0 is the bottom row.
+inline Rgb sample(int x, int y) {
+    return Rgb{static_cast<std::uint8_t>(10 * x + y + 1), static_cast<std::uint8_t>(100 + 7 * y + x),
+               static_cast<std::uint8_t>(250 - 3 * x - 40 * y)};
+}
+
+// A header for width x height at `bits`, rows right after `paletteEntries` entries.
+inline image::BH header(int width, int height, int bits, int paletteEntries = -1) {
+    if (paletteEntries < 0) paletteEntries = bits == 8 ? 256 : 0;
+    image::BH h;
+    h.bfOffBits = static_cast<std::uint32_t>(54 + 4 * paletteEntries);
+    h.biSize = 40;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.nBitsPP = static_cast<std::uint16_t>(bits);
+    return h;
+}
+
+inline Bytes headerBytes(const image::BH& h) {
+    Bytes b(image::kBmpHeaderBytes);
+    image::encodeHeader(h, b.data());
+    return b;
+}
+
+// A 24-bit file of sample() with padded rows, bottom row first, pixels blue, green, red.
+inline Bytes file24(int width, int height, const image::BH* custom = nullptr) {
+    Bytes b = headerBytes(custom ? *custom : header(width, height, 24));
+    const int padding = (4 - (3 * width) % 4) % 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = sample(x, y);
+            b.insert(b.end(), {c.b, c.g, c.r});
+        }
+        b.insert(b.end(), static_cast<std::size_t>(padding), 0xAB);
+    }
+    return b;
+}
+
+// Palette entry k of the synthetic 8-bit files.
+inline Rgb paletteColour(int k) {
+    return Rgb{static_cast<std::uint8_t>(3 * k + 1), static_cast<std::uint8_t>(255 - k),
+               static_cast<std::uint8_t>(k ^ 0x5A)};
+}
+inline int sampleIndex(int x, int y) { return (x + 5 * y + 3) % 256; }
+
+// An 8-bit file: `entries` palette entries of paletteColour, then the rows, pixels
+// sampleIndex(x, y) unless `index` overrides.
+inline Bytes file8(int width, int height, int entries, int (*index)(int, int) = sampleIndex) {
+    Bytes b = headerBytes(header(width, height, 8, entries));
+    for (int k = 0; k < entries; ++k) {
+        const Rgb c = paletteColour(k);
+        b.insert(b.end(), {c.b, c.g, c.r, 0x77});
+    }
+    const int padding = (4 - width % 4) % 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) b.push_back(static_cast<std::uint8_t>(index(x, y)));
+        b.insert(b.end(), static_cast<std::size_t>(padding), 0xAB);
+    }
+    return b;
+}
+
+// Overwrites a 32-bit little-endian field of a built file.
+inline void patch32(Bytes& b, int offset, std::uint32_t value) {
+    for (int k = 0; k < 4; ++k) b[static_cast<std::size_t>(offset + k)] = static_cast<std::uint8_t>(value >> (8 * k));
+}
+
+// The picture as the reader should deliver it: bottom row first, no padding, red-green-blue
+// when swapping, blue-green-red otherwise.
+template <typename ColourOf>
+Bytes expectedImage(int width, int height, int swap, ColourOf colourOf) {
+    Bytes out;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = colourOf(x, y);
+            if (swap) out.insert(out.end(), {c.r, c.g, c.b});
+            else out.insert(out.end(), {c.b, c.g, c.r});
+        }
+    }
+    return out;
+}
+
+inline void writeFile(const char* name, const Bytes& bytes) {
+    std::FILE* f = std::fopen(name, "wb");
+    ASSERT_NE(f, nullptr) << name;
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+// The 20-character blank-padded field of a name.
+inline std::string field(const std::string& name) {
+    std::string f = name;
+    f.resize(20, ' ');
+    return f;
+}
+
+// Each test runs in its own scratch folder.
+class ScratchFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/orvex-bmp-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
+        ASSERT_EQ(chdir(folder_.c_str()), 0);
+    }
+    void TearDown() override {
+        ASSERT_EQ(chdir(previous_), 0);
+        const std::string command = "rm -rf '" + folder_ + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    std::string folder_;
+    char previous_[4096] = {};
+};
+
+}  // namespace bmptest
