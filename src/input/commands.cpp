@@ -1,16 +1,206 @@
 #include "input/commands.hpp"
 
+#include <GL/freeglut.h>
+
+#include <cstring>
+
+#include "image/screendump.hpp"
+#include "platform/console.hpp"
+#include "view/state.hpp"
+
 namespace input {
 
-void KeyPress(unsigned char, int, int) {}
-void SpecialKeyPress(int, int, int) {}
-void MenuPick(int) {}
+namespace {
+
+constexpr int kUpArrow = 101;          // GLUT_KEY_UP
+constexpr int kDownArrow = 103;        // GLUT_KEY_DOWN
+constexpr double kWidestFieldOfView = 140.0;
+constexpr double kNarrowestFieldOfView = 0.5241;
+constexpr double kZoomStep = 0.5;
+constexpr int kDragValue = 13;         // MenuNew posted by pointer motion with a button held
+constexpr int kQuitValue = 7;
+constexpr int kDumpChannel = 20;
+
+int menuId = 0;  // identifier GLUT gave the pop-up menu; kept, never used again
+
+// The key that a menu value stands for, or 0 (13 and unknown values stand for no key).
+int keyOfMenuValue(int value) {
+    switch (value) {
+        case 11: return 'L';
+        case 14: return 'H';
+        case 15: return 'G';
+        case 16: return 'I';
+        case 17: return 'R';
+        case 18: return 'P';
+        case 19: return 'E';
+        default: break;
+    }
+    if (value >= 21 && value <= 25) return '1' + (value - 21);
+    return 0;
+}
+
+// Acts on one command key; anything that is no command rings the bell.
+void applyKey(view::State& s, int key) {
+    if (key >= '1' && key <= '5') {
+        s.selectedImage = key - '0';
+        s.imageShown = 1;
+        if (s.selectedImage > s.imageCount) {
+            // With no image configured, image 1 (start-up's choice) keeps the index valid.
+            s.selectedImage = s.imageCount >= 1 ? s.imageCount : 1;
+            console::bellLine();
+        }
+    } else if (key == 'E' || key == 'e') {
+        s.eyeMode += 1;
+        if (s.eyeMode > 1) s.eyeMode = -1;
+    } else if (key == 'G' || key == 'g') {
+        s.gridShown = 1 - s.gridShown;
+        s.gridLabelsShown = s.gridShown;
+    } else if (key == 'H' || key == 'h') {
+        s.helpShown = 1 - s.helpShown;
+    } else if (key == 'I' || key == 'i') {
+        s.imageShown = 1 - s.imageShown;
+    } else if (key == 'L' || key == 'l') {
+        s.viewMode = 11;
+    } else if (key == 'P' || key == 'p') {
+        s.placesShown = 1 - s.placesShown;
+    } else if (key == 'R' || key == 'r') {
+        s.autoRotate = 1 - s.autoRotate;
+        s.viewMode = s.autoRotate == 0 ? 13 : 12;
+    } else {
+        console::bellLine();
+    }
+}
+
+}  // namespace
+
+// ================================================================================================
+// The pop-up menu
+// ================================================================================================
+
+const MenuEntry kMenuEntries[kMenuEntryCount] = {
+    {"1  select image #1", 21},
+    {"2                        #2", 22},
+    {"3                        #3", 23},
+    {"4                        #4", 24},
+    {"5                        #5", 25},
+    {"E  cycle  -Persp/L:R/R:L", 19},
+    {"G  toggle-Grid      (on/off)", 15},
+    {"H             -Help on screen", 14},
+    {"I              -Image", 16},
+    {"L             -Lat/Lon I/O", 11},
+    {"P             -Places", 18},
+    {"R             -Rotate", 17},
+    {"Q      ***Quit***", 7},
+};
+
+int TrimmedLength(const char* label) {
+    int length = static_cast<int>(std::strlen(label));
+    while (length > 0 && label[length - 1] == ' ') --length;
+    return length;
+}
+
+void MenuBuild() {
+    menuId = glutCreateMenu(MenuPick);
+    for (const MenuEntry& entry : kMenuEntries) {
+        char label[64] = {};
+        int length = TrimmedLength(entry.label);
+        if (length > static_cast<int>(sizeof label) - 1) length = sizeof label - 1;
+        std::memcpy(label, entry.label, static_cast<size_t>(length));
+        glutAddMenuEntry(label, entry.value);
+    }
+    glutAttachMenu(GLUT_RIGHT_BUTTON);
+}
+
+// ================================================================================================
+// Callbacks: record the request, nothing more (but for "Q", "~" and the quit entry)
+// ================================================================================================
+
+void RecordKey(unsigned char key) {
+    view::state.KeyChar = key;
+    if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
+}
+
+void KeyPress(unsigned char key, int, int) {
+    RecordKey(key);
+    if (key == '~') image::ScrnDmp(kDumpChannel);
+}
+
+void RecordSpecialKey(int key) {
+    view::state.ArrowKey = (key >= 10 && key <= 99) ? 0 : key;
+}
+
+void SpecialKeyPress(int key, int, int) {
+    RecordSpecialKey(key);
+    glutPostRedisplay();
+}
+
+void RecordMenuChoice(int value) {
+    if (value == kQuitValue) console::stop("End of run (menu).");
+    if (value >= 1 && value <= 25) view::state.MenuNew = value;
+}
+
+void MenuPick(int value) {
+    RecordMenuChoice(value);
+    // Back to where the pointer was before the menu opened, so the sphere does not jump.
+    glutWarpPointer(view::state.pointerX, view::state.pointerY);
+}
+
+void RecordPointer(int x, int y) {
+    view::state.pointerX = x;
+    view::state.pointerY = y;
+}
+
 void MouseButton(int, int, int, int) {}
-void MouseDrag(int, int) {}
-void MouseMove(int, int) {}
-void MenuBuild() {}
-void SpecialKeyStep() {}
-void CommandStep() {}
-void PointerMapping() {}
+
+void MouseDrag(int x, int y) {
+    view::state.MenuNew = kDragValue;
+    MouseMove(x, y);
+}
+
+void MouseMove(int x, int y) {
+    RecordPointer(x, y);
+    glutPostRedisplay();
+}
+
+// ================================================================================================
+// Per-frame steps
+// ================================================================================================
+
+void SpecialKeyStep() {
+    view::State& s = view::state;
+    if (s.ArrowKey == 0) return;
+    if (s.ArrowKey == kUpArrow) {
+        s.fieldOfView += kZoomStep;
+        if (s.fieldOfView > kWidestFieldOfView) s.fieldOfView = kWidestFieldOfView;
+    } else if (s.ArrowKey == kDownArrow) {
+        s.fieldOfView -= kZoomStep;
+        if (s.fieldOfView < kNarrowestFieldOfView) s.fieldOfView = kNarrowestFieldOfView;
+    } else {
+        console::bellLine();
+    }
+    s.ArrowKey = 0;
+}
+
+void CommandStep() {
+    view::State& s = view::state;
+    // A menu choice stands for its key and overrides one typed before the same frame; a drag
+    // (13) returns to pointer mode and lets the key through.
+    if (s.MenuNew == kDragValue) {
+        s.viewMode = 13;
+        s.autoRotate = 0;
+    } else if (int key = keyOfMenuValue(s.MenuNew); key != 0) {
+        s.KeyChar = key;
+    }
+    s.MenuNew = 0;
+
+    if (s.KeyChar != 0) applyKey(s, s.KeyChar);
+    s.KeyChar = 0;
+}
+
+void PointerMapping() {
+    view::State& s = view::state;
+    s.viewLatitude = 101.0 - s.pointerY / 2.0;
+    s.viewLongitude = -(s.pointerX / 2.0) - 105.0;
+}
 
 }  // namespace input

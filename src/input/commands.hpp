@@ -19,7 +19,31 @@ void MenuBuild();
 void SpecialKeyStep();
 // Command step of every frame: menu translation, then the pending key; clears every request.
 void CommandStep();
-// Pointer mode: the orientation as a linear function of the pointer position.
+// Pointer mode: the orientation as a linear function of the pointer position. The frame calls it
+// only with viewMode 13 in the full view.
 void PointerMapping();
+
+// --- the parts of the callbacks that touch no window (GLUT needs one for the rest) ---------------
+
+// Records a key in KeyChar; "Q"/"q" ends the run. The screen dump of "~" is left to KeyPress.
+void RecordKey(unsigned char key);
+// Records a special key in ArrowKey; codes 10..99 (F10..F12 and the like) are stored as 0.
+void RecordSpecialKey(int key);
+// Records a menu choice in MenuNew; value 7 ends the run, values outside 1..25 are ignored.
+void RecordMenuChoice(int value);
+// Records the pointer position (a drag posts MenuNew 13 first, which cancels auto-rotation).
+void RecordPointer(int x, int y);
+
+// --- the pop-up menu -------------------------------------------------------------------------------
+
+struct MenuEntry {
+    const char* label;  // as shown, blanks inside included
+    int value;          // handed to MenuPick
+};
+constexpr int kMenuEntryCount = 13;
+extern const MenuEntry kMenuEntries[kMenuEntryCount];
+
+// Length of a label without its trailing blanks.
+int TrimmedLength(const char* label);
 
 }  // namespace input

@@ -1,16 +1,53 @@
-// Frame timing for the help screen's benchmark line, and the auto-rotation step.
+// Frame timing for the help screen's benchmark line, the frame counter, and the auto-rotation step.
 #pragma once
+
+#include "view/state.hpp"
 
 namespace view {
 
-// Seconds since local midnight in hundredths, single precision (a later day adds 86400 once).
+// --- the clock -------------------------------------------------------------------------------------
+
+// The clock remembers the calendar day of its first reading in the run.
+struct ClockState {
+    int started = 0;     // 1 once the first reading has been taken
+    long firstDay = 0;   // day number of the first reading
+};
+extern ClockState clockState;
+
+// Seconds since local midnight in hundredths, single precision; every day since the run's first
+// reading adds 86400, so the clock never runs backwards across midnights.
 float ClockSeconds();
+
+// The clock value for a reading taken on `dayNumber` at `hundredths` since local midnight.
+float ClockReading(ClockState& clock, long dayNumber, long hundredths);
+
+// Consecutive day numbers for consecutive calendar days (proleptic Gregorian calendar).
+long CivilDayNumber(int year, int month, int day);
+
+// --- per-frame steps ---------------------------------------------------------------------------------
+
+constexpr int kIterationCeiling = 2000000000;  // iterationCount stops at one more than this
+
+// Frame step 3: counts the frame, up to 2000000001.
+void CountFrame(State& s);
 
 // Frame step 9: counts the frame into the current timing period and closes the period after
 // one second (or discards it after 30).
 void FrameTiming();
+// The same on the given state with the given clock, read afresh wherever a period restarts.
+void FrameTimingStep(State& s, float (*readClock)());
 
-// Frame step 7 in mode 12: turns the sphere 0.2 degree and warps the pointer in step.
+// Frame step 7 in mode 12 with the full view: turns the sphere 0.2 degree and warps the pointer
+// in step.
 void AutoRotationStep();
+
+// Where auto-rotation puts the pointer after a step; no warp with the pointer on the top row.
+struct PointerWarp {
+    bool warp = false;
+    int x = 0;
+    int y = 0;
+};
+// The orientation part of the auto-rotation step; returns the warp for the caller to perform.
+PointerWarp AutoRotate(State& s);
 
 }  // namespace view

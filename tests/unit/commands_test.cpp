@@ -1,0 +1,302 @@
+#include "input/commands.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+
+#include "view/state.hpp"
+
+namespace {
+
+using view::state;
+
+// The state as the first frame leaves it, with three images configured.
+void resetState() {
+    state = view::State{};
+    state.imageCount = 3;
+    state.selectedImage = 1;
+    state.fieldOfView = view::kStartFieldOfView;
+    state.viewMode = 13;
+    state.gridShown = state.gridLabelsShown = 1;
+    state.imageShown = 1;
+    state.fullView = 1;
+}
+
+// Runs `step` and returns how many bell lines it wrote.
+template <typename Step>
+int bellsDuring(Step step) {
+    testing::internal::CaptureStdout();
+    step();
+    const std::string out = testing::internal::GetCapturedStdout();
+    int bells = 0;
+    for (size_t at = out.find("\a\n"); at != std::string::npos; at = out.find("\a\n", at + 2)) {
+        ++bells;
+    }
+    EXPECT_EQ(out.size(), static_cast<size_t>(bells) * 2) << "only bell lines expected";
+    return bells;
+}
+
+// The settings the command step may change, for before/after comparisons.
+struct Settings {
+    int selectedImage, imageShown, eyeMode, gridShown, gridLabelsShown, helpShown, placesShown,
+        autoRotate, viewMode;
+    double fieldOfView;
+    bool operator==(const Settings& o) const {
+        return selectedImage == o.selectedImage && imageShown == o.imageShown &&
+               eyeMode == o.eyeMode && gridShown == o.gridShown &&
+               gridLabelsShown == o.gridLabelsShown && helpShown == o.helpShown &&
+               placesShown == o.placesShown && autoRotate == o.autoRotate &&
+               viewMode == o.viewMode && fieldOfView == o.fieldOfView;
+    }
+};
+Settings settings() {
+    return {state.selectedImage, state.imageShown, state.eyeMode,    state.gridShown,
+            state.gridLabelsShown, state.helpShown, state.placesShown, state.autoRotate,
+            state.viewMode,      state.fieldOfView};
+}
+
+void frameWithKey(unsigned char key) {
+    input::RecordKey(key);
+    input::CommandStep();
+}
+
+// What each command key changes, starting from the first-frame state.
+Settings expectedAfterKey(char key) {
+    resetState();
+    Settings s = settings();
+    switch (key) {
+        case 'E': s.eyeMode = 1; break;
+        case 'G': s.gridShown = s.gridLabelsShown = 0; break;
+        case 'H': s.helpShown = 1; break;
+        case 'I': s.imageShown = 0; break;
+        case 'L': s.viewMode = 11; break;
+        case 'P': s.placesShown = 1; break;
+        case 'R': s.autoRotate = 1; s.viewMode = 12; break;
+        case '2': s.selectedImage = 2; break;
+        case '3': s.selectedImage = 3; break;
+    }
+    return s;
+}
+
+TEST(CommandStep, EveryCommandKeyInBothCasesAndClearsTheRequest) {
+    for (char key : {'E', 'G', 'H', 'I', 'L', 'P', 'R', '2', '3'}) {
+        for (char typed : {key, static_cast<char>(std::tolower(key))}) {
+            const Settings expected = expectedAfterKey(key);
+            EXPECT_EQ(bellsDuring([&] { frameWithKey(typed); }), 0) << typed;
+            EXPECT_TRUE(settings() == expected) << "key " << typed;
+            EXPECT_EQ(state.KeyChar, 0);
+            EXPECT_EQ(state.MenuNew, 0);
+        }
+    }
+}
+
+TEST(CommandStep, KeysWithoutACommandRingOnceAndChangeNothing) {
+    for (char key : {'6', '7', '8', '9', '0', '~', 'x', ' ', 'Z'}) {
+        resetState();
+        const Settings before = settings();
+        EXPECT_EQ(bellsDuring([&] { frameWithKey(key); }), 1) << key;
+        EXPECT_TRUE(settings() == before) << key;
+        EXPECT_EQ(state.KeyChar, 0);
+    }
+}
+
+TEST(CommandStep, ImageNumberAboveTheCountIsClampedWithOneBell) {
+    resetState();
+    state.imageShown = 0;
+    EXPECT_EQ(bellsDuring([] { frameWithKey('5'); }), 1);
+    EXPECT_EQ(state.selectedImage, 3);
+    EXPECT_EQ(state.imageShown, 1);
+
+    // With no image configured the selection stays a valid index.
+    resetState();
+    state.imageCount = 0;
+    EXPECT_EQ(bellsDuring([] { frameWithKey('4'); }), 1);
+    EXPECT_EQ(state.selectedImage, 1);
+}
+
+TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
+    resetState();
+    const int cycle[] = {1, -1, 0};
+    for (int expected : cycle) {
+        frameWithKey('E');
+        EXPECT_EQ(state.eyeMode, expected);
+    }
+
+    resetState();
+    input::RecordKey('g');
+    input::RecordKey('g');  // the same key twice before one frame toggles once
+    input::CommandStep();
+    EXPECT_EQ(state.gridShown, 0);
+
+    resetState();
+    input::RecordKey('g');
+    input::RecordKey('h');  // two keys before one frame: only the later one acts
+    input::CommandStep();
+    EXPECT_EQ(state.gridShown, 1);
+    EXPECT_EQ(state.helpShown, 1);
+
+    resetState();
+    frameWithKey('R');
+    frameWithKey('r');
+    EXPECT_EQ(state.autoRotate, 0);
+    EXPECT_EQ(state.viewMode, 13);
+}
+
+TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
+    for (const input::MenuEntry& entry : input::kMenuEntries) {
+        if (entry.value == 7) continue;  // quit, tested below
+        const char key = entry.label[0];
+        resetState();
+        state.imageShown = 0;  // so that every entry changes something
+        const int keyBells = bellsDuring([&] { frameWithKey(key); });
+        const Settings byKey = settings();
+
+        resetState();
+        state.imageShown = 0;
+        input::RecordMenuChoice(entry.value);
+        EXPECT_EQ(state.MenuNew, entry.value);
+        EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), keyBells) << entry.label;
+        const Settings byMenu = settings();
+        EXPECT_TRUE(byMenu == byKey) << entry.label;
+        EXPECT_EQ(state.MenuNew, 0);
+        EXPECT_EQ(state.KeyChar, 0);
+        resetState();
+        state.imageShown = 0;
+        EXPECT_FALSE(byMenu == settings()) << entry.label << " changed nothing";
+    }
+}
+
+TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
+    resetState();
+    input::RecordKey('g');
+    input::RecordMenuChoice(14);  // "H" from the menu
+    input::CommandStep();
+    EXPECT_EQ(state.helpShown, 1);
+    EXPECT_EQ(state.gridShown, 1);
+
+    resetState();
+    state.autoRotate = 1;
+    state.viewMode = 12;
+    input::RecordKey('g');
+    state.MenuNew = 13;  // the pointer was dragged
+    input::CommandStep();
+    EXPECT_EQ(state.viewMode, 13);
+    EXPECT_EQ(state.autoRotate, 0);
+    EXPECT_EQ(state.gridShown, 0);
+
+    // Values outside 1..25 are not recorded; 1..25 without a meaning do nothing in the step.
+    resetState();
+    for (int value : {0, -3, 26, 99}) {
+        input::RecordMenuChoice(value);
+        EXPECT_EQ(state.MenuNew, 0) << value;
+    }
+    const Settings before = settings();
+    input::RecordMenuChoice(12);
+    EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), 0);
+    EXPECT_TRUE(settings() == before);
+    EXPECT_EQ(state.MenuNew, 0);
+}
+
+TEST(CommandStepDeathTest, QuitFromKeyboardAndMenu) {
+    resetState();
+    EXPECT_EXIT(input::RecordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::RecordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::RecordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
+}
+
+TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
+    resetState();
+    input::RecordSpecialKey(103);  // down arrow from the starting value
+    input::SpecialKeyStep();
+    EXPECT_EQ(state.fieldOfView, 0.5241);
+    input::RecordSpecialKey(103);
+    input::SpecialKeyStep();
+    EXPECT_EQ(state.fieldOfView, 0.5241);
+    input::RecordSpecialKey(101);
+    input::SpecialKeyStep();
+    EXPECT_EQ(state.fieldOfView, 1.0241);
+    EXPECT_EQ(state.ArrowKey, 0);
+
+    state.fieldOfView = 139.75;
+    input::RecordSpecialKey(101);
+    input::SpecialKeyStep();
+    EXPECT_EQ(state.fieldOfView, 140.0);
+    input::RecordSpecialKey(101);
+    input::SpecialKeyStep();
+    EXPECT_EQ(state.fieldOfView, 140.0);
+
+    // F10..F12 are dropped silently; F1..F9, the side arrows and the page keys ring.
+    for (int code : {10, 11, 12, 99}) {
+        const Settings before = settings();
+        EXPECT_EQ(bellsDuring([&] {
+                      input::RecordSpecialKey(code);
+                      input::SpecialKeyStep();
+                  }),
+                  0)
+            << code;
+        EXPECT_TRUE(settings() == before);
+    }
+    for (int code : {1, 9, 100, 102, 104, 108}) {
+        const Settings before = settings();
+        EXPECT_EQ(bellsDuring([&] {
+                      input::RecordSpecialKey(code);
+                      input::SpecialKeyStep();
+                  }),
+                  1)
+            << code;
+        EXPECT_TRUE(settings() == before);
+        EXPECT_EQ(state.ArrowKey, 0);
+    }
+}
+
+TEST(PointerMapping, HalfADegreePerPixel) {
+    struct Case {
+        int x, y;
+        double latitude, longitude;
+    } cases[] = {
+        {510, 382, -90.0, -360.0},
+        {0, 0, 101.0, -105.0},
+        {511, 383, -90.5, -360.5},
+        {-20, 900, -349.0, -95.0},  // a drag beyond the window is followed linearly
+    };
+    for (const Case& c : cases) {
+        resetState();
+        input::RecordPointer(c.x, c.y);
+        input::PointerMapping();
+        EXPECT_EQ(state.viewLatitude, c.latitude);
+        EXPECT_EQ(state.viewLongitude, c.longitude);
+    }
+}
+
+TEST(Menu, LabelsValuesAndOrder) {
+    const std::string b24(24, ' ');
+    const struct {
+        std::string label;
+        int value;
+    } expected[] = {
+        {"1  select image #1", 21},
+        {"2" + b24 + "#2", 22},
+        {"3" + b24 + "#3", 23},
+        {"4" + b24 + "#4", 24},
+        {"5" + b24 + "#5", 25},
+        {"E  cycle  -Persp/L:R/R:L", 19},
+        {"G  toggle-Grid" + std::string(6, ' ') + "(on/off)", 15},
+        {"H" + std::string(13, ' ') + "-Help on screen", 14},
+        {"I" + std::string(14, ' ') + "-Image", 16},
+        {"L" + std::string(13, ' ') + "-Lat/Lon I/O", 11},
+        {"P" + std::string(13, ' ') + "-Places", 18},
+        {"R" + std::string(13, ' ') + "-Rotate", 17},
+        {"Q" + std::string(6, ' ') + "***Quit***", 7},
+    };
+    ASSERT_EQ(input::kMenuEntryCount, 13);
+    for (int k = 0; k < input::kMenuEntryCount; ++k) {
+        const input::MenuEntry& entry = input::kMenuEntries[k];
+        EXPECT_EQ(std::string(entry.label, input::TrimmedLength(entry.label)), expected[k].label);
+        EXPECT_EQ(entry.value, expected[k].value);
+    }
+    EXPECT_EQ(input::TrimmedLength("R  x   "), 4);
+    EXPECT_EQ(input::TrimmedLength("   "), 0);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+#include "view/overlays.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+using view::state;
+
+const std::string kDegree(1, static_cast<char>(176));
+
+void setName(int k, const char* name) {
+    std::memset(state.ORVEPATH[k].text, ' ', view::kNameLength);
+    std::memcpy(state.ORVEPATH[k].text, name, std::strlen(name));
+}
+
+// A full view with help on, five images and a stereo pair.
+void resetState() {
+    state = view::State{};
+    state.imageCount = 5;
+    for (int k = 1; k <= 5; ++k) state.ORVEXRAD[k] = 1000.0 * k;
+    setName(1, "Earth.Bmp");
+    setName(2, "Moon.Bmp");
+    setName(3, "Mars.Bmp");
+    setName(4, "Venus.Bmp");
+    setName(5, "ABCDEFGHIJKLMNOPQRST");
+    state.ORVEXRAD[1] = 6371.0;
+    state.selectedImage = 1;
+    state.fieldOfView = view::kStartFieldOfView;
+    state.elevationKm = 1386.5;
+    state.fullView = 1;
+    state.helpShown = 1;
+    state.eyeMode = 1;
+    state.iterationCount = 1;
+    state.secondsPerFrame = 0.25f;
+    state.centreLatitude = -0.04;
+    state.centreLongitude = -180.0;
+}
+
+struct Drawn {
+    bool shown;
+    std::string text;  // the first N characters, as PrntOrth draws them
+    int row, col, colour;
+};
+
+Drawn format(int id) {
+    view::OverlayText out;
+    if (!view::FormatFullViewText(id, state, out)) return {false, "", 0, 0, 0};
+    EXPECT_EQ(out.buffer.length, view::kOverlayBufferLength) << id;
+    return {true, std::string(out.buffer.c_str(), out.length), out.row, out.col, out.colour};
+}
+
+TEST(Overlays, StatusLinesFormatTheirNumbersIntoTheirFields) {
+    resetState();
+    const struct {
+        int id;
+        int row, col, colour;
+        std::string text;
+    } expected[] = {
+        {view::kTitleText, 1, 1, 15, "Orvex.Exe v0.73      2004.11.05"},
+        {view::kHelpHintText, 4, 1, 14, "Press `H` or `h` for help"},
+        {view::kSelectedImageText, 2, 86, 15, "User supplied image #1: Earth.Bmp           "},
+        {view::kRadiusText, 3, 91, 11, "with radius=   6371. km"},
+        {view::kElevationText, 4, 98, 11, "Elev=   1387. km above surface"},
+        {view::kFieldOfViewText, 5, 99, 11, "FOV=      0.52" + kDegree},
+        {view::kWarrantyText, 6, 97, 1, "This program is not warranted          "},
+        {view::kGlErrorText, 8, 103, 8, "glGetError=       0"},
+        {view::kImageListText, 9, 106, 15, "#1: Earth.Bmp           "},
+        {view::kImageListText + 4, 13, 106, 15, "#5: ABCDEFGHIJKLMNOPQRST"},
+        {view::kHelpImageCountText, 17, 1, 15, "1:5-orvex images"},
+        {view::kIterationText, 57, 107, 7, "Iteration:          1"},
+        {view::kBenchmarkText, 58, 107, 15, "Benchmark: 0.250 sec."},
+        {view::kLeftEyeText, 50, 37, 13, "Left "},
+        {view::kRightEyeText, 50, 89, 13, "Right"},
+        {view::kCentreLatitudeText, 29, 117, 15, "Lat=   0.0" + kDegree},
+        {view::kCentreLongitudeText, 30, 117, 15, "Lon=-180.0" + kDegree},
+    };
+    for (const auto& e : expected) {
+        const Drawn d = format(e.id);
+        ASSERT_TRUE(d.shown) << e.id;
+        EXPECT_EQ(d.text, e.text) << e.id;
+        EXPECT_EQ(d.row, e.row) << e.id;
+        EXPECT_EQ(d.col, e.col) << e.id;
+        EXPECT_EQ(d.colour, e.colour) << e.id;
+    }
+
+    // Values too wide for their fields, and upper-case hex digits.
+    state.elevationKm = 12345678.0;
+    state.glErrorCode = 0x50A;
+    state.iterationCount = 2000000001;
+    state.centreLongitude = -1000.0;
+    state.selectedImage = 3;
+    EXPECT_EQ(format(view::kElevationText).text, "Elev=******** km above surface");
+    EXPECT_EQ(format(view::kGlErrorText).text, "glGetError=     50A");
+    EXPECT_EQ(format(view::kIterationText).text, "Iteration: 2000000001");
+    EXPECT_EQ(format(view::kCentreLongitudeText).text, "Lon=******" + kDegree);
+    EXPECT_EQ(format(view::kSelectedImageText).text, "User supplied image #3: Mars.Bmp            ");
+    EXPECT_EQ(format(view::kRadiusText).text, "with radius=   3000. km");
+}
+
+TEST(Overlays, BenchmarkLineInSecondsInHertzOrWaiting) {
+    resetState();
+    state.secondsPerFrame = 0.2f;
+    EXPECT_EQ(format(view::kBenchmarkText).text, "Benchmark: 0.200 sec.");
+    state.secondsPerFrame = 0.19999f;
+    EXPECT_EQ(format(view::kBenchmarkText).text, "Benchmark:     5.0 Hz");
+    state.secondsPerFrame = 1.0f / 60.0f;
+    EXPECT_EQ(format(view::kBenchmarkText).text, "Benchmark:    60.0 Hz");
+    state.secondsPerFrame = 1e-9f;
+    EXPECT_EQ(format(view::kBenchmarkText).text, "Benchmark:******** Hz");
+    state.secondsPerFrame = 0.0f;  // no period has closed yet
+    EXPECT_EQ(format(view::kBenchmarkText).text, "Benchmark:    --.- Hz");
+
+    state.benchmarkElapsed = 30.0f;
+    EXPECT_TRUE(format(view::kBenchmarkText).shown);
+    state.benchmarkElapsed = 30.5f;  // a discarded period hides the line for that frame
+    EXPECT_FALSE(format(view::kBenchmarkText).shown);
+    EXPECT_TRUE(format(view::kIterationText).shown);
+}
+
+TEST(Overlays, WhichTextsAFrameShows) {
+    resetState();
+    state.helpShown = 0;
+    state.eyeMode = 0;
+    state.imageCount = 1;
+    int shown = 0;
+    for (int id = 1; id <= view::kFullViewTextCount; ++id) {
+        const Drawn d = format(id);
+        if (!d.shown) continue;
+        ++shown;
+        // Nothing of the help screen, no eye labels, one image in the list.
+        EXPECT_FALSE(d.col == 1 && d.row >= 5) << id;
+        EXPECT_NE(d.row, 50) << id;
+        EXPECT_FALSE(d.col == 106 && d.row != 9) << id;
+    }
+    EXPECT_EQ(shown, 12 + 1 + 2);
+
+    state.eyeMode = -1;  // the R:L pair
+    EXPECT_EQ(format(view::kLeftEyeText).text, "Right");
+    EXPECT_EQ(format(view::kRightEyeText).text, "Left ");
+    view::OverlayText unused;
+    EXPECT_FALSE(view::FormatFullViewText(0, state, unused));
+    EXPECT_FALSE(view::FormatFullViewText(view::kFullViewTextCount + 1, state, unused));
+}
+
+TEST(Overlays, EveryTextFitsItsLengthAndOwnLinesFitTheirFields) {
+    resetState();
+    for (int id = 1; id <= view::kFullViewTextCount; ++id) {
+        view::OverlayText out;
+        ASSERT_TRUE(view::FormatFullViewText(id, state, out)) << id;
+        // Beyond N only blanks: a text cut short by its length would lose characters.
+        for (int k = out.length; k < view::kOverlayBufferLength; ++k) {
+            EXPECT_EQ(out.buffer.text[k], ' ') << "text " << id << " longer than " << out.length;
+        }
+        EXPECT_GE(out.row, 1);
+        EXPECT_LE(out.row, 59);
+        EXPECT_GE(out.col, 1);
+        EXPECT_LE(out.col, 128);
+    }
+    const std::string build = view::BuildPlatformLine();
+    EXPECT_LE(build.size(), 38u);
+    EXPECT_TRUE(build.find("GCC") != std::string::npos || build.find("Clang") != std::string::npos);
+    EXPECT_NE(build.find("freeglut"), std::string::npos);
+    const Drawn reference = format(view::kSecondReferenceText);
+    EXPECT_EQ(reference.text.substr(0, 5), "    :");
+}
+
+}  // namespace
