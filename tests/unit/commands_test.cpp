@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <string>
+#include <tuple>
 
 #include "view/state.hpp"
 
@@ -38,20 +39,9 @@ int bellsDuring(Step step) {
 }
 
 // The settings the command step may change, for before/after comparisons.
-struct Settings {
-    int selectedImage, imageShown, eyeMode, gridShown, gridLabelsShown, helpShown, placesShown,
-        autoRotate, viewMode;
-    double fieldOfView;
-    bool operator==(const Settings& o) const {
-        return selectedImage == o.selectedImage && imageShown == o.imageShown &&
-               eyeMode == o.eyeMode && gridShown == o.gridShown &&
-               gridLabelsShown == o.gridLabelsShown && helpShown == o.helpShown &&
-               placesShown == o.placesShown && autoRotate == o.autoRotate &&
-               viewMode == o.viewMode && fieldOfView == o.fieldOfView;
-    }
-};
+using Settings = std::tuple<int, int, int, int, int, int, int, int, int, double>;
 Settings settings() {
-    return {state.selectedImage, state.imageShown, state.eyeMode,    state.gridShown,
+    return {state.selectedImage, state.imageShown,  state.eyeMode,    state.gridShown,
             state.gridLabelsShown, state.helpShown, state.placesShown, state.autoRotate,
             state.viewMode,      state.fieldOfView};
 }
@@ -64,27 +54,35 @@ void frameWithKey(unsigned char key) {
 // What each command key changes, starting from the first-frame state.
 Settings expectedAfterKey(char key) {
     resetState();
-    Settings s = settings();
     switch (key) {
-        case 'E': s.eyeMode = 1; break;
-        case 'G': s.gridShown = s.gridLabelsShown = 0; break;
-        case 'H': s.helpShown = 1; break;
-        case 'I': s.imageShown = 0; break;
-        case 'L': s.viewMode = 11; break;
-        case 'P': s.placesShown = 1; break;
-        case 'R': s.autoRotate = 1; s.viewMode = 12; break;
-        case '2': s.selectedImage = 2; break;
-        case '3': s.selectedImage = 3; break;
+        case 'E': state.eyeMode = 1; break;
+        case 'G': state.gridShown = state.gridLabelsShown = 0; break;
+        case 'H': state.helpShown = 1; break;
+        case 'I': state.imageShown = 0; break;
+        case 'L': state.viewMode = 11; break;
+        case 'P': state.placesShown = 1; break;
+        case 'R': state.autoRotate = 1; state.viewMode = 12; break;
+        case '2': state.selectedImage = 2; break;
     }
-    return s;
+    const Settings expected = settings();
+    resetState();
+    return expected;
+}
+
+// A special key in one frame; returns the bell lines it wrote.
+int specialKeyFrame(int code) {
+    return bellsDuring([&] {
+        input::RecordSpecialKey(code);
+        input::SpecialKeyStep();
+    });
 }
 
 TEST(CommandStep, EveryCommandKeyInBothCasesAndClearsTheRequest) {
-    for (char key : {'E', 'G', 'H', 'I', 'L', 'P', 'R', '2', '3'}) {
+    for (char key : {'E', 'G', 'H', 'I', 'L', 'P', 'R', '2'}) {
         for (char typed : {key, static_cast<char>(std::tolower(key))}) {
             const Settings expected = expectedAfterKey(key);
             EXPECT_EQ(bellsDuring([&] { frameWithKey(typed); }), 0) << typed;
-            EXPECT_TRUE(settings() == expected) << "key " << typed;
+            EXPECT_EQ(settings(), expected) << "key " << typed;
             EXPECT_EQ(state.KeyChar, 0);
             EXPECT_EQ(state.MenuNew, 0);
         }
@@ -96,7 +94,7 @@ TEST(CommandStep, KeysWithoutACommandRingOnceAndChangeNothing) {
         resetState();
         const Settings before = settings();
         EXPECT_EQ(bellsDuring([&] { frameWithKey(key); }), 1) << key;
-        EXPECT_TRUE(settings() == before) << key;
+        EXPECT_EQ(settings(), before) << key;
         EXPECT_EQ(state.KeyChar, 0);
     }
 }
@@ -158,12 +156,12 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
         EXPECT_EQ(state.MenuNew, entry.value);
         EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), keyBells) << entry.label;
         const Settings byMenu = settings();
-        EXPECT_TRUE(byMenu == byKey) << entry.label;
+        EXPECT_EQ(byMenu, byKey) << entry.label;
         EXPECT_EQ(state.MenuNew, 0);
         EXPECT_EQ(state.KeyChar, 0);
         resetState();
         state.imageShown = 0;
-        EXPECT_FALSE(byMenu == settings()) << entry.label << " changed nothing";
+        EXPECT_NE(byMenu, settings()) << entry.label << " changed nothing";
     }
 }
 
@@ -194,7 +192,7 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     const Settings before = settings();
     input::RecordMenuChoice(12);
     EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), 0);
-    EXPECT_TRUE(settings() == before);
+    EXPECT_EQ(settings(), before);
     EXPECT_EQ(state.MenuNew, 0);
 }
 
@@ -227,27 +225,11 @@ TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     EXPECT_EQ(state.fieldOfView, 140.0);
 
     // F10..F12 are dropped silently; F1..F9, the side arrows and the page keys ring.
-    for (int code : {10, 11, 12, 99}) {
-        const Settings before = settings();
-        EXPECT_EQ(bellsDuring([&] {
-                      input::RecordSpecialKey(code);
-                      input::SpecialKeyStep();
-                  }),
-                  0)
-            << code;
-        EXPECT_TRUE(settings() == before);
-    }
-    for (int code : {1, 9, 100, 102, 104, 108}) {
-        const Settings before = settings();
-        EXPECT_EQ(bellsDuring([&] {
-                      input::RecordSpecialKey(code);
-                      input::SpecialKeyStep();
-                  }),
-                  1)
-            << code;
-        EXPECT_TRUE(settings() == before);
-        EXPECT_EQ(state.ArrowKey, 0);
-    }
+    const Settings before = settings();
+    for (int code : {10, 11, 12, 99}) EXPECT_EQ(specialKeyFrame(code), 0) << code;
+    for (int code : {1, 9, 100, 102, 104, 108}) EXPECT_EQ(specialKeyFrame(code), 1) << code;
+    EXPECT_EQ(settings(), before);
+    EXPECT_EQ(state.ArrowKey, 0);
 }
 
 TEST(PointerMapping, HalfADegreePerPixel) {
