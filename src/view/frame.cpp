@@ -157,7 +157,7 @@ void displayFrame() {
         firstFrameValues();
         glutWarpPointer(510, 382);
     }
-    if (s.iterationCount <= 2000000000) s.iterationCount += 1;  // 3. frame counter
+    CountFrame(s);                                            // 3. frame counter
     input::CommandStep();                                     // 4. commands
 
     s.eyeDistance = eyeDistanceFor(s.fieldOfView, s.degToRad);  // 5. derived values

@@ -7,14 +7,13 @@
 
 #include "platform/fields.hpp"
 #include "screen/text.hpp"
+#include "view/overlays.hpp"
 #include "view/state.hpp"
 #include "view/stroke.hpp"
 
 namespace view {
 
 namespace {
-
-constexpr int kOverlayColour = 15;  // colour of the centre lines and the cross-hair's inner ends
 
 void numberText(char text[40], int value) {
     std::memset(text, ' ', 40);
@@ -71,7 +70,7 @@ void drawCrossHair() {
     static const double arms[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
     glBegin(GL_LINES);
     for (const auto& a : arms) {
-        screen::SetPalColor(kOverlayColour);
+        screen::SetPalColor(overlayColour);
         glVertex3d(0.11507 * a[0], 0.11507 * a[1], 20.1);
         screen::SetPalColor(0);
         glVertex3d(1.1507 * a[0], 1.1507 * a[1], 20.1);
