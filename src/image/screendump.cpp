@@ -113,6 +113,17 @@ void finishDump(const std::uint8_t* IMAGE) {
     }
 }
 
+namespace {
+
+bool allZero(const float* values, std::size_t count) {
+    for (std::size_t k = 0; k < count; ++k) {
+        if (values[k] != 0.0f) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void ScrnDmp(int /*channel*/) {
     const int width = view::state.ISCRNHV[1];
     const int height = view::state.ISCRNHV[2];
@@ -124,6 +135,14 @@ void ScrnDmp(int /*channel*/) {
     if (!FIMAGE) console::ioFailure("cannot allocate", "FIMAGE");
     glReadBuffer(GL_FRONT_LEFT);
     glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, FIMAGE.get());
+    if (allZero(FIMAGE.get(), 3 * pixelCount)) {
+        // Some software GLs (Mesa under a virtual X server) keep no readable front buffer and
+        // return nothing from it; they swap by copying, so the back buffer still holds the
+        // frame on show. A frame of the viewer is never wholly black (its texts are always
+        // drawn), so an all-zero read means the front buffer could not be read.
+        glReadBuffer(GL_BACK_LEFT);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, FIMAGE.get());
+    }
 
     std::unique_ptr<std::uint8_t[]> IMAGE(new (std::nothrow) std::uint8_t[3 * pixelCount]);
     if (!IMAGE) console::ioFailure("cannot allocate", "IMAGE");
