@@ -1,0 +1,166 @@
+// GL state that only GL can tell: screen text leaves the matrices as it found them, the overlay
+// projection, the texture set-up and its matrix, and the error check.
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "gl_fixture.hpp"
+#include "screen/glcheck.hpp"
+#include "screen/text.hpp"
+#include "startup/textures.hpp"
+
+namespace {
+
+class StartupGl : public gltest::WindowTest {};
+
+void matrices(double modelView[16], double projection[16], double texture[16]) {
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_TEXTURE_MATRIX, texture);
+}
+
+TEST_F(StartupGl, ScreenTextRestoresBothMatricesBitForBit) {
+    glMatrixMode(GL_MODELVIEW);
+    glRotated(33.3, 0.2, 0.7, 0.1);
+    glTranslated(1.5, -2.25, 3.0);
+    glMatrixMode(GL_PROJECTION);
+    glFrustum(-1.1, 0.9, -0.7, 1.3, 2.0, 50.0);
+    double mv[16], pr[16], tx[16], mv2[16], pr2[16], tx2[16];
+    matrices(mv, pr, tx);
+    int row = 30, col = 120;
+    screen::PrntOrth(20, "Twenty characters!!!", row, col, 12, 0, 1, 0);
+    matrices(mv2, pr2, tx2);
+    EXPECT_EQ(std::memcmp(mv, mv2, sizeof mv), 0);
+    EXPECT_EQ(std::memcmp(pr, pr2, sizeof pr), 0);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    EXPECT_EQ(row, 31);  // the cursor wrapped past column 128
+    EXPECT_EQ(col, 12);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(StartupGl, ScreenTextLandsInItsCellInItsColour) {
+    int row = 30, col = 1;
+    screen::PrntOrth(4, "\xdb\xdb##", row, col, 12, 0, 1, 0);
+    const auto pixels = gltest::readPixels();
+    auto at = [&](int x, int y) { return pixels.data() + 3 * (y * gltest::kWindowWidth + x); };
+    // Row 30's baseline sits 30 rows of 2/59 below the top edge of the viewport.
+    const int baseline = static_cast<int>((1.0 - 2.0 * 30 / 59 + 1.0) / 2.0 * gltest::kWindowHeight);
+    int lit = 0;
+    for (int y = baseline - 3; y < baseline + 13; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const unsigned char* p = at(x, y);
+            if (p[0] | p[1] | p[2]) {
+                ++lit;
+                EXPECT_EQ(p[0], 255);
+                EXPECT_EQ(p[1], 85);
+                EXPECT_EQ(p[2], 85);
+            }
+        }
+    }
+    EXPECT_GT(lit, 20);
+    for (int y = 0; y < gltest::kWindowHeight; ++y) {  // nothing outside the text's cells
+        for (int x = 40; x < gltest::kWindowWidth; ++x) ASSERT_EQ(at(x, y)[0], 0) << x << "," << y;
+    }
+}
+
+TEST_F(StartupGl, OverlayProjectionReplacesAllThreeMatrices) {
+    glMatrixMode(GL_TEXTURE);
+    glScaled(0.5, 0.25, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslated(3, 4, 5);
+    screen::OverlaySetup(0);
+    double mv[16], pr[16], tx[16];
+    matrices(mv, pr, tx);
+    for (int k = 0; k < 16; ++k) {
+        const double identity = (k % 5 == 0) ? 1.0 : 0.0;
+        EXPECT_EQ(mv[k], identity) << k;
+        EXPECT_EQ(tx[k], identity) << k;
+    }
+    EXPECT_FLOAT_EQ(pr[0], static_cast<float>(1.0 / 1.333));
+    EXPECT_FLOAT_EQ(pr[5], 1.0f);
+    EXPECT_FLOAT_EQ(pr[10], 1.0f);  // near 1, far -1: depth is not inverted
+    EXPECT_FLOAT_EQ(pr[14], 0.0f);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+}
+
+TEST_F(StartupGl, CheckGLReportsAProvokedErrorOnceThenNothing) {
+    glEnable(0x7FFF);  // not a capability: GL_INVALID_ENUM
+    testing::internal::CaptureStdout();
+    int code = -1;
+    screen::CheckGL(698, code);
+    int again = -1;
+    screen::CheckGL(698, again);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(code, GL_INVALID_ENUM);
+    EXPECT_EQ(again, 0);
+    EXPECT_EQ(out, " CheckGL:@Line 698 GlErr=     500 hex\n");
+}
+
+// A 1000 x 500 picture in a 1024 x 512 texture: the texture matrix scales onto the picture, the
+// picture sits in the lower-left corner, and the texel column just past it repeats the first.
+TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
+    const int w = 1000, h = 500, i = 1;
+    auto& ijn = startup::textures.IJN[i];
+    ijn[1] = w;
+    ijn[2] = h;
+    ijn[3] = 3LL * w * h;
+    ijn[4] = 1024;
+    ijn[5] = 512;
+    ijn[6] = 3LL * 1024 * 512;
+    startup::textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
+    auto* picture = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(ijn[3])));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = picture + 3 * (y * w + x);
+            p[0] = static_cast<std::uint8_t>(x);
+            p[1] = static_cast<std::uint8_t>(y);
+            p[2] = static_cast<std::uint8_t>(x == 0 ? 200 : 7);
+        }
+    }
+    startup::textures.buffer[i] = picture;
+    GLuint name;
+    glGenTextures(1, &name);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, name);
+    startup::SetTextureParameters();
+    startup::UploadImage(i);
+    EXPECT_EQ(startup::textures.buffer[i], nullptr);  // released once GL holds it
+    startup::LoadTextureMatrix(i);
+
+    double tx[16];
+    glGetDoublev(GL_TEXTURE_MATRIX, tx);
+    EXPECT_DOUBLE_EQ(tx[0], 0.9765625);
+    EXPECT_DOUBLE_EQ(tx[5], 0.9765625);
+    EXPECT_EQ(std::memcmp(view::state.textureMatrixWork, view::state.THOMOG2[i].slot, sizeof tx), 0);
+    GLint env = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
+    EXPECT_EQ(env, GL_DECAL);
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    EXPECT_EQ(width, 1024);
+    EXPECT_EQ(height, 512);
+
+    std::vector<std::uint8_t> texels(3u * 1024 * 512);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    auto texel = [&](int x, int y) { return texels.data() + 3 * (y * 1024 + x); };
+    EXPECT_EQ(texel(999, 0)[0], 999 & 255);  // bottom row first, as in the picture
+    EXPECT_EQ(texel(5, 499)[1], 499 & 255);
+    EXPECT_EQ(texel(1000, 123)[2], 200);      // the wrap column repeats column 0
+    EXPECT_EQ(texel(1000, 123)[1], 123);
+    EXPECT_EQ(texel(321, 500)[1], 499 & 255);  // the row above the picture repeats the top row
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    glDisable(GL_TEXTURE_2D);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glDeleteTextures(1, &name);
+}
+
+}  // namespace
