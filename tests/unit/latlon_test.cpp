@@ -146,16 +146,6 @@ TEST_F(LatLonFile, ImportTurnsTheViewToTheFilePosition) {
     EXPECT_DOUBLE_EQ(view::state.viewLongitude, -550);
 }
 
-TEST_F(LatLonFile, ExportThenImportRestoresAViewOnTheHalfDegreeGrid) {
-    view::state.centreLatitude = 45.5;
-    view::state.centreLongitude = -93.5;
-    view::ExportLatLon();
-    view::state.importPending = 1;
-    view::ImportLatLon();
-    EXPECT_DOUBLE_EQ(view::state.viewLatitude, -44.5);
-    EXPECT_DOUBLE_EQ(view::state.viewLongitude, -266.5);
-}
-
 TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
     const auto expectUnchanged = [] {
         EXPECT_DOUBLE_EQ(view::state.viewLatitude, -30);
