@@ -125,8 +125,15 @@ void KeyPress(unsigned char key, int, int) {
     if (key == '~') image::ScrnDmp(kDumpChannel);
 }
 
+// freeglut also reports the lock and modifier keys themselves (Num Lock, Shift, Ctrl, Alt,
+// Super) as special keys; they are no request of the user's, so they are dropped like F10..F12
+// rather than answered with a bell whenever a capital letter or "~" is typed.
+static bool isModifierKey(int key) {
+    return key == GLUT_KEY_NUM_LOCK || (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R);
+}
+
 void RecordSpecialKey(int key) {
-    view::state.ArrowKey = (key >= 10 && key <= 99) ? 0 : key;
+    view::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
 void SpecialKeyPress(int key, int, int) {

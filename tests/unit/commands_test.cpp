@@ -227,7 +227,9 @@ TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     // F10..F12 are dropped silently; F1..F9, the side arrows and the page keys ring.
     const Settings before = settings();
     for (int code : {10, 11, 12, 99}) EXPECT_EQ(specialKeyFrame(code), 0) << code;
-    for (int code : {1, 9, 100, 102, 104, 108}) EXPECT_EQ(specialKeyFrame(code), 1) << code;
+    for (int code : {1, 9, 100, 102, 104, 108, 110, 111}) EXPECT_EQ(specialKeyFrame(code), 1) << code;
+    // Num Lock and the Shift, Ctrl, Alt and Super keys on their own are no request at all.
+    for (int code : {109, 112, 113, 114, 115, 116, 117, 118, 119}) EXPECT_EQ(specialKeyFrame(code), 0) << code;
     EXPECT_EQ(settings(), before);
     EXPECT_EQ(state.ArrowKey, 0);
 }
