@@ -45,8 +45,8 @@ void applyKey(view::State& s, int key) {
         s.selectedImage = key - '0';
         s.imageShown = 1;
         if (s.selectedImage > s.imageCount) {
-            // With no image configured, image 1 (start-up's choice) keeps the index valid.
-            s.selectedImage = s.imageCount >= 1 ? s.imageCount : 1;
+            // With no image configured this is 0: no image, and nothing indexes the tables by it.
+            s.selectedImage = s.imageCount;
             console::bellLine();
         }
     } else if (key == 'E' || key == 'e') {

@@ -106,11 +106,11 @@ TEST(CommandStep, ImageNumberAboveTheCountIsClampedWithOneBell) {
     EXPECT_EQ(state.selectedImage, 3);
     EXPECT_EQ(state.imageShown, 1);
 
-    // With no image configured the selection stays a valid index.
+    // With no image configured the selection is 0, "no image", which nothing indexes by.
     resetState();
     state.imageCount = 0;
     EXPECT_EQ(bellsDuring([] { frameWithKey('4'); }), 1);
-    EXPECT_EQ(state.selectedImage, 1);
+    EXPECT_EQ(state.selectedImage, 0);
 }
 
 TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
