@@ -127,7 +127,7 @@ long long lengthOf(std::FILE* file) {
 BH readHeader(std::FILE* file, const FileName& name) {
     std::uint8_t bytes[kBmpHeaderBytes];
     if (readExactly(file, bytes, kBmpHeaderBytes) != 0) {
-        console::ioFailure("file ends inside the BMP header", name.text);
+        console::ioFailure("cannot read the whole BMP header of", name.text);
     }
     return decodeHeader(bytes);
 }
@@ -158,7 +158,7 @@ std::FILE* openChecked(const FileName& name, int maxWidth, int maxHeight, BmpLay
         console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
     }
     const long long fileBytes = lengthOf(file);
-    if (fileBytes < layout.rowStart) console::ioFailure("file ends inside the BMP palette", name.text);
+    if (fileBytes < layout.rowStart) console::ioFailure("cannot read the whole BMP palette of", name.text);
     if (fileBytes - layout.rowStart < layout.rowBytes) readErrorStop(file, -1);
     return file;
 }
@@ -236,7 +236,7 @@ void BmpImpor(const char* fileName20, int /*channel*/, int maxWidth, int maxHeig
 
     std::uint8_t palette[4 * 256];
     if (readExactly(file, palette, 4LL * layout.paletteEntries) != 0) {
-        console::ioFailure("file ends inside the BMP palette", name.text);
+        console::ioFailure("cannot read the whole BMP palette of", name.text);
     }
     storePalette(palette, layout.paletteEntries);
 

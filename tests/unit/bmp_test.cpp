@@ -1,7 +1,6 @@
 #include "image/bmp.hpp"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -28,10 +27,9 @@ TEST(BmpHeader, EncodesLittleEndianFieldByFieldAndDecodesBack) {
     std::uint8_t b[image::kBmpHeaderBytes];
     std::memset(b, 0xEE, sizeof b);
     image::encodeHeader(h, b);
-    const std::uint8_t expectStart[] = {'B', 'M', 4, 3, 2, 1, 6, 5, 0, 0, 54, 0, 0, 0,
-                                        40, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F,
-                                        1, 0, 24, 0, 0, 0, 0, 0, 0xD0, 0xC0, 0xB0, 0xA0,
-                                        0x13, 0x0B, 0, 0};
+    const std::uint8_t expectStart[] = {'B', 'M', 4, 3, 2,    1,    6,    5,    0,    0,    54,   0,    0, 0,
+                                        40,  0,   0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 1, 0,
+                                        24,  0,   0, 0, 0,    0,    0xD0, 0xC0, 0xB0, 0xA0, 0x13, 0x0B, 0, 0};
     EXPECT_EQ(std::memcmp(b, expectStart, sizeof expectStart), 0);
     EXPECT_EQ(b[50], 0xEF);
     EXPECT_EQ(b[53], 0xDE);
@@ -68,12 +66,15 @@ Bytes importFile(const std::string& name, const Bytes& file, int width, int heig
 // The pure layer on the same bytes.
 Bytes decodeBytes(const Bytes& file, int width, int height, int swap) {
     image::BmpLayout layout;
-    const image::BmpStatus s = image::bmpInspect(file.data(), static_cast<long long>(file.size()), width, height, layout);
+    const image::BmpStatus s =
+        image::bmpInspect(file.data(), static_cast<long long>(file.size()), width, height, layout);
     EXPECT_EQ(s.fault, image::BmpFault::none) << s.reason;
     Bytes image(static_cast<std::size_t>(3 * width * height), 0xEE);
     if (s.fault == image::BmpFault::none) {
-        EXPECT_EQ(image::bmpDecode(file.data(), layout, image.data(), static_cast<long long>(image.size()), swap).fault,
-                  image::BmpFault::none);
+        EXPECT_EQ(
+            image::bmpDecode(file.data(), layout, image.data(), static_cast<long long>(image.size()), swap)
+                .fault,
+            image::BmpFault::none);
     }
     return image;
 }
@@ -91,9 +92,20 @@ TEST(BmpLayout, PaletteEntriesAndRowStartFollowThePixelOffset) {
         std::uint32_t offBits;
         int entries;
     };
-    const Case cases[] = {{0, 0},    {20, 0},   {54, 0},    {57, 0},    {58, 1},           {61, 1},
-                          {62, 2},   {97, 10},  {1078, 256}, {1081, 256}, {1082, 256}, {5000, 256},
-                          {0x7FFFFFFFu, 256}, {0xFFFFFFFFu, 256}};
+    const Case cases[] = {{0, 0},
+                          {20, 0},
+                          {54, 0},
+                          {57, 0},
+                          {58, 1},
+                          {61, 1},
+                          {62, 2},
+                          {97, 10},
+                          {1078, 256},
+                          {1081, 256},
+                          {1082, 256},
+                          {5000, 256},
+                          {0x7FFFFFFFu, 256},
+                          {0xFFFFFFFFu, 256}};
     for (const Case& c : cases) {
         image::BH h = bmptest::header(5, 3, 8);
         h.bfOffBits = c.offBits;
@@ -216,7 +228,8 @@ TEST_F(BmpImport, ClearsOnlyTheTargetBytesPastThePicture) {
 TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
     // 24-bit rows of 1.2 MB and 8-bit rows of 1.1 MB, plus a picture of many chunks.
     const auto colourOf = [](int x, int y) {
-        return Rgb{static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(x * 13 - y)};
+        return Rgb{static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x >> 8),
+                   static_cast<std::uint8_t>(x * 13 - y)};
     };
     struct Case {
         int w, h;
@@ -231,7 +244,8 @@ TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
             }
             file.insert(file.end(), static_cast<std::size_t>((4 - 3 * c.w % 4) % 4), 0);
         }
-        EXPECT_TRUE(importFile("wide.bmp", file, c.w, c.h, 1) == bmptest::expectedImage(c.w, c.h, 1, colourOf))
+        EXPECT_TRUE(importFile("wide.bmp", file, c.w, c.h, 1) ==
+                    bmptest::expectedImage(c.w, c.h, 1, colourOf))
             << c.w << "x" << c.h;
     }
     const int w8 = 1100003;

@@ -1,8 +1,6 @@
 // Helpers for the BMP reader tests: synthetic files built byte by byte, and a scratch folder
 // that the tests work in (file names are 20-character fields, so they stay short and relative).
 #pragma once
-#include "image/bmp.hpp"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "image/bmp.hpp"
 
 namespace bmptest {
 
@@ -85,7 +85,8 @@ inline Bytes file8(int width, int height, int entries, int (*index)(int, int) = 
 
 // Overwrites a 32-bit little-endian field of a built file.
 inline void patch32(Bytes& b, int offset, std::uint32_t value) {
-    for (int k = 0; k < 4; ++k) b[static_cast<std::size_t>(offset + k)] = static_cast<std::uint8_t>(value >> (8 * k));
+    for (int k = 0; k < 4; ++k)
+        b[static_cast<std::size_t>(offset + k)] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
 // The picture as the reader should deliver it: bottom row first, no padding, red-green-blue
@@ -96,8 +97,10 @@ Bytes expectedImage(int width, int height, int swap, ColourOf colourOf) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const Rgb c = colourOf(x, y);
-            if (swap) out.insert(out.end(), {c.r, c.g, c.b});
-            else out.insert(out.end(), {c.b, c.g, c.r});
+            if (swap)
+                out.insert(out.end(), {c.r, c.g, c.b});
+            else
+                out.insert(out.end(), {c.b, c.g, c.r});
         }
     }
     return out;

@@ -1,0 +1,254 @@
+// Hostile and broken BMP files: each must end with its documented stop (or import), never a
+// crash, a wrapped size or an allocation of what the header merely claims.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bmp_testfiles.hpp"
+#include "image/bmp.hpp"
+#include "image/bmpdecode.hpp"
+
+namespace {
+
+using bmptest::Bytes;
+using image::BmpFault;
+
+constexpr long long kAllocationLimit = 64LL << 20;  // the child refuses to allocate beyond this
+
+const char kL112[] = "^Module BmpSupp\\(L112\\) BmpImpor: Halt\\.\n$";
+const char kL129[] = "^Module BmpSupp\\(L129\\) BmpImpor: Halt\\.\n$";
+const char kDepth[] = "^Vsn 1\\.0 only supports 8 and 24 bit color \\.bmp files\\.\n$";
+const char kIo[] = "input/output failure";
+const char kImported[] = "^imported\n$";
+const char kReadErrorLine[] = " Read error. IOSTAT=       -1 ref: FCR p131\n \n";
+
+// Runs in the death-test child with the console redirected: the start-up's calling sequence on
+// one file (header, preflight, buffer, import), ending "imported" when nothing stops it.
+void callerSequence(const char* name) {
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
+    const std::string field = bmptest::field(name);
+    int width = 0, height = 0, bytesPerPixel = 0;
+    image::ReadaBmp(field.c_str(), 14, width, height, bytesPerPixel);
+    image::BmpCheck(field.c_str(), 14, width, height);
+    const long long pictureBytes = 3LL * width * height;
+    if (pictureBytes > kAllocationLimit) {
+        std::fputs("would allocate the claimed size\n", stderr);
+        std::_Exit(99);
+    }
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(pictureBytes > 0 ? pictureBytes : 1));
+    int status = 0;
+    image::BmpImpor(field.c_str(), 14, width, height, pictureBytes, image.data(), 1, status);
+    std::fputs("imported\n", stderr);
+    std::exit(0);
+}
+
+// The same, with a caller-chosen target and maxima.
+void importWith(const char* name, int maxWidth, int maxHeight, long long byteCount) {
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(byteCount));
+    int status = 0;
+    image::BmpImpor(bmptest::field(name).c_str(), 14, maxWidth, maxHeight, byteCount, image.data(), 1,
+                    status);
+    std::fputs("imported\n", stderr);
+    std::exit(0);
+}
+
+std::string readAll(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes headerOnly(int width, int height, int bits, std::size_t totalBytes) {
+    Bytes b = bmptest::headerBytes(bmptest::header(width, height, bits));
+    b.resize(totalBytes, 0x5A);
+    return b;
+}
+
+Bytes withOffset(std::uint32_t offBits) {
+    Bytes b = bmptest::file24(4, 2);
+    bmptest::patch32(b, 10, offBits);
+    return b;
+}
+
+Bytes withDepth(int bits) {
+    Bytes b = bmptest::file24(4, 2);
+    b[28] = static_cast<std::uint8_t>(bits);
+    b[29] = static_cast<std::uint8_t>(bits >> 8);
+    return b;
+}
+
+Bytes cut(Bytes b, std::size_t length) {
+    b.resize(length);
+    return b;
+}
+
+struct HostileCase {
+    const char* what;
+    Bytes file;
+    BmpFault fault;  // what the pure layer says, maxima = the header's own sizes
+    int sizeStatus;
+    int exitCode;
+    const char* message;  // standard error, as a regular expression
+};
+
+class BmpHostile : public bmptest::ScratchFolder {};
+
+TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
+    const Bytes pal8 = bmptest::file8(5, 3, 256);  // rows of 8 bytes at 1078
+    const Bytes rgb5 = bmptest::file24(5, 3);      // rows of 16 bytes, the last byte padding
+    const HostileCase cases[] = {
+        // Products that wrap in 32 bits, and claims far beyond the file.
+        {"width 0x55555556 in 58 bytes", headerOnly(0x55555556, 1, 24, 58), BmpFault::badSize, 1, 0, kL112},
+        {"INT_MAX x 1 palette", headerOnly(INT_MAX, 1, 8, 58), BmpFault::badSize, 1, 0, kL112},
+        {"65536 x 65537 true colour", headerOnly(65536, 65537, 24, 58), BmpFault::badSize, 2, 0, kL112},
+        {"65536 x 65537 palette", headerOnly(65536, 65537, 8, 1078), BmpFault::badSize, 2, 0, kL112},
+        {"1 x 600000000 palette rows", headerOnly(1, 600000000, 8, 58), BmpFault::badSize, 2, 0, kL112},
+        {"16384 x 16384 palette in 1100 bytes", headerOnly(16384, 16384, 8, 1100), BmpFault::shortRows, 0, 0,
+         kL129},
+        {"8192 x 4096 true colour in 58 bytes", headerOnly(8192, 4096, 24, 58), BmpFault::shortRows, 0, 0,
+         kL129},
+        // Sizes below 1, top-down and the most negative height.
+        {"width 0", headerOnly(0, 2, 24, 78), BmpFault::badSize, 1, 0, kL112},
+        {"height 0", headerOnly(4, 0, 24, 78), BmpFault::badSize, 2, 0, kL112},
+        {"width -4", headerOnly(-4, 2, 24, 78), BmpFault::badSize, 1, 0, kL112},
+        {"top-down height -2", headerOnly(4, -2, 24, 78), BmpFault::badSize, 2, 0, kL112},
+        {"height INT_MIN", headerOnly(4, INT_MIN, 24, 78), BmpFault::badSize, 2, 0, kL112},
+        {"both INT_MIN", headerOnly(INT_MIN, INT_MIN, 8, 78), BmpFault::badSize, 3, 0, kL112},
+        // Pixel offsets: below or inside the header read no palette; beyond the file read 256.
+        {"offset 0", withOffset(0), BmpFault::none, 0, 0, kImported},
+        {"offset inside the header", withOffset(30), BmpFault::none, 0, 0, kImported},
+        {"offset past the end", withOffset(5000), BmpFault::shortPalette, 0, 2, kIo},
+        {"offset 0xFFFFFFFF", withOffset(0xFFFFFFFFu), BmpFault::shortPalette, 0, 2, kIo},
+        // Depths other than 8 and 24 stop in the header read.
+        {"depth 0", withDepth(0), BmpFault::badDepth, 0, 0, kDepth},
+        {"depth 1", withDepth(1), BmpFault::badDepth, 0, 0, kDepth},
+        {"depth 4", withDepth(4), BmpFault::badDepth, 0, 0, kDepth},
+        {"depth 16", withDepth(16), BmpFault::badDepth, 0, 0, kDepth},
+        {"depth 32", withDepth(32), BmpFault::badDepth, 0, 0, kDepth},
+        {"depth 0xFFFF", withDepth(0xFFFF), BmpFault::badDepth, 0, 0, kDepth},
+        // Truncation in the header, the palette, the rows and the last row's padding.
+        {"empty file", Bytes{}, BmpFault::shortHeader, 0, 2, kIo},
+        {"one byte", cut(rgb5, 1), BmpFault::shortHeader, 0, 2, kIo},
+        {"53 bytes", cut(rgb5, 53), BmpFault::shortHeader, 0, 2, kIo},
+        {"inside the palette", cut(pal8, 54 + 100), BmpFault::shortPalette, 0, 2, kIo},
+        {"palette without rows", cut(pal8, 1078), BmpFault::shortRows, 0, 0, kL129},
+        {"a whole row missing", cut(pal8, 1078 + 16), BmpFault::shortRows, 0, 0, kL129},
+        {"inside the last row", cut(rgb5, 54 + 40), BmpFault::shortRows, 0, 0, kL129},
+        {"last padding byte missing", cut(rgb5, 54 + 47), BmpFault::shortRows, 0, 0, kL129},
+        {"complete", rgb5, BmpFault::none, 0, 0, kImported},
+    };
+    for (const HostileCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The pure layer, with the header's own sizes as the maxima.
+        image::BmpLayout layout;
+        const int w = c.file.size() >= 54 ? image::decodeHeader(c.file.data()).biWidth : 0;
+        const int h = c.file.size() >= 54 ? image::decodeHeader(c.file.data()).biHeight : 0;
+        const image::BmpStatus s =
+            image::bmpInspect(c.file.data(), static_cast<long long>(c.file.size()), w, h, layout);
+        EXPECT_EQ(s.fault, c.fault) << s.reason;
+        EXPECT_EQ(s.sizeStatus, c.sizeStatus);
+
+        // The file routines, in the order start-up calls them.
+        bmptest::writeFile("h.bmp", c.file);
+        std::remove("stdout.txt");
+        EXPECT_EXIT(callerSequence("h.bmp"), ::testing::ExitedWithCode(c.exitCode), c.message);
+        EXPECT_EQ(readAll("stdout.txt"), c.message == kL129 ? kReadErrorLine : "");
+    }
+}
+
+TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
+    const std::string field = bmptest::field("absent.bmp");
+    int w = 0, h = 0, bpp = 0, status = 0;
+    std::uint8_t image[3];
+    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, w, h, bpp), ::testing::ExitedWithCode(0),
+                "^ReadaBmp: File not found\n$");
+    EXPECT_EXIT(image::BmpCheck(field.c_str(), 14, 1, 1), ::testing::ExitedWithCode(0),
+                "^GetaBmp: File not found\n$");
+    EXPECT_EXIT(image::BmpImpor(field.c_str(), 14, 1, 1, 3, image, 1, status), ::testing::ExitedWithCode(0),
+                "^GetaBmp: File not found\n$");
+    // Trailing blanks are not part of the name: "absent.bmp " must not open "absent.bmp".
+    bmptest::writeFile("absent.bmp ", bmptest::file24(1, 1));
+    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, w, h, bpp), ::testing::ExitedWithCode(0),
+                "^ReadaBmp: File not found\n$");
+}
+
+TEST_F(BmpHostile, SizesBeyondTheCallersMaximaOrBufferStop) {
+    bmptest::writeFile("p.bmp", bmptest::file24(5, 3));
+    EXPECT_EXIT(importWith("p.bmp", 4, 3, 45), ::testing::ExitedWithCode(0), kL112);
+    EXPECT_EXIT(importWith("p.bmp", 5, 2, 45), ::testing::ExitedWithCode(0), kL112);
+    EXPECT_EXIT(importWith("p.bmp", 5, 3, 44), ::testing::ExitedWithCode(0), kL112);  // target too small
+    EXPECT_EXIT(importWith("p.bmp", 5, 3, 45), ::testing::ExitedWithCode(0), kImported);
+    EXPECT_EXIT(importWith("p.bmp", INT_MAX, INT_MAX, 45), ::testing::ExitedWithCode(0), kImported);
+    image::BmpLayout layout;
+    EXPECT_EQ(image::bmpLayout(bmptest::header(5, 3, 24), 4, 2, layout).sizeStatus, 3);
+}
+
+// Every file of the shared BMP collection either imports through the pure layer or ends with a
+// documented status, and an import never costs more than three bytes per byte of the file.
+TEST(BmpCollection, EveryFileImportsOrEndsWithADocumentedStatus) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(ORVEX_SOURCE_DIR) / ".." / "shared" / "bmpsuite";
+    if (!fs::is_directory(root)) GTEST_SKIP() << "no BMP collection at " << root;
+    int files = 0, imported = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.path().extension() != ".bmp") continue;
+        SCOPED_TRACE(entry.path().string());
+        ++files;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const long long size = static_cast<long long>(file.size());
+        const image::BH header = size >= 54 ? image::decodeHeader(file.data()) : image::BH{};
+        image::BmpLayout layout;
+        const image::BmpStatus s =
+            image::bmpInspect(file.data(), size, header.biWidth, header.biHeight, layout);
+        if (s.fault != BmpFault::none) {
+            EXPECT_TRUE(s.fault == BmpFault::shortHeader || s.fault == BmpFault::badDepth ||
+                        s.fault == BmpFault::badSize || s.fault == BmpFault::shortPalette ||
+                        s.fault == BmpFault::shortRows);
+            EXPECT_EQ(s.fault == BmpFault::badSize, s.sizeStatus > 0);
+            continue;
+        }
+        ASSERT_LE(layout.pictureBytes, 3 * size);
+        Bytes image(static_cast<std::size_t>(layout.pictureBytes));
+        EXPECT_EQ(image::bmpDecode(file.data(), layout, image.data(), layout.pictureBytes, 1).fault,
+                  BmpFault::none);
+        ++imported;
+    }
+    EXPECT_GT(files, 0);
+    EXPECT_GT(imported, 0);
+}
+
+// Decodes one collection file through the pure layer with a fresh palette store.
+Bytes decodeCollectionFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    image::bmpState = image::BmpState{};
+    image::BmpLayout layout;
+    const image::BH header = image::decodeHeader(file.data());
+    const image::BmpStatus s = image::bmpInspect(file.data(), static_cast<long long>(file.size()),
+                                                 header.biWidth, header.biHeight, layout);
+    EXPECT_EQ(s.fault, BmpFault::none) << s.reason;
+    Bytes image(static_cast<std::size_t>(layout.pictureBytes));
+    image::bmpDecode(file.data(), layout, image.data(), layout.pictureBytes, 1);
+    return image;
+}
+
+TEST(BmpCollection, SamePictureWithAndWithoutAPaletteBlockDecodesAlike) {
+    namespace fs = std::filesystem;
+    const fs::path g = fs::path(ORVEX_SOURCE_DIR) / ".." / "shared" / "bmpsuite" / "g";
+    if (!fs::exists(g / "rgb24.bmp") || !fs::exists(g / "rgb24pal.bmp") || !fs::exists(g / "pal8.bmp") ||
+        !fs::exists(g / "pal8-0.bmp")) {
+        GTEST_SKIP() << "no BMP collection at " << g;
+    }
+    EXPECT_TRUE(decodeCollectionFile(g / "rgb24.bmp") == decodeCollectionFile(g / "rgb24pal.bmp"));
+    EXPECT_TRUE(decodeCollectionFile(g / "pal8.bmp") == decodeCollectionFile(g / "pal8-0.bmp"));
+}
+
+}  // namespace
