@@ -225,30 +225,4 @@ TEST(BmpCollection, EveryFileImportsOrEndsWithADocumentedStatus) {
     EXPECT_GT(imported, 0);
 }
 
-// Decodes one collection file through the pure layer with a fresh palette store.
-Bytes decodeCollectionFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    image::bmpState = image::BmpState{};
-    image::BmpLayout layout;
-    const image::BH header = image::decodeHeader(file.data());
-    const image::BmpStatus s = image::bmpInspect(file.data(), static_cast<long long>(file.size()),
-                                                 header.biWidth, header.biHeight, layout);
-    EXPECT_EQ(s.fault, BmpFault::none) << s.reason;
-    Bytes image(static_cast<std::size_t>(layout.pictureBytes));
-    image::bmpDecode(file.data(), layout, image.data(), layout.pictureBytes, 1);
-    return image;
-}
-
-TEST(BmpCollection, SamePictureWithAndWithoutAPaletteBlockDecodesAlike) {
-    namespace fs = std::filesystem;
-    const fs::path g = fs::path(ORVEX_SOURCE_DIR) / ".." / "shared" / "bmpsuite" / "g";
-    if (!fs::exists(g / "rgb24.bmp") || !fs::exists(g / "rgb24pal.bmp") || !fs::exists(g / "pal8.bmp") ||
-        !fs::exists(g / "pal8-0.bmp")) {
-        GTEST_SKIP() << "no BMP collection at " << g;
-    }
-    EXPECT_TRUE(decodeCollectionFile(g / "rgb24.bmp") == decodeCollectionFile(g / "rgb24pal.bmp"));
-    EXPECT_TRUE(decodeCollectionFile(g / "pal8.bmp") == decodeCollectionFile(g / "pal8-0.bmp"));
-}
-
 }  // namespace
