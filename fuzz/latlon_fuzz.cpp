@@ -1,0 +1,36 @@
+// Fuzz target: the Orvex.Out reader on arbitrary text. A file without usable numbers is a status;
+// two numbers read must be finite, and numbers that fit the file's fields must come back through
+// the writer and the reader unchanged to the tenth of a degree.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "view/latlon.hpp"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const view::LatLonValues v = view::parseLatLon(reinterpret_cast<const char*>(data), size);
+    if (v.status != view::LatLonStatus::ok) return 0;
+    check(std::isfinite(v.latitude) && std::isfinite(v.longitude));
+
+    // The small window formats whatever was read, however large.
+    view::ScreenText texts[view::kSmallWindowTextCount];
+    view::smallWindowTexts(v.latitude, v.longitude, texts);
+
+    if (std::fabs(v.latitude) < 999.0 && std::fabs(v.longitude) < 999.0) {
+        fields::TextLine file;
+        view::formatLatLonFile(v.latitude, v.longitude, file);
+        const view::LatLonValues back = view::parseLatLon(file.text, static_cast<std::size_t>(file.length));
+        check(back.status == view::LatLonStatus::ok);
+        check(std::fabs(back.latitude - v.latitude) <= 0.05 + 1e-9);
+        check(std::fabs(back.longitude - v.longitude) <= 0.05 + 1e-9);
+    }
+    return 0;
+}
