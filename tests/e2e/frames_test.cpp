@@ -1,0 +1,164 @@
+// What the frames show: the orientation following the pointer, the zoom keeping the whole disc
+// in view, the grid vanishing when zoomed far in, the stereo pairs, and a window without images.
+#include <cmath>
+#include <thread>
+
+#include "harness.hpp"
+
+namespace e2e {
+namespace {
+
+const Geometry kFramed{0, 20, 1024, 748};
+const int kCentreX = kFramed.x + kFramed.width / 2;
+const int kCentreY = kFramed.y + 374;
+
+void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// A viewer on the lat/lon cell planet, its window placed and its first frame drawn.
+struct CellPlanet {
+    Scratch scratch;
+    std::optional<Viewer> viewer;
+
+    CellPlanet() {
+        scratch.writeConfig("1\ncells.bmp\n6371\n");
+        scratch.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
+        viewer.emplace(scratch.path());
+    }
+    bool ready() {
+        auto window = waitForWindow(kViewerTitle);
+        if (!window) return false;
+        if (!waitUntil([&] { return geometryOf(*window) == kFramed; })) return false;
+        return waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)).has_value(); });
+    }
+};
+
+// Keys are applied once per frame and a second key in the same frame replaces the first, so
+// after each key the screen is watched until the frame that applied it has been drawn.
+void keys(const std::string& name, int count) {
+    for (int k = 0; k < count; ++k) {
+        const Screenshot before = grabScreen();
+        key(name);
+        waitForScreen([&](const Screenshot& now) { return now.pixels != before.pixels; }, kShortLimit);
+    }
+}
+
+std::optional<Cell> cellNear(const Screenshot& s, int x, int y) { return cellAt(s.at(x, y)); }
+
+// Cells at the four diagonal probes around (x, y): north-east, north-west, south-east, south-west.
+bool cellsAround(int x, int y, int d, Cell ne, Cell nw, Cell se, Cell sw) {
+    return waitForScreen([&](const Screenshot& s) {
+        return cellNear(s, x + d, y - d) == ne && cellNear(s, x - d, y - d) == nw &&
+               cellNear(s, x + d, y + d) == se && cellNear(s, x - d, y + d) == sw;
+    });
+}
+
+TEST(Frames, PointerTurnsTheGlobeHalfADegreePerPixel) {
+    CellPlanet p;
+    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    // 40 pixels right: longitude -380, the centre at 20 east.
+    movePointer(kFramed.x + 550, kFramed.y + 382);
+    EXPECT_TRUE(cellsAround(kCentreX, kCentreY, 40, {0, 20}, {0, 10}, {-10, 20}, {-10, 10}));
+    // 40 pixels up as well: latitude -70, the centre at 20 north.
+    movePointer(kFramed.x + 550, kFramed.y + 342);
+    EXPECT_TRUE(cellsAround(kCentreX, kCentreY, 40, {20, 20}, {20, 10}, {10, 20}, {10, 10}));
+    EXPECT_EQ(p.viewer->err(), "");
+}
+
+// Radius of the disc along the centre row, scanning right from inside it to the black beyond.
+int discRadius(const Screenshot& s, int centreX, int y) {
+    int x = centreX + 40;
+    while (x < s.width - 3 && !(s.at(x, y) == Rgb{} && s.at(x + 1, y) == Rgb{} && s.at(x + 2, y) == Rgb{})) ++x;
+    return x - centreX;
+}
+
+// Horizontal disc radius for a field of view: the sphere fills the view, the projection adds a
+// margin of 0.11 degree, and the layout's 4:3 aspect spreads 1024 pixels over it.
+double expectedRadius(double fieldOfView) {
+    const double d2r = std::atan(1.0) / 45.0;
+    return 384.0 * std::tan(fieldOfView * d2r / 2) / std::tan((fieldOfView + 0.11) * d2r / 2);
+}
+
+TEST(Frames, ZoomKeepsTheWholeDiscInView) {
+    CellPlanet p;
+    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    movePointer(kFramed.x + 510, kFramed.y + 382);
+    keys("g", 1);  // no grid numbers in the way of the scan
+    int radius = 0;
+    const double start = static_cast<double>(0.5241f);
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) {
+        radius = discRadius(s, kCentreX, kCentreY);
+        return std::fabs(radius - expectedRadius(start)) <= 3;
+    })) << radius << " against " << expectedRadius(start);
+    keys("Up", 20);
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) {
+        radius = discRadius(s, kCentreX, kCentreY);
+        return std::fabs(radius - expectedRadius(start + 10.0)) <= 3;
+    })) << radius << " against " << expectedRadius(start + 10.0);
+}
+
+int bluePixels(const Screenshot& s) {
+    int n = 0;
+    for (int y = kFramed.y; y < kFramed.y + kFramed.height; y += 2) {
+        for (int x = 200; x < 824; x += 2) n += s.at(x, y) == Rgb{0, 0, 255};
+    }
+    return n;
+}
+
+TEST(Frames, GridVanishesWhenZoomedPast120Degrees) {
+    CellPlanet p;
+    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    movePointer(kFramed.x + 510, kFramed.y + 382);
+    EXPECT_TRUE(waitForScreen([](const Screenshot& s) { return bluePixels(s) > 200; }));
+    keys("Up", 260);  // 0.5241 + 130 would pass 140: held there
+    EXPECT_TRUE(waitForScreen([](const Screenshot& s) { return bluePixels(s) == 0; }));
+    keys("Down", 30);  // back to about 110
+    EXPECT_TRUE(waitForScreen([](const Screenshot& s) { return bluePixels(s) > 200; }));
+    EXPECT_EQ(p.viewer->err(), "");
+}
+
+// In a pair each eye sees the globe from about 5.7 degrees to its side, so the middle of the
+// left eye's picture shows the cell west of longitude 0 and the right eye's the cell east of it.
+TEST(Frames, StereoPairsShowTwoHalfSizeDiscsInTheirOrder) {
+    CellPlanet p;
+    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    movePointer(kFramed.x + 510, kFramed.y + 382);
+    keys("g", 1);
+    const int leftX = static_cast<int>(std::lround(512 * (1 - 0.4117)));
+    const int rightX = static_cast<int>(std::lround(512 * (1 + 0.4117)));
+    const int probeY = kCentreY - 15;
+    const Cell west{0, -10}, east{0, 0};
+    keys("e", 1);  // L:R, parallel viewing: the left eye's picture on the left
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) {
+        return cellNear(s, leftX, probeY) == west && cellNear(s, rightX, probeY) == east &&
+               s.at(kCentreX, kCentreY) == Rgb{} && std::abs(discRadius(s, rightX, kCentreY) - 192) <= 4;
+    }));
+    keys("e", 1);  // R:L, crossed viewing: the pictures change places
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) {
+        return cellNear(s, leftX, probeY) == east && cellNear(s, rightX, probeY) == west;
+    }));
+    keys("e", 1);  // and back to the single view
+    EXPECT_TRUE(cellsAround(kCentreX, kCentreY, 40, {0, 0}, {0, -10}, {-10, 0}, {-10, -10}));
+}
+
+// Without a readable image count there is no picture: the window shows the grid on black, and
+// the image keys ring the bell instead of reaching for a texture that was never made.
+TEST(Frames, WithoutImagesTheGridStillTurnsAndImageKeysRing) {
+    Scratch s;
+    s.writeConfig("several\n");
+    Viewer v(s.path());
+    auto window = waitForWindow(kViewerTitle);
+    ASSERT_TRUE(window.has_value()) << v.out() << v.err();
+    movePointer(kFramed.x + 510, kFramed.y + 382);
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return bluePixels(sh) > 200; }));
+    for (const char* k : {"1", "5", "i", "i", "p"}) {  // none but "p" changes the picture
+        key(k);
+        pauseMs(150);
+    }
+    EXPECT_TRUE(v.waitForOut("\a\n\a\n", kShortLimit));
+    EXPECT_TRUE(v.running());
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return bluePixels(sh) > 200; }));
+    EXPECT_EQ(v.err(), "");
+}
+
+}  // namespace
+}  // namespace e2e
