@@ -234,7 +234,8 @@ void ReadConfiguration() {
     std::fclose(file);
 
     ConfigResult r = parseConfiguration(text.data(), text.size(), existsOnDisk, nullptr);
-    console::write(r.report.c_str());
+    // By length: a NUL byte read into a name must not cut the rest of the report short.
+    console::write(r.report.data(), static_cast<int>(r.report.size()));
     if (r.stopped) console::stop(r.stopMessage.c_str());
 
     s.imageCount = r.imageCount;
