@@ -27,7 +27,7 @@ swaps_of() { od -A n -t u8 -N 8 "$1" | tr -d ' '; }
 sample() {
   local program=$1 keys=$2 record="$work/swaps.$RANDOM"
   : > "$record"
-  (cd "$work" && SWAPCOUNT_FILE="$record" LD_PRELOAD="$PWD/../$build/bench/frames/swapcount.so" \
+  (cd "$work" && SWAPCOUNT_FILE="$record" LD_PRELOAD="$counter" \
      exec "$program" >/dev/null 2>&1 </dev/null) &
   local pid=$!
   for _ in $(seq 200); do [ "$(swaps_of "$record" 2>/dev/null || echo 0)" -gt 0 ] 2>/dev/null && break; sleep 0.05; done
@@ -42,6 +42,7 @@ sample() {
 
 median() { sort -g | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
 
+counter="$PWD/$build/bench/frames/swapcount.so"
 viewer="$PWD/$build/orvex"
 floor="$PWD/$build/bench/frames/sphere_floor"
 declare -A modes=([default]="" [places]="p" [help]="h" [stereo-LR]="e" [stereo-RL]="e e" [image-off]="i")

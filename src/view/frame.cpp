@@ -92,6 +92,16 @@ void warpToOrientation() {
     glutWarpPointer(s.pointerX, s.pointerY);
 }
 
+// The full view re-imposes its size and place in every frame, so a move or resize by the user is
+// undone in the next one. A request goes to the X server only when the window is not already
+// there: asking every frame costs a configure round trip and a reshape each time.
+void holdFullWindow() {
+    if (glutGet(GLUT_WINDOW_WIDTH) != 1024 || glutGet(GLUT_WINDOW_HEIGHT) != 748) {
+        glutReshapeWindow(1024, 748);
+    }
+    if (glutGet(GLUT_WINDOW_X) != 0 || glutGet(GLUT_WINDOW_Y) != 20) glutPositionWindow(0, 20);
+}
+
 // Frame step 7: the lat/lon exchange, auto-rotation or the pointer mapping.
 void modeStep() {
     State& s = state;
@@ -166,10 +176,7 @@ void displayFrame() {
     s.textureSlot = s.selectedImage;
     s.currentQuadric = s.imageCount >= 1 ? s.IQUAD[s.selectedImage] : nullptr;
 
-    if (s.fullView == 1) {                                    // 6. window placement
-        glutReshapeWindow(1024, 748);
-        glutPositionWindow(0, 20);
-    }
+    if (s.fullView == 1) holdFullWindow();                    // 6. window placement
     modeStep();                                               // 7. mode step
 
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);                     // 8. clear

@@ -140,6 +140,21 @@ TEST(Frames, StereoPairsShowTwoHalfSizeDiscsInTheirOrder) {
     EXPECT_TRUE(cellsAround(kCentreX, kCentreY, 40, {0, 0}, {0, -10}, {-10, 0}, {-10, -10}));
 }
 
+// The full view puts the window back where it belongs after the user moves or resizes it.
+TEST(Frames, FullViewUndoesAMoveAndAResize) {
+    CellPlanet p;
+    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    const WindowId window = *findWindow(kViewerTitle);
+    const std::string id = std::to_string(window);
+    runTool({"xdotool", "windowmove", id, "200", "150"});
+    EXPECT_TRUE(waitUntil([&] { return geometryOf(window) == kFramed; })) << geometryOf(window);
+    runTool({"xdotool", "windowsize", id, "600", "400"});
+    EXPECT_TRUE(waitUntil([&] { return geometryOf(window) == kFramed; })) << geometryOf(window);
+    runTool({"xdotool", "windowmove", id, "0", "0"});
+    runTool({"xdotool", "windowsize", id, "1024", "768"});
+    EXPECT_TRUE(waitUntil([&] { return geometryOf(window) == kFramed; })) << geometryOf(window);
+}
+
 // Without a readable image count there is no picture: the window shows the grid on black, and
 // the image keys ring the bell instead of reaching for a texture that was never made.
 TEST(Frames, WithoutImagesTheGridStillTurnsAndImageKeysRing) {
