@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -627,8 +628,8 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry) {
     // band is mostly light before clicking.
     const bool lit = waitForScreen([&](const Screenshot& shot) {
         int light = 0, total = 0;
-        for (int y = top + 1; y < bottom - 1; ++y)
-            for (int x = g.x + 2; x < g.x + g.width - 2; ++x, ++total) {
+        for (int y = std::max(top + 1, 0); y < std::min(bottom - 1, shot.height); ++y)
+            for (int x = std::max(g.x + 2, 0); x < std::min(g.x + g.width - 2, shot.width); ++x, ++total) {
                 const Rgb c = shot.at(x, y);
                 light += c.r > 230 && c.g > 230 && c.b > 230;
             }
