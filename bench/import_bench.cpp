@@ -1,6 +1,7 @@
 // Import benchmark: BmpImpor on 8192 x 4096 pictures (24-bit and 8-bit) against the least work
-// on the same input, reading the whole file into a fresh buffer. Every run happens in a forked
-// child so that each starts with fresh memory and its peak resident size can be read apart.
+// on the same input, reading the whole file into a fresh buffer, and against stb_image decoding
+// the same file to RGB. Every run happens in a forked child so that each starts with fresh memory
+// and its peak resident size can be read apart.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,46 +15,16 @@
 #include <string>
 #include <vector>
 
+#include <stb/stb_image.h>
+
 #include "image/bmp.hpp"
+#include "picture_file.hpp"
 
 namespace {
 
 constexpr int kWidth = 8192;
 constexpr int kHeight = 4096;
 constexpr int kRuns = 9;
-
-// Writes a width x height file of `bits` with a gradient that changes along both axes.
-void writeBmp(const char* name, int bits) {
-    const int bytesPerPixel = bits / 8;
-    const int paletteEntries = bits == 8 ? 256 : 0;
-    const long long rowBytes = (static_cast<long long>(kWidth) * bytesPerPixel + 3) / 4 * 4;
-    image::BH h;
-    h.bfOffBits = static_cast<std::uint32_t>(54 + 4 * paletteEntries);
-    h.bfSize = static_cast<std::uint32_t>(h.bfOffBits + rowBytes * kHeight);
-    h.biSize = 40;
-    h.biWidth = kWidth;
-    h.biHeight = kHeight;
-    h.biPlanes = 1;
-    h.nBitsPP = static_cast<std::uint16_t>(bits);
-    std::uint8_t header[image::kBmpHeaderBytes];
-    image::encodeHeader(h, header);
-    std::FILE* f = std::fopen(name, "wb");
-    if (!f) std::exit(1);
-    std::fwrite(header, 1, sizeof header, f);
-    for (int k = 0; k < paletteEntries; ++k) {
-        const std::uint8_t entry[4] = {static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(255 - k),
-                                       static_cast<std::uint8_t>(k * 3), 0};
-        std::fwrite(entry, 1, 4, f);
-    }
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes), 0);
-    for (int y = 0; y < kHeight; ++y) {
-        for (long long i = 0; i < static_cast<long long>(kWidth) * bytesPerPixel; ++i) {
-            row[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + y);
-        }
-        std::fwrite(row.data(), 1, row.size(), f);
-    }
-    std::fclose(f);
-}
 
 long long fileSize(const char* name) {
     std::FILE* f = std::fopen(name, "rb");
@@ -100,6 +71,16 @@ void importPicture(const char* name) {
     std::free(picture);
 }
 
+// stb_image decoding the same file to 3-byte RGB pixels (its own row order, top row first).
+void stbDecode(const char* name) {
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* picture = stbi_load(name, &width, &height, &channels, 3);
+    if (!picture) std::exit(1);
+    volatile stbi_uc sink = picture[3LL * width * height / 2];
+    (void)sink;
+    stbi_image_free(picture);
+}
+
 void idle(const char*) {}
 
 struct Run {
@@ -143,37 +124,55 @@ void compare(const char* label, const char* name, const char* sameSize = nullptr
     const long long pictureBytes = 3LL * kWidth * kHeight;
     inChild(readWhole, name);  // warm the page cache and the code
     inChild(importPicture, name);
+    inChild(stbDecode, name);
     const long baseKb = inChild(idle, name).maxRssKb;
-    std::vector<double> reference, import, sameSizeReference;
-    long referenceKb = 0, importKb = 0;
+    std::vector<double> reference, import, stb, sameSizeReference;
+    long referenceKb = 0, importKb = 0, stbKb = 0;
     for (int r = 0; r < kRuns; ++r) {  // interleaved, so drift hits both sides alike
         const Run a = inChild(readWhole, name);
         const Run b = inChild(importPicture, name);
+        const Run c = inChild(stbDecode, name);
         if (sameSize) sameSizeReference.push_back(inChild(readWhole, sameSize).seconds);
         reference.push_back(a.seconds);
         import.push_back(b.seconds);
+        stb.push_back(c.seconds);
         referenceKb = std::max(referenceKb, a.maxRssKb);
         importKb = std::max(importKb, b.maxRssKb);
+        stbKb = std::max(stbKb, c.maxRssKb);
     }
     const auto ms = [](double s) { return s * 1000.0; };
-    std::printf("%s (%lld-byte file, %lld-byte picture), %d runs each\n", label, fileSize(name), pictureBytes,
-                kRuns);
-    std::printf("  read file into fresh buffer: median %7.1f ms  (min %7.1f, max %7.1f)\n",
-                ms(median(reference)), ms(*std::min_element(reference.begin(), reference.end())),
-                ms(*std::max_element(reference.begin(), reference.end())));
-    std::printf("  BmpImpor (swap 1):           median %7.1f ms  (min %7.1f, max %7.1f)\n",
-                ms(median(import)), ms(*std::min_element(import.begin(), import.end())),
-                ms(*std::max_element(import.begin(), import.end())));
-    std::printf("  time ratio import / read: %.2f\n", median(import) / median(reference));
+    const auto times = [&](const char* what, const std::vector<double>& v) {
+        std::printf("  %-30s median %7.1f ms  (min %7.1f, max %7.1f)\n", what, ms(median(v)),
+                    ms(*std::min_element(v.begin(), v.end())), ms(*std::max_element(v.begin(), v.end())));
+    };
+    // Ratios are taken round by round, so the spread shows how far the machine's noise moves them.
+    const auto ratio = [&](const char* key, const char* what, const std::vector<double>& top,
+                           const std::vector<double>& bottom) {
+        std::vector<double> r;
+        for (std::size_t k = 0; k < top.size(); ++k) r.push_back(top[k] / bottom[k]);
+        std::printf("  %-40s %.2f  (spread %.2f-%.2f)\n", what, median(r), *std::min_element(r.begin(), r.end()),
+                    *std::max_element(r.begin(), r.end()));
+        std::printf("RESULT import-%s %.3f %.3f %.3f\n", key, median(r), *std::min_element(r.begin(), r.end()),
+                    *std::max_element(r.begin(), r.end()));
+    };
+    std::printf("%s (%lld-byte file, %lld-byte picture), %d runs each, interleaved\n", label, fileSize(name),
+                pictureBytes, kRuns);
+    times("read file into fresh buffer:", reference);
+    times("BmpImpor (swap 1):", import);
+    times("stb_image to RGB:", stb);
+    ratio(sameSize ? "8bit-vs-read" : "24bit-vs-read", "time ratio import / read:", import, reference);
     if (sameSize) {
-        std::printf("  read a file of the picture's size: median %7.1f ms; ratio import / that read: %.2f\n",
-                    ms(median(sameSizeReference)), median(import) / median(sameSizeReference));
+        times("read a picture-sized file:", sameSizeReference);
+        ratio("8bit-vs-read-picture-size", "time ratio import / picture-sized read:", import, sameSizeReference);
     }
-    const double importExtra = static_cast<double>(importKb - baseKb) * 1024.0;
-    const double referenceExtra = static_cast<double>(referenceKb - baseKb) * 1024.0;
-    std::printf("  peak RSS above an idle child (%ld KB): read %.1f MB, import %.1f MB\n", baseKb,
-                referenceExtra / 1048576.0, importExtra / 1048576.0);
-    std::printf("  import peak / picture buffer: %.3f\n\n", importExtra / static_cast<double>(pictureBytes));
+    ratio(sameSize ? "8bit-stb-vs-import" : "24bit-stb-vs-import", "speed-up over stb_image (stb / import):",
+          stb, import);
+    const auto extra = [&](long kb) { return static_cast<double>(kb - baseKb) * 1024.0; };
+    std::printf("  peak RSS above an idle child (%ld KB): read %.1f MB, import %.1f MB, stb_image %.1f MB\n",
+                baseKb, extra(referenceKb) / 1048576.0, extra(importKb) / 1048576.0, extra(stbKb) / 1048576.0);
+    std::printf("  import peak / picture buffer: %.3f\n\n", extra(importKb) / static_cast<double>(pictureBytes));
+    std::printf("RESULT import-%s-peak %.3f\n\n", sameSize ? "8bit" : "24bit",
+                extra(importKb) / static_cast<double>(pictureBytes));
 }
 
 }  // namespace
@@ -181,8 +180,8 @@ void compare(const char* label, const char* name, const char* sameSize = nullptr
 int main() {
     char folder[] = "/tmp/orvex-bench-XXXXXX";
     if (!mkdtemp(folder) || chdir(folder) != 0) return 1;
-    writeBmp("b24.bmp", 24);
-    writeBmp("b8.bmp", 8);
+    bench::writeBmp("b24.bmp", kWidth, kHeight, 24);
+    bench::writeBmp("b8.bmp", kWidth, kHeight, 8);
     compare("24-bit 8192 x 4096", "b24.bmp");
     compare("8-bit 8192 x 4096", "b8.bmp", "b24.bmp");
     std::remove("b24.bmp");

@@ -3,13 +3,8 @@
 #include <GL/freeglut.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
 
-#include "image/bmp.hpp"
-#include "startup/textures.hpp"
+#include "first_picture.hpp"
 
 namespace {
 
@@ -43,22 +38,9 @@ void draw() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::FILE* config = std::fopen("Orvex.Txt", "r");
-    char name[256] = {};
-    if (!config || std::fscanf(config, "%*d %255s", name) != 1) {
-        std::fprintf(stderr, "sphere_floor: needs an Orvex.Txt naming a picture\n");
-        return 1;
-    }
-    std::fclose(config);
-    char field[21];
-    std::snprintf(field, sizeof field, "%-20s", name);
-    int w = 0, h = 0, bpp = 0, status = 0;
-    image::ReadaBmp(field, 14, w, h, bpp);
-    std::vector<std::uint8_t> pixels(static_cast<size_t>(w) * h * 3);
-    image::BmpImpor(field, 14, w, h, static_cast<long long>(pixels.size()), pixels.data(), 1, status);
-    const long long gw = startup::fitPowerOfTwo(w), gh = startup::fitPowerOfTwo(h);
-    textureScale[0] = static_cast<double>(w) / gw;
-    textureScale[1] = static_cast<double>(h) / gh;
+    const bench::FirstPicture picture = bench::readFirstPicture("sphere_floor");
+    textureScale[0] = static_cast<double>(picture.width) / picture.glWidth;
+    textureScale[1] = static_cast<double>(picture.height) / picture.glHeight;
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
@@ -66,18 +48,7 @@ int main(int argc, char** argv) {
     glutInitWindowPosition(0, 20);
     glutCreateWindow("sphere floor");
     glEnable(GL_DEPTH_TEST);
-    GLuint texture;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, static_cast<GLsizei>(gw), static_cast<GLsizei>(gh), 0, GL_RGB,
-                 GL_UNSIGNED_BYTE, nullptr);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    bench::uploadPicture(picture);
     quadric = gluNewQuadric();
     gluQuadricTexture(quadric, GL_TRUE);
     gluQuadricNormals(quadric, GLU_SMOOTH);
