@@ -2,6 +2,8 @@
 
 #include <GL/freeglut.h>
 
+#include <malloc.h>
+
 #include <cfenv>
 
 #include "input/commands.hpp"
@@ -71,6 +73,13 @@ void SetUpImage(int i) {
 
 void Run() {
     std::fesetenv(FE_DFL_ENV);  // IEEE double, round to nearest, exceptions masked
+    // Buffers of 1 MB and more (pictures until GL has them, screen dumps, the Orvex.Out read)
+    // are mapped from the system and handed back when released, so a long run keeps a flat
+    // footprint instead of holding on to the largest transient buffers it ever used. Up to
+    // 8 MB free at the top of the heap is kept, so the driver's per-frame buffers do not make
+    // the heap grow and shrink every frame.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    mallopt(M_TRIM_THRESHOLD, 8 << 20);
     view::State& s = view::state;
 
     console::write(" ");
