@@ -418,8 +418,10 @@ public:
             dup2(null, STDOUT_FILENO);
             dup2(null, STDERR_FILENO);
             prctl(PR_SET_PDEATHSIG, SIGTERM);
+            // No auto-repeat: on a loaded machine the release of a typed key can come late
+            // enough for the server to repeat the key.
             execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-                   "tcp", "-noreset", static_cast<char*>(nullptr));
+                   "tcp", "-noreset", "-r", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(ready[1]);
@@ -546,9 +548,18 @@ Screenshot grabScreen() {
     };
     const int rs = shiftOf(image->red_mask), gs = shiftOf(image->green_mask),
               bs = shiftOf(image->blue_mask);
+    // 32-bit pixels are read straight from the image data; XGetPixel per pixel is slow.
+    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
-            const unsigned long v = XGetPixel(image, x, y);
+            unsigned long v;
+            if (direct) {
+                const auto* p = reinterpret_cast<const std::uint8_t*>(image->data) +
+                                static_cast<size_t>(y) * image->bytes_per_line + 4 * static_cast<size_t>(x);
+                v = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<unsigned long>(p[3]) << 24);
+            } else {
+                v = XGetPixel(image, x, y);
+            }
             shot.pixels[static_cast<size_t>(y) * a.width + x] =
                 Rgb{static_cast<std::uint8_t>(v >> rs), static_cast<std::uint8_t>(v >> gs),
                     static_cast<std::uint8_t>(v >> bs)};
@@ -559,6 +570,17 @@ Screenshot grabScreen() {
 
 bool waitForScreen(const std::function<bool(const Screenshot&)>& condition, Seconds limit) {
     return waitUntil([&] { return condition(grabScreen()); }, limit);
+}
+
+bool waitForStillScreen(Seconds limit) {
+    Screenshot last = grabScreen();
+    return waitUntil([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        Screenshot now = grabScreen();
+        const bool still = now.pixels == last.pixels;
+        last = std::move(now);
+        return still;
+    }, limit);
 }
 
 // ============================================================================================
@@ -592,8 +614,17 @@ void key(const std::string& name) { runTool({"xdotool", "key", "--delay", "20", 
 
 void typeText(const std::string& text) { runTool({"xdotool", "type", "--delay", "20", text}); }
 
+// xdotool's own --sync waits for a motion that never comes when the pointer is already there,
+// so the arrival is checked here instead.
 void movePointer(int x, int y) {
-    runTool({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)});
+    runTool({"xdotool", "mousemove", std::to_string(x), std::to_string(y)});
+    waitUntil([&] {
+        Window root = 0, child = 0;
+        int rootX = -1, rootY = -1, winX = 0, winY = 0;
+        unsigned mask = 0;
+        XQueryPointer(dpy(), DefaultRootWindow(dpy()), &root, &child, &rootX, &rootY, &winX, &winY, &mask);
+        return rootX == x && rootY == y;
+    }, Seconds(5.0));
 }
 
 void dragLeft(int fromX, int fromY, int toX, int toY, int steps) {
@@ -619,14 +650,14 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry) {
         return {};
     }
     const WindowId menu = std::stoul(ids);
-    const Geometry g = geometryOf(menu);
-    // Thirteen entries of equal height fill the menu window.
-    const int top = g.y + (entry - 1) * g.height / 13, bottom = g.y + entry * g.height / 13;
-    movePointer(g.x + g.width / 2 - 1, (top + bottom) / 2 - 1);
-    movePointer(g.x + g.width / 2, (top + bottom) / 2);
+    // Thirteen entries of equal height fill the menu window (its geometry is read again on each
+    // attempt, in case the menu was still being placed).
+    Geometry g;
+    int top = 0, bottom = 0;
     // The menu takes an entry only once it has redrawn it highlighted: wait until the entry's
-    // band is mostly light before clicking.
-    const bool lit = waitForScreen([&](const Screenshot& shot) {
+    // band is mostly light before clicking. A motion that reaches the menu before it is ready
+    // is lost, so the pointer is nudged again until the highlight shows.
+    auto highlighted = [&](const Screenshot& shot) {
         int light = 0, total = 0;
         for (int y = std::max(top + 1, 0); y < std::min(bottom - 1, shot.height); ++y)
             for (int x = std::max(g.x + 2, 0); x < std::min(g.x + g.width - 2, shot.width); ++x, ++total) {
@@ -634,7 +665,16 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry) {
                 light += c.r > 230 && c.g > 230 && c.b > 230;
             }
         return total > 0 && 2 * light > total;
-    }, kShortLimit);
+    };
+    bool lit = false;
+    for (int attempt = 0; attempt < 5 && !lit; ++attempt) {
+        g = geometryOf(menu);
+        top = g.y + (entry - 1) * g.height / 13;
+        bottom = g.y + entry * g.height / 13;
+        movePointer(g.x + g.width / 2 - 1 - attempt, (top + bottom) / 2 - 1);
+        movePointer(g.x + g.width / 2, (top + bottom) / 2);
+        lit = waitForScreen(highlighted, Seconds(2.0));
+    }
     if (!lit) ADD_FAILURE() << "menu entry " << entry << " was not highlighted";
     runTool({"xdotool", "click", "1"});
     waitUntil([&] { return runTool({"xdotool", "search", "--onlyvisible", "--name", kMenuName}).empty(); });
