@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs every benchmark: import, start-up and frames, then draws the frame chart of
+# docs/performance.md. Never part of the test run; takes about a quarter of an hour.
+#   tools/bench.sh [rounds]         results in build-bench/results/, chart in docs/
+# The start-up pictures (5 x 100 MB) are written once into ${ORVEX_BENCH_CACHE:-~/.cache/orvex-bench}.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rounds=${1:-5}
+build=build-bench
+results=$build/results
+cache=${ORVEX_BENCH_CACHE:-$HOME/.cache/orvex-bench}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" >/dev/null
+mkdir -p "$results"
+
+{
+  echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
+  echo "memory: $(free -g | awk '/Mem:/ {print $2}') GB"
+  xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 glxinfo -B 2>/dev/null |
+    grep -E "OpenGL renderer|OpenGL version" || echo "(glxinfo from mesa-utils not installed)"
+  dpkg-query -W -f='Mesa ${Version}\n' libgl1-mesa-dri 2>/dev/null || true
+} | tee "$results/machine.txt"
+
+echo "== import"
+"$build/bench/import_bench" | tee "$results/import.txt"
+
+echo "== start-up"
+xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
+  "$build/bench/startup/startup_bench" "$build/orvex" "$build/bench/startup/startup_reference" \
+  "$build/bench/frames/swapcount.so" "$cache" "$rounds" | tee "$results/startup.txt"
+
+echo "== frames"
+bash tools/bench_frames.sh "$rounds" 3 "$results/frames.dat" | tee "$results/frames.txt"
+
+if command -v gnuplot >/dev/null; then
+  bash tools/bench_chart.sh "$results/frames.dat" docs/performance-frames.png
+  echo "chart: docs/performance-frames.png"
+fi
