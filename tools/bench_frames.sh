@@ -15,11 +15,13 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBU
 cmake --build "$build" --target orvex sphere_floor straight_reference swapcount >/dev/null
 
 work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+xvfb=
+trap 'kill $(jobs -p) $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 /usr/bin/convert /usr/share/xplanet/images/earth.jpg -resize 2048x1024! -type TrueColor BMP3:"$work/earth.bmp"
 printf '1\nearth.bmp\n6371\n' > "$work/Orvex.Txt"
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+xvfb=$!  # a process substitution is no job: the trap ends the server by its id
 read -r display <&3
 export DISPLAY=":$display"
 export LIBGL_ALWAYS_SOFTWARE=1
