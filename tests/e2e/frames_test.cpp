@@ -28,7 +28,8 @@ struct CellPlanet {
         auto window = waitForWindow(kViewerTitle);
         if (!window) return false;
         if (!waitUntil([&] { return geometryOf(*window) == kFramed; })) return false;
-        return waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)).has_value(); });
+        return waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)).has_value(); }) &&
+               waitForStillScreen();
     }
 };
 

@@ -186,6 +186,9 @@ struct Screenshot {
 Screenshot grabScreen();
 bool waitForScreen(const std::function<bool(const Screenshot&)>& condition,
                    Seconds limit = kStartupLimit);
+// Waits until two screenshots 150 ms apart are the same: the frames in flight (a reshape the
+// viewer has not seen yet, a pointer move) have all been drawn.
+bool waitForStillScreen(Seconds limit = kStartupLimit);
 
 // ============================================================================================
 // Input through xdotool

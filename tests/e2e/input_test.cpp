@@ -1,0 +1,205 @@
+// Commands from the keyboard, the arrow keys, the pop-up menu and the pointer, seen on the screen
+// and on the console.
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "harness.hpp"
+
+namespace e2e {
+namespace {
+
+const Geometry kFramed{0, 20, 1024, 748};
+const int kCentreX = kFramed.x + 512;
+const int kCentreY = kFramed.y + 374;
+
+void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// A viewer on the lat/lon cell planet with its first frame drawn and the pointer on the spot
+// that faces latitude 0, longitude 0.
+struct Session {
+    Scratch scratch;
+    std::optional<Viewer> viewer;
+
+    explicit Session(int images = 1) {
+        std::string config = std::to_string(images) + "\n";
+        for (int i = 1; i <= images; ++i) config += "cells" + std::to_string(i) + ".bmp\n" + std::to_string(1000 * i) + "\n";
+        scratch.writeConfig(config);
+        for (int i = 1; i <= images; ++i) {
+            scratch.write("cells" + std::to_string(i) + ".bmp", encodeBmp24(latLonCellTexture(720, 360)));
+        }
+        viewer.emplace(scratch.path());
+    }
+    bool ready() {
+        auto window = waitForWindow(kViewerTitle);
+        if (!window || !waitUntil([&] { return geometryOf(*window) == kFramed; })) return false;
+        movePointer(kFramed.x + 510, kFramed.y + 382);
+        return waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)).has_value(); }) &&
+               waitForStillScreen();
+    }
+    std::string diagnostics() { return viewer->out() + viewer->err(); }
+};
+
+// Sends a key and waits until the frame that applied it has changed the screen.
+bool keyShown(const std::string& name) {
+    const Screenshot before = grabScreen();
+    key(name);
+    return waitForScreen([&](const Screenshot& now) { return now.pixels != before.pixels; }, kShortLimit);
+}
+
+// Pixels of one colour inside a rectangle of the window.
+int countColour(const Screenshot& s, int x0, int y0, int x1, int y1, Rgb colour) {
+    int n = 0;
+    for (int y = kFramed.y + y0; y < kFramed.y + y1; ++y)
+        for (int x = kFramed.x + x0; x < kFramed.x + x1; ++x) n += s.at(x, y) == colour;
+    return n;
+}
+
+const Rgb kWhite{255, 255, 255}, kBlue{0, 0, 255}, kMagenta{255, 85, 255};
+
+int gridPixels(const Screenshot& s) { return countColour(s, 200, 60, 824, 690, kBlue); }
+int helpPixels(const Screenshot& s) { return countColour(s, 8, 60, 150, 220, kWhite); }
+int eyeLabelPixels(const Screenshot& s) { return countColour(s, 280, 615, 340, 640, kMagenta); }
+int cellPixels(const Screenshot& s) {
+    int n = 0;
+    for (int y = kCentreY - 100; y < kCentreY + 100; y += 4)
+        for (int x = kCentreX - 100; x < kCentreX + 100; x += 4) n += cellAt(s.at(x, y)).has_value();
+    return n;
+}
+
+TEST(Keys, EachCommandKeyShowsItsEffect) {
+    Session p;
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    Screenshot s = grabScreen();
+    EXPECT_GT(gridPixels(s), 200);
+    EXPECT_EQ(helpPixels(s), 0);
+    EXPECT_EQ(eyeLabelPixels(s), 0);
+
+    ASSERT_TRUE(keyShown("g"));  // grid off
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return gridPixels(sh) == 0; }));
+    ASSERT_TRUE(keyShown("G"));  // and on again, in either case
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return gridPixels(sh) > 200; }));
+
+    ASSERT_TRUE(keyShown("h"));
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return helpPixels(sh) > 300; }));
+    ASSERT_TRUE(keyShown("H"));
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return helpPixels(sh) == 0; }));
+
+    ASSERT_TRUE(keyShown("i"));  // the picture goes, the grid stays
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return cellPixels(sh) == 0 && gridPixels(sh) > 200; }));
+    ASSERT_TRUE(keyShown("I"));
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return cellPixels(sh) > 1000; }));
+
+    ASSERT_TRUE(keyShown("e"));  // "Left " and "Right" under the pair
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return eyeLabelPixels(sh) > 20; }));
+    ASSERT_TRUE(keyShown("e"));
+    ASSERT_TRUE(keyShown("E"));  // back to the single view
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return eyeLabelPixels(sh) == 0 && cellPixels(sh) > 1000; }));
+    EXPECT_EQ(p.viewer->err(), "");
+    EXPECT_EQ(p.viewer->out().find('\a'), std::string::npos) << "no command rings the bell";
+}
+
+TEST(Keys, KeysWithoutACommandRingTheBellOnce) {
+    Session p(2);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    const std::string start = p.viewer->out();
+    for (const char* k : {"x", "6", "0", "Left", "F1", "F10", "Shift_L", "3"}) {
+        key(k);
+        pauseMs(150);
+    }
+    // x, 6, 0, the left arrow, F1 and "3" (clamped to image 2) ring; F10 and Shift do not.
+    EXPECT_TRUE(p.viewer->waitForOut(start + "\a\n\a\n\a\n\a\n\a\n\a\n", kShortLimit)) << p.viewer->out();
+    pauseMs(300);
+    EXPECT_EQ(p.viewer->out(), start + "\a\n\a\n\a\n\a\n\a\n\a\n");
+    EXPECT_EQ(p.viewer->err(), "");
+}
+
+// The right-hand status lines at rows 4 and 5 ("Elev=", "FOV=") change with each arrow key.
+TEST(Keys, ArrowKeysChangeFieldOfViewAndElevation) {
+    Session p;
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    auto statusLines = [](const Screenshot& s) {
+        std::vector<Rgb> band;
+        for (int y = kFramed.y + 40; y < kFramed.y + 66; ++y)
+            for (int x = kFramed.x + 780; x < kFramed.x + 1024; ++x) band.push_back(s.at(x, y));
+        return band;
+    };
+    const auto start = statusLines(grabScreen());
+    ASSERT_TRUE(keyShown("Up"));
+    const auto wider = statusLines(grabScreen());
+    EXPECT_NE(wider, start);
+    ASSERT_TRUE(keyShown("Down"));
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) { return statusLines(s) == start; }));
+    key("Down");  // already at the narrowest: nothing changes
+    pauseMs(300);
+    EXPECT_EQ(statusLines(grabScreen()), start);
+    EXPECT_EQ(p.viewer->out().find('\a'), std::string::npos);
+}
+
+TEST(Menu, EntriesGiveTheirCommands) {
+    Session p;
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    const int x = kFramed.x + 510, y = kFramed.y + 382;
+    pickMenuEntry(x, y, 7);  // "G  toggle-Grid      (on/off)"
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return gridPixels(sh) == 0; }));
+    pickMenuEntry(x, y, 8);  // "H             -Help on screen"
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return helpPixels(sh) > 300; }));
+    pickMenuEntry(x, y, 6);  // "E  cycle  -Persp/L:R/R:L"
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return eyeLabelPixels(sh) > 20; }));
+    pickMenuEntry(x, y, 9);  // "I              -Image"
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return cellPixels(sh) == 0; }));
+    pickMenuEntry(x, y, 1);  // "1  select image #1" turns the picture back on
+    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return cellPixels(sh) > 100; }));
+    pickMenuEntry(x, y, 5);  // image 5 of one: clamped, one bell
+    EXPECT_TRUE(p.viewer->waitForOut("\a\n", kShortLimit));
+    EXPECT_EQ(p.viewer->err(), "");
+}
+
+// Auto-rotation turns the globe on its own; moving the pointer with the left button held stops
+// it, after which the picture stays put.
+TEST(Pointer, DragCancelsAutoRotation) {
+    Session p;
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    ASSERT_TRUE(keyShown("r"));
+    const Screenshot a = grabScreen();
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) {
+        return !(cellAt(s.at(kCentreX + 40, kCentreY - 40)) == cellAt(a.at(kCentreX + 40, kCentreY - 40)));
+    })) << "the globe did not turn";
+    dragLeft(kFramed.x + 510, kFramed.y + 382, kFramed.x + 530, kFramed.y + 382);
+    pauseMs(300);
+    const Screenshot still = grabScreen();
+    pauseMs(500);
+    EXPECT_EQ(grabScreen().pixels, still.pixels) << "the globe kept turning after the drag";
+    // The pointer now rules: 20 pixels right of the start is longitude 10 east at the centre.
+    EXPECT_EQ(cellAt(still.at(kCentreX + 40, kCentreY - 40)), (Cell{0, 10}));
+    EXPECT_EQ(cellAt(still.at(kCentreX - 10, kCentreY - 40)), (Cell{0, 0}));
+}
+
+// Reads the latitude and longitude that "L" writes into Orvex.Out (the same values the "Lat="
+// and "Lon=" lines show).
+bool exportedCentre(Session& p, double& latitude, double& longitude) {
+    if (!keyShown("l")) return false;
+    if (!waitUntil([&] { return p.scratch.exists("Orvex.Out"); })) return false;
+    std::istringstream in(std::string(p.scratch.read("Orvex.Out").begin(), p.scratch.read("Orvex.Out").end()));
+    const bool read = static_cast<bool>(in >> latitude >> longitude);
+    key("l");  // back to the full view
+    return read;
+}
+
+TEST(Pointer, CentreReadoutMatchesThePictureUnderTheCrossHair) {
+    Session p;
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    // Pointer at (590, 322) of the window: latitude 101 - 161 = -60, longitude -295 - 105 = -400,
+    // so the centre shows 30 north, 40 east.
+    movePointer(kFramed.x + 590, kFramed.y + 322);
+    EXPECT_TRUE(waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)) == Cell{30, 40}; }));
+    double latitude = 0, longitude = 0;
+    ASSERT_TRUE(exportedCentre(p, latitude, longitude)) << p.diagnostics();
+    EXPECT_DOUBLE_EQ(latitude, 30.0);
+    EXPECT_DOUBLE_EQ(longitude, 40.0);
+    EXPECT_EQ(cellContaining(latitude + 1, longitude + 1), (Cell{30, 40}));
+}
+
+}  // namespace
+}  // namespace e2e
