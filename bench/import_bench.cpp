@@ -18,6 +18,7 @@
 #include <stb/stb_image.h>
 
 #include "image/bmp.hpp"
+#include "platform/memory.hpp"
 #include "picture_file.hpp"
 
 namespace {
@@ -63,12 +64,12 @@ void importPicture(const char* name) {
     image::ReadaBmp(field, 14, width, height, bytesPerPixel);
     image::BmpCheck(field, 14, width, height);
     const long long bytes = 3LL * width * height;
-    auto* picture = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(bytes)));
+    auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(bytes)));
     if (!picture) std::exit(1);
     image::BmpImpor(field, 14, width, height, bytes, picture, 1, status);
     volatile std::uint8_t sink = picture[bytes / 2];
     (void)sink;
-    std::free(picture);
+    memory::releasePicture(picture);
 }
 
 // stb_image decoding the same file to 3-byte RGB pixels (its own row order, top row first).

@@ -11,6 +11,7 @@
 #include "image/bmp.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
+#include "platform/memory.hpp"
 
 namespace startup {
 
@@ -69,7 +70,7 @@ void ImportAll() {
             console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         }
         // GL receives only the picture (see UploadImage), so only the picture is held here.
-        textures.buffer[i] = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(ijn[3])));
+        textures.buffer[i] = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
         if (!textures.buffer[i]) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
         int status = 0;
         image::BmpImpor(s.ORVEPATH[i].text, s.fileUnit, width, height, ijn[3], textures.buffer[i], 1,
@@ -118,7 +119,7 @@ void UploadImage(int i) {
                         picture + 3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height - 1));
     }
     // GL holds its own copy now; the picture is never read again.
-    std::free(textures.buffer[i]);
+    memory::releasePicture(textures.buffer[i]);
     textures.buffer[i] = nullptr;
 }
 

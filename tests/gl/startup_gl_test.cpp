@@ -8,6 +8,7 @@
 #include "gl_fixture.hpp"
 #include "screen/glcheck.hpp"
 #include "screen/text.hpp"
+#include "platform/memory.hpp"
 #include "startup/textures.hpp"
 
 namespace {
@@ -113,7 +114,7 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     ijn[5] = 512;
     ijn[6] = 3LL * 1024 * 512;
     startup::textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
-    auto* picture = static_cast<std::uint8_t*>(std::malloc(static_cast<size_t>(ijn[3])));
+    auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<size_t>(ijn[3])));
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             std::uint8_t* p = picture + 3 * (y * w + x);
