@@ -675,7 +675,7 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry) {
         movePointer(g.x + g.width / 2, (top + bottom) / 2);
         lit = waitForScreen(highlighted, Seconds(2.0));
     }
-    if (!lit) { runTool({"import", "-window", "root", "/tmp/dbg/fail.png"}); ADD_FAILURE() << "menu entry " << entry << " was not highlighted " << g; }
+    if (!lit) ADD_FAILURE() << "menu entry " << entry << " was not highlighted";
     runTool({"xdotool", "click", "1"});
     waitUntil([&] { return runTool({"xdotool", "search", "--onlyvisible", "--name", kMenuName}).empty(); });
     return g;
