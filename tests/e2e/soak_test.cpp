@@ -316,7 +316,13 @@ TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
     for (const auto& [kind, count] : d.counts) std::cout << " " << kind << " " << count << ";";
     std::cout << " " << bells << " bell lines\n[ soak     ] resident memory " << baselineKb
               << " kB after warm-up, " << finalKb << " kB at the end: " << (finalKb - baselineKb) << " kB\n";
+#if defined(__SANITIZE_ADDRESS__)
+    // Built with AddressSanitizer (and so the viewer beside it): freed blocks wait in the
+    // sanitizer's quarantine and resident memory says nothing about the program's own use.
+    std::cout << "[ soak     ] sanitizer build: resident memory reported, not checked\n";
+#else
     EXPECT_LT(finalKb - baselineKb, 2048) << "resident memory grew";
+#endif
 }
 
 }  // namespace
