@@ -1,5 +1,6 @@
 // Commands from the keyboard, the arrow keys, the pop-up menu and the pointer, seen on the screen
 // and on the console.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -180,10 +181,16 @@ TEST(Pointer, DragCancelsAutoRotation) {
 // and "Lon=" lines show).
 bool exportedCentre(Session& p, double& latitude, double& longitude) {
     if (!keyShown("l")) return false;
-    if (!waitUntil([&] { return p.scratch.exists("Orvex.Out"); })) return false;
-    std::istringstream in(std::string(p.scratch.read("Orvex.Out").begin(), p.scratch.read("Orvex.Out").end()));
-    const bool read = static_cast<bool>(in >> latitude >> longitude);
-    key("l");  // back to the full view
+    std::string text;
+    const bool written = waitUntil([&] {  // all three lines, not a file half written
+        const auto bytes = p.scratch.read("Orvex.Out");
+        text.assign(bytes.begin(), bytes.end());
+        return std::count(text.begin(), text.end(), '\n') == 3;
+    });
+    std::istringstream in(text);
+    const bool read = written && static_cast<bool>(in >> latitude >> longitude);
+    movePointer(100, 120);  // inside the small window, where keys go
+    key("l");               // back to the full view
     return read;
 }
 
