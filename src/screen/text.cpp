@@ -60,13 +60,13 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     const RasterPosition p = cellRaster(grid, row, col);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (backColor >= 0) SetPalColor(backColor);
-    glFlush();
     SetPalColor(color);
     glRasterPos3d(p.x, p.y, p.z);
     for (int k = 0; k < length; ++k) {
         glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(text[k]));
     }
-    glFlush();
+    // No flush per text: the frame's buffer swap delivers everything, and with a software
+    // renderer each flush sets the rasteriser going on a part-drawn frame.
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();

@@ -76,9 +76,11 @@ void drawCrossHair() {
         glVertex3d(1.1507 * a[0], 1.1507 * a[1], 20.1);
     }
     glEnd();
-    glFlush();
 }
 
+// Nothing here flushes GL: the frame's buffer swap delivers the whole frame, and with a software
+// renderer every flush sets the rasteriser going on a part-drawn frame (about a sixth of the
+// frame time when each text flushed).
 void drawSphereGridAndLabels() {
     State& s = state;
     const bool haveQuadric = s.currentQuadric != nullptr;  // none without a configured image
@@ -94,7 +96,6 @@ void drawSphereGridAndLabels() {
         gluQuadricDrawStyle(s.currentQuadric, GLU_FILL);
         gluSphere(s.currentQuadric, 20.0, 72, 36);
         glDisable(GL_TEXTURE_2D);
-        glFlush();
     }
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

@@ -84,8 +84,7 @@ void drawStrokeText(const char* text, const double position[3], const double ang
                            glVertex3d(s.to.x, s.to.y, s.to.z);
                        },
                        nullptr);
-    glEnd();
-    glFlush();
+    glEnd();  // no flush per text: the frame's swap delivers it
 }
 
 }  // namespace view
