@@ -13,7 +13,6 @@
 #include <iostream>
 #include <map>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <thread>
 
