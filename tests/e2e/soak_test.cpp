@@ -245,8 +245,8 @@ TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
 
     // Warm-up. First every path that allocates once for the run: place names compiled, two
     // dumps (the second settles the allocator after the first), the small window and back, the
-    // menu, every image drawn, and the grid, help, stereo, texture and rotation switches. Then a
-    // stretch of the random stream itself, so that the driver's buffers have met busy frames.
+    // menu, every image drawn, the grid, help, texture and rotation switches, and the busiest
+    // frames. Then a stretch of the random stream itself.
     d.keyInside("p");
     d.keyInside("asciitilde");
     ASSERT_TRUE(v.waitForOut(dumpLine(1))) << v.out() << v.err();
@@ -258,8 +258,17 @@ TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
     d.keyInside("l");
     ASSERT_TRUE(waitUntil([&] { return geometryOf(*window) == full; })) << geometryOf(*window);
     d.menuPick();
-    for (const char* k : {"2", "3", "1", "g", "h", "e", "i", "i", "r", "r"}) {
+    for (const char* k : {"2", "3", "1", "g", "h", "i", "i", "r", "r"}) {
         d.keyInside(k);
+        pauseMs(300);
+    }
+    // The busiest frames the driver will see: places, grid and help on, in each eye mode, across
+    // the whole zoom range.
+    for (int eyeMode = 0; eyeMode < 3; ++eyeMode) {
+        for (const char* arrow : {"Up", "Down", "Up"}) {
+            for (int k = 0; k < 12; ++k) d.keyInside(arrow);
+        }
+        d.keyInside("e");
         pauseMs(300);
     }
     int inputs = randomStream(d, v, length / 3, 2);
