@@ -612,6 +612,14 @@ std::string runTool(const std::vector<std::string>& argv) {
 
 void key(const std::string& name) { runTool({"xdotool", "key", "--delay", "20", name}); }
 
+bool keyShown(const std::string& name) {
+    const Screenshot before = grabScreen();
+    key(name);
+    return waitForScreen([&](const Screenshot& now) { return now.pixels != before.pixels; }, kShortLimit);
+}
+
+void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 void typeText(const std::string& text) { runTool({"xdotool", "type", "--delay", "20", text}); }
 
 // xdotool's own --sync waits for a motion that never comes when the pointer is already there,

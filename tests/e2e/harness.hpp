@@ -203,6 +203,14 @@ void dragLeft(int fromX, int fromY, int toX, int toY, int steps = 8);
 // returns the menu's geometry, from which the entry was placed.
 Geometry pickMenuEntry(int screenX, int screenY, int entry);
 
+// Sends a key and waits until the frame that applied it has changed the screen. Keys are applied
+// once per frame and a second key in the same frame replaces the first, so a run of keys that must
+// all count goes through here; false when the screen did not change.
+bool keyShown(const std::string& name);
+
+// A short pause where nothing on screen can tell that an input has been taken (a bell key).
+void pauseMs(int ms);
+
 // Runs a program to its end and returns its standard output (empty on failure).
 std::string runTool(const std::vector<std::string>& argv);
 

@@ -4,18 +4,15 @@
 #include <cmath>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "harness.hpp"
 
 namespace e2e {
 namespace {
 
-const Geometry kFramed{0, 20, 1024, 748};
+const Geometry kFramed = kFramedGeometry;
 const int kCentreX = kFramed.x + 512;
 const int kCentreY = kFramed.y + 374;
-
-void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // A viewer on the lat/lon cell planet with its first frame drawn and the pointer on the spot
 // that faces latitude 0, longitude 0.
@@ -41,13 +38,6 @@ struct Session {
     }
     std::string diagnostics() { return viewer->out() + viewer->err(); }
 };
-
-// Sends a key and waits until the frame that applied it has changed the screen.
-bool keyShown(const std::string& name) {
-    const Screenshot before = grabScreen();
-    key(name);
-    return waitForScreen([&](const Screenshot& now) { return now.pixels != before.pixels; }, kShortLimit);
-}
 
 // Pixels of one colour inside a rectangle of the window.
 int countColour(const Screenshot& s, int x0, int y0, int x1, int y1, Rgb colour) {

@@ -2,25 +2,16 @@
 // screen dumps.
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 #include "harness.hpp"
 
 namespace e2e {
 namespace {
 
-const Geometry kFramed{0, 20, 1024, 748};
+const Geometry kFramed = kFramedGeometry;
 const int kCentreX = kFramed.x + 512;
 const int kCentreY = kFramed.y + 374;
 const char* const kEarthMap = "/usr/share/xplanet/images/earth.jpg";
-
-void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-bool keyShown(const std::string& name) {
-    const Screenshot before = grabScreen();
-    key(name);
-    return waitForScreen([&](const Screenshot& now) { return now.pixels != before.pixels; }, kShortLimit);
-}
 
 bool framed() {
     auto window = waitForWindow(kViewerTitle);

@@ -33,8 +33,6 @@ unsigned soakSeed() {
     return value ? static_cast<unsigned>(std::strtoul(value, nullptr, 10)) : 20261207u;
 }
 
-void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 // The viewer process: this test's own child running the viewer binary.
 int viewerPid() {
     DIR* proc = opendir("/proc");
