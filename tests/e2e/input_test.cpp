@@ -128,25 +128,6 @@ TEST(Keys, ArrowKeysChangeFieldOfViewAndElevation) {
     EXPECT_EQ(p.viewer->out().find('\a'), std::string::npos);
 }
 
-TEST(Menu, EntriesGiveTheirCommands) {
-    Session p;
-    ASSERT_TRUE(p.ready()) << p.diagnostics();
-    const int x = kFramed.x + 510, y = kFramed.y + 382;
-    pickMenuEntry(x, y, 7);  // "G  toggle-Grid      (on/off)"
-    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return gridPixels(sh) == 0; }));
-    pickMenuEntry(x, y, 8);  // "H             -Help on screen"
-    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return helpPixels(sh) > 300; }));
-    pickMenuEntry(x, y, 6);  // "E  cycle  -Persp/L:R/R:L"
-    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return eyeLabelPixels(sh) > 20; }));
-    pickMenuEntry(x, y, 9);  // "I              -Image"
-    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return cellPixels(sh) == 0; }));
-    pickMenuEntry(x, y, 1);  // "1  select image #1" turns the picture back on
-    EXPECT_TRUE(waitForScreen([](const Screenshot& sh) { return cellPixels(sh) > 100; }));
-    pickMenuEntry(x, y, 5);  // image 5 of one: clamped, one bell
-    EXPECT_TRUE(p.viewer->waitForOut("\a\n", kShortLimit));
-    EXPECT_EQ(p.viewer->err(), "");
-}
-
 // Auto-rotation turns the globe on its own; moving the pointer with the left button held stops
 // it, after which the picture stays put.
 TEST(Pointer, DragCancelsAutoRotation) {
