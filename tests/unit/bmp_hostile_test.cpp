@@ -15,6 +15,7 @@
 #include "bmp_testfiles.hpp"
 #include "image/bmp.hpp"
 #include "image/bmpdecode.hpp"
+#include "startup/config.hpp"
 
 namespace {
 
@@ -195,27 +196,47 @@ TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
                 "^ReadaBmp: File not found\n$");
 }
 
-// Names that are not plain files: each ends at once with the input/output failure naming it,
-// before a header could size an allocation or a FIFO could wait for its writer.
-TEST_F(BmpHostile, NamesOfDirectoriesFifosAndDevicesAreInputOutputFailures) {
+// Orvex.Txt read as start-up reads it.
+void readConfiguration(const char*) {
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
+    startup::ReadConfiguration();
+    std::exit(0);
+}
+
+// The reader's own entry point on a name alone.
+void importByName(const char* name) {
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
+    std::uint8_t image[3];
+    int status = 0;
+    image::BmpImpor(bmptest::field(name).c_str(), 14, 1, 1, 3, image, 1, status);
+    std::exit(0);
+}
+
+// Names that are not plain files: each ends at once with the input/output failure naming the
+// file and the reason, before a header could size an allocation or a FIFO wait for its writer.
+TEST_F(BmpHostile, NamesThatAreNotPlainFilesAreInputOutputFailures) {
+    ASSERT_EQ(mkdir("Orvex.Txt", 0700), 0);
     ASSERT_EQ(mkdir("folder.bmp", 0700), 0);
     ASSERT_EQ(mkfifo("fifo.bmp", 0600), 0);
+    const char kDirectory[] = "cannot read the BMP \\(Is a directory\\): ";
+    const char kNotRegular[] = "cannot read the BMP \\(not a regular file\\): ";
     const struct {
+        void (*run)(const char*);
         const char* name;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {"folder.bmp", "^Orvex: input/output failure: cannot read the BMP \\(Is a directory\\): folder\\.bmp\n$"},
-        {"fifo.bmp", "^Orvex: input/output failure: cannot read the BMP \\(not a regular file\\): fifo\\.bmp\n$"},
-        {"/dev/zero", "^Orvex: input/output failure: cannot read the BMP \\(not a regular file\\): /dev/zero\n$"},
-        {"/dev/urandom", "^Orvex: input/output failure: cannot read the BMP \\(not a regular file\\): /dev/urandom\n$"},
+        {readConfiguration, "Orvex.Txt", "cannot read \\(Is a directory\\): Orvex\\.Txt"},
+        {callerSequence, "folder.bmp", kDirectory + std::string("folder\\.bmp")},
+        {importByName, "folder.bmp", kDirectory + std::string("folder\\.bmp")},
+        {callerSequence, "fifo.bmp", kNotRegular + std::string("fifo\\.bmp")},
+        {importByName, "fifo.bmp", kNotRegular + std::string("fifo\\.bmp")},
+        {callerSequence, "/dev/zero", kNotRegular + std::string("/dev/zero")},
+        {callerSequence, "/dev/urandom", kNotRegular + std::string("/dev/urandom")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EXIT(callerSequence(c.name), ::testing::ExitedWithCode(2), c.message);
-        int status = 0;
-        std::uint8_t image[3];
-        EXPECT_EXIT(image::BmpImpor(bmptest::field(c.name).c_str(), 14, 1, 1, 3, image, 1, status),
-                    ::testing::ExitedWithCode(2), c.message);
+        EXPECT_EXIT(c.run(c.name), ::testing::ExitedWithCode(2),
+                    "^Orvex: input/output failure: " + c.message + "\n$");
     }
 }
 
