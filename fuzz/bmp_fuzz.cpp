@@ -3,6 +3,7 @@
 // longer than the buffer are read in pieces). Both must give the same status, picture and
 // palette. The maxima are modest, so a huge claimed size must be refused by the reader's checks
 // before anything is allocated, not by the fuzzer's memory limit.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -51,8 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     image::MemorySource memory(data, fileBytes);
     const Result m = decode(memory, control);
 
-    // The same bytes as a file, through a staging buffer of 4 to 259 bytes or 1 MB.
-    const long long staging = size > 7 && data[7] != 0 ? 3 + data[7] : image::kBmpStagingBytes;
+    // The same bytes as a file, through a staging buffer of 4 to 258 bytes, or of the viewer's
+    // size but never more than the file (as the viewer's never exceeds the rows).
+    const long long staging = size > 7 && data[7] != 0
+                                  ? 3 + data[7]
+                                  : std::min(image::kBmpStagingBytes, std::max(4LL, fileBytes));
     std::vector<std::uint8_t> stagingBuffer(static_cast<std::size_t>(staging));
     std::FILE* file = size > 0 ? fmemopen(const_cast<std::uint8_t*>(data), size, "rb") : std::tmpfile();
     check(file != nullptr);

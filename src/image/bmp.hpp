@@ -34,7 +34,4 @@ void BmpOpen(const char* fileName20, int channel, BmpPicture& picture, int& widt
 void BmpCheck(BmpPicture& picture, int maxWidth, int maxHeight);
 void BmpImpor(BmpPicture& picture, long long imageByteCount, std::uint8_t* IMAGE, int swap, int& status);
 
-// Rows are read through this much memory at a time.
-constexpr long long kBmpStagingBytes = 1 << 20;
-
 }  // namespace image

@@ -12,19 +12,20 @@ namespace image {
 
 constexpr int kBmpHeaderBytes = 54;
 
-// The header record, one field per header entry, in file order.
+// The header record, one field per entry of the file header and the 40-byte info header, in
+// file order. The screen dump writes it; the decoder fills it from every info header it reads.
 struct BH {
     char bfType[2] = {'B', 'M'};      // "BM" (read, not checked)
     std::uint32_t bfSize = 0;         // file size in bytes
     std::uint16_t bfReserved1 = 0;
     std::uint16_t bfReserved2 = 0;
     std::uint32_t bfOffBits = 0;      // offset of the pixel rows
-    std::uint32_t biSize = 0;         // info header size, 40
+    std::uint32_t biSize = 0;         // info header size: 40 as written, 12..124 as read
     std::int32_t biWidth = 0;         // width in pixels
     std::int32_t biHeight = 0;        // height; positive = bottom row first
     std::uint16_t biPlanes = 0;
     std::uint16_t nBitsPP = 0;        // bits per pixel: 8 or 24 accepted
-    std::uint32_t biCompression = 0;  // (read, not checked)
+    std::uint32_t biCompression = 0;  // 0 = none, the only kind read
     std::uint32_t nSizeC = 0;         // size of the pixel data
     std::int32_t biXPelsPerMeter = 0;
     std::int32_t biYPelsPerMeter = 0;
@@ -76,6 +77,9 @@ private:
     long long position_ = 0;
 };
 
+// The staging memory the viewer reads a file's rows through.
+constexpr long long kBmpStagingBytes = 1 << 20;
+
 // An open file of known length; views are read into the caller's staging buffer of
 // `stagingBytes` (at least 4).
 class FileSource final : public ByteSource {
@@ -86,10 +90,6 @@ public:
     long long viewLimit() const override { return stagingBytes_; }
     long long read(std::uint8_t* into, long long bytes) override;
     long long view(long long bytes, const std::uint8_t*& at) override;
-    void setStaging(std::uint8_t* staging, long long stagingBytes) {
-        staging_ = staging;
-        stagingBytes_ = stagingBytes;
-    }
 
 private:
     std::FILE* file_;
