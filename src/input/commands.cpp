@@ -6,9 +6,9 @@
 #include <string>
 
 #include "image/screendump.hpp"
+#include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/xpointer.hpp"
-#include "view/state.hpp"
 
 namespace input {
 
@@ -58,7 +58,7 @@ int keyOfMenuValue(int value) {
 }
 
 // Acts on one command key; anything that is no command rings the bell.
-void applyKey(view::State& s, int key) {
+void applyKey(model::State& s, int key) {
     if (key >= '1' && key <= '5') {
         s.selectedImage = key - '0';
         s.imageShown = 1;
@@ -212,7 +212,7 @@ void MenuStatus(int status, int x, int y) {
 // ================================================================================================
 
 void RecordKey(unsigned char key) {
-    view::state.KeyChar = key;
+    model::state.KeyChar = key;
     if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
 }
 
@@ -229,7 +229,7 @@ static bool isModifierKey(int key) {
 }
 
 void RecordSpecialKey(int key) {
-    view::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
+    model::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
 void SpecialKeyPress(int key, int, int) {
@@ -239,24 +239,24 @@ void SpecialKeyPress(int key, int, int) {
 
 void RecordMenuChoice(int value) {
     if (value == kQuitValue) console::stop("End of run (menu).");
-    if (value >= 1 && value <= 25) view::state.MenuNew = value;
+    if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 
 void MenuPick(int value) {
     RecordMenuChoice(MenuValueAtClose(value));
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
-    glutWarpPointer(view::state.pointerX, view::state.pointerY);
+    glutWarpPointer(model::state.pointerX, model::state.pointerY);
 }
 
 void RecordPointer(int x, int y) {
-    view::state.pointerX = x;
-    view::state.pointerY = y;
+    model::state.pointerX = x;
+    model::state.pointerY = y;
 }
 
 void MouseButton(int, int, int, int) {}
 
 void MouseDrag(int x, int y) {
-    view::state.MenuNew = kDragValue;
+    model::state.MenuNew = kDragValue;
     MouseMove(x, y);
 }
 
@@ -270,7 +270,7 @@ void MouseMove(int x, int y) {
 // ================================================================================================
 
 void SpecialKeyStep() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     if (s.ArrowKey == 0) return;
     if (s.ArrowKey == kUpArrow) {
         s.fieldOfView += kZoomStep;
@@ -285,7 +285,7 @@ void SpecialKeyStep() {
 }
 
 void CommandStep() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     // A menu choice stands for its key and overrides one typed before the same frame; a drag
     // (13) returns to pointer mode and lets the key through.
     if (s.MenuNew == kDragValue) {
@@ -301,7 +301,7 @@ void CommandStep() {
 }
 
 void PointerMapping() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     s.viewLatitude = 101.0 - s.pointerY / 2.0;
     s.viewLongitude = -(s.pointerX / 2.0) - 105.0;
 }
