@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "input/commands.hpp"
 #include "platform/clock.hpp"
 
 namespace frame {
@@ -62,7 +63,8 @@ PointerWarp AutoRotate(model::State& s) {
 
 void AutoRotationStep() {
     const PointerWarp w = AutoRotate(model::state);
-    if (w.warp) glutWarpPointer(w.x, w.y);
+    // While the menu is open the globe turns on, but the pointer is left to reach an entry.
+    if (w.warp && !input::MenuOpen()) glutWarpPointer(w.x, w.y);
 }
 
 }  // namespace frame

@@ -188,6 +188,8 @@ int MenuValueAtClose(int reported) {
     return under == 0 ? kMenuCancel : kMenuEntries[under - 1].value;
 }
 
+bool MenuOpen() { return menu.open; }
+
 // The pointer on the screen, as GLUT read it a moment ago to place or close the menu; from the
 // window-relative position GLUT passes when X cannot be asked.
 static void pointerOnScreen(int windowX, int windowY, int& x, int& y) {

@@ -70,6 +70,8 @@ void RecordMenuClose(int x, int y, int windowX, int windowY);
 // closing point shifted by the window's offset and differs from the entry under the pointer, the
 // latter's value, or kMenuCancel when the pointer was off the entries; otherwise `reported`.
 int MenuValueAtClose(int reported);
+// True while the pop-up menu is open: the pointer is the user's, not to be warped.
+bool MenuOpen();
 constexpr int kMenuCancel = 0;  // a value that changes nothing but the pointer position
 
 }  // namespace input

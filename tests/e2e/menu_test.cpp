@@ -110,11 +110,12 @@ TEST_P(MenuPick, EveryEntryRunsItsCommand) {
     EXPECT_TRUE(waitUntil([&] { return placedAsFullView(m.window); }));
     movePointer(m.area.x + 510, m.area.y + 382);
 
-    // 12: auto-rotation keeps changing the picture; a left drag stops it.
+    // 12: auto-rotation keeps changing the picture; picked again while the globe turns (which
+    // moves the pointer every frame, but not while the menu is open), it stops.
     const auto turning = m.picture();
     m.pick(12, way);
     EXPECT_TRUE(waitForScreen([&](const Screenshot& s) { return m.pixelsOf(s) != turning; }));
-    dragLeft(m.area.x + 510, m.area.y + 382, m.area.x + 530, m.area.y + 382);
+    m.pick(12, way);
     EXPECT_TRUE(waitForStillScreen());
 
     // 13: quit.
