@@ -36,16 +36,16 @@ void textureMatrix(long long pictureWidth, long long pictureHeight, long long gl
     m[15] = 1.0;
 }
 
-void formatSizeLine(char* out, int outSize, const view::NameField& name, long long width,
+void formatSizeLine(char* out, int outSize, const model::NameField& name, long long width,
                     long long height, long long glWidth, long long glHeight) {
     fields::TextLine line;
-    line.ch(' ').chars(name.text, view::kNameLength).ch(':').i(width, 10).str(" by").i(height, 7);
+    line.ch(' ').chars(name.text, model::kNameLength).ch(':').i(width, 10).str(" by").i(height, 7);
     line.str(" OpenGL:").ch(':').i(glWidth, 10).str(" by").i(glHeight, 7);
     std::snprintf(out, static_cast<std::size_t>(outSize), "%s", line.c_str());
 }
 
 void ImportAll() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     for (int i = 1; i <= s.imageCount; ++i) {
         int width = 0, height = 0, bytesPerPixel = 0;
         image::ReadaBmp(s.ORVEPATH[i].text, s.fileUnit, width, height, bytesPerPixel);
@@ -89,7 +89,7 @@ void SetTextureParameters() {
 }
 
 void UploadImage(int i) {
-    view::State& s = view::state;
+    model::State& s = model::state;
     const Table<long long, 6>& ijn = textures.IJN[i];
     const GLsizei width = static_cast<GLsizei>(ijn[1]), height = static_cast<GLsizei>(ijn[2]);
     const std::uint8_t* picture = textures.buffer[i];
@@ -124,7 +124,7 @@ void UploadImage(int i) {
 }
 
 void LoadTextureMatrix(int i) {
-    view::State& s = view::state;
+    model::State& s = model::state;
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     std::memcpy(s.textureMatrixWork, s.THOMOG2[i].slot, sizeof s.textureMatrixWork);
