@@ -166,6 +166,7 @@ the BMP name '-x.bmp' starts with '-'|corner.png 100 -- -x.bmp
 has 21 characters|corner.png 100 abcdefghijklmnopq.bmp
 expected PICTURE RADIUS_KM|corner.png
 --max-size needs a whole number|--max-size 2x corner.png 100 x.bmp
+--dither works with -8 only|--dither corner.png 100 x.bmp
 TABLE
     check "no failed call wrote anything" \
         same "$(ls)" $'Orvex.Txt\nboard.jpg\ncorner.png\ncut.jpg\nerr.txt\njunk.jpg\nmarker.jpg\nout.txt'

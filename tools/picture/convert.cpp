@@ -6,7 +6,7 @@
 //   orvex-picture-convert info PICTURE                  prints "WIDTH HEIGHT"
 //   orvex-picture-convert convert [--depth 8|24] [--max-side N] [--power-of-two] [--dither]
 //                                 [--progress LABEL] PICTURE OUT.bmp
-//   orvex-picture-convert gl-max-texture                prints GL_MAX_TEXTURE_SIZE
+//   orvex-picture-convert gl-max-texture                prints the widest texture GL accepts
 //
 // A failure prints one line, the reason, on standard error and exits with status 1.
 #include <vips/vips.h>
@@ -504,7 +504,7 @@ int convert(int argc, char** argv) {
     return 0;
 }
 
-// GL_MAX_TEXTURE_SIZE of the display's OpenGL, from a context on a small unmapped window.
+// The widest 2:1 texture the display's OpenGL accepts, from a context on a small unmapped window.
 int glMaxTexture() {
     Display* display = XOpenDisplay(nullptr);
     if (!display) fail("no display to ask");
@@ -518,8 +518,16 @@ int glMaxTexture() {
                                         visual->visual, CWColormap, &settings);
     GLXContext context = glXCreateContext(display, visual, nullptr, True);
     if (!context || !glXMakeCurrent(display, window, context)) fail("cannot make an OpenGL context");
+    // The largest side the GL names, then halved until a 2:1 RGB texture of that width passes the
+    // proxy test (the viewer asks for RGB; a driver may refuse the largest size for its memory).
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    for (; size >= 2; size /= 2) {
+        GLint accepted = 0;
+        glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 3, size, size / 2, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
+        if (accepted == size) break;
+    }
     glXMakeCurrent(display, None, nullptr);
     glXDestroyContext(display, context);
     XDestroyWindow(display, window);
