@@ -196,9 +196,9 @@ std::vector<Colour> distinctColours(const uint8_t* pixels, size_t count) {
     return colours;
 }
 
-// Median cut: boxes of colours are split at the pixel median of their longest side, always the
-// box with the most pixels times extent first, until there are `size` boxes; each box gives the
-// pixel-weighted mean of its colours. A picture with at most `size` colours keeps them exactly.
+// Median cut: boxes of colours are split at the pixel median of their longest side, the box with
+// the largest pixel count times squared extent first, until there are `size` boxes; each box gives
+// the pixel-weighted mean of its colours. A picture with at most `size` colours keeps them exactly.
 std::vector<Colour> medianCut(std::vector<Colour> colours, size_t size) {
     if (colours.size() <= size) return colours;
     struct Box {
@@ -225,7 +225,7 @@ std::vector<Colour> medianCut(std::vector<Colour> colours, size_t size) {
         size_t pick = boxes.size();
         double best = 0;
         for (size_t b = 0; b < boxes.size(); ++b) {
-            const double score = double(boxes[b].pixels) * boxes[b].extent;
+            const double score = double(boxes[b].pixels) * boxes[b].extent * boxes[b].extent;
             if (boxes[b].end - boxes[b].begin > 1 && score > best) best = score, pick = b;
         }
         if (pick == boxes.size()) break;
