@@ -1,9 +1,10 @@
 // The view state: the one set of variables through which start-up, the input callbacks and the
 // frame routine talk. One instance, `model::state`; tests reset it by assigning a fresh State.
 #pragma once
-#include <GL/glu.h>
-
 #include "platform/table.hpp"
+
+// GLU's quadric object, declared as <GL/glu.h> declares it, so that this header needs no GL one.
+class GLUquadric;
 
 namespace model {
 
@@ -20,7 +21,7 @@ struct State {
     int imageCount = 0;                        // images named in Orvex.Txt, 0..5
     Table<NameField, kMaxImages> ORVEPATH;     // file name of each image, blank padded
     Table<double, kMaxImages> ORVEXRAD;        // body radius shown with each image, km
-    Table<GLuint, kMaxImages> ITEXNAME;        // GL texture object of each image
+    Table<unsigned, kMaxImages> ITEXNAME;      // GL texture object (GLuint) of each image
     Table<GLUquadric*, kMaxImages> IQUAD;      // GLU quadric of each configured image
     Table<Table<double, 16>, kMaxImages> THOMOG2;  // texture matrix of each image, column-major
     double textureMatrixWork[16] = {};         // copy of the selected image's texture matrix

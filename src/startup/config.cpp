@@ -10,90 +10,33 @@
 
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
+#include "platform/listread.hpp"
 #include "startup/textures.hpp"
 
 namespace startup {
 
 namespace {
 
-// A cursor over the file's lines. Every value is read from a fresh line.
-struct LineReader {
-    const char* data;
-    std::size_t size;
-    std::size_t pos = 0;
-
-    // The next line holding anything but blanks and tabs; false at the end of the file.
-    bool nextValueLine(const char*& begin, const char*& end) {
-        while (pos < size) {
-            const char* lineBegin = data + pos;
-            const char* nl = static_cast<const char*>(std::memchr(lineBegin, '\n', size - pos));
-            const char* lineEnd = nl ? nl : data + size;
-            pos = nl ? static_cast<std::size_t>(nl - data) + 1 : size;
-            if (lineEnd > lineBegin && lineEnd[-1] == '\r') --lineEnd;  // files written on DOS
-            const char* p = lineBegin;
-            while (p < lineEnd && (*p == ' ' || *p == '\t')) ++p;
-            if (p < lineEnd) {
-                begin = p;
-                end = lineEnd;
-                return true;
-            }
-        }
-        return false;
-    }
-};
+// Orvex.Txt takes the plain grammar: blanks and tabs, a CR only before a line end.
+constexpr listread::ListGrammar kConfigGrammar = {};
 
 enum class Read { Value, Null, End, Bad };
 
-bool endsValue(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
-
 // The unquoted value at the start of a line: up to the first blank, tab, comma or slash.
 std::string unquotedToken(const char* begin, const char* end) {
-    const char* p = begin;
-    while (p < end && !endsValue(*p)) ++p;
-    return std::string(begin, p);
+    return std::string(begin, listread::valueEnd(begin, end, kConfigGrammar));
 }
 
-// An optional sign and digits, within 32 bits.
 bool parseInteger(const std::string& token, long long& value) {
-    std::size_t k = 0;
-    if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
-    if (k == token.size()) return false;
-    for (std::size_t j = k; j < token.size(); ++j) {
-        if (token[j] < '0' || token[j] > '9') return false;
-    }
-    if (token.size() - k > 10) return false;
-    value = std::strtoll(token.c_str(), nullptr, 10);
-    return value >= -2147483648LL && value <= 2147483647LL;
+    return listread::readInteger(token.data(), token.data() + token.size(), value);
 }
 
-// Integer, fixed-point or exponent form (e, E, d or D), with optional signs; finite.
 bool parseReal(const std::string& token, double& value) {
-    std::string t = token;
-    std::size_t k = 0;
-    if (k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
-    std::size_t digits = 0;
-    while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k, ++digits;
-    if (k < t.size() && t[k] == '.') {
-        ++k;
-        while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k, ++digits;
-    }
-    if (digits == 0) return false;
-    if (k < t.size() && (t[k] == 'e' || t[k] == 'E' || t[k] == 'd' || t[k] == 'D')) {
-        t[k] = 'e';
-        ++k;
-        if (k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
-        std::size_t expDigits = 0;
-        while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k, ++expDigits;
-        if (expDigits == 0) return false;
-    }
-    if (k != t.size()) return false;
-    errno = 0;
-    value = std::strtod(t.c_str(), nullptr);
-    return std::isfinite(value);
+    return listread::readReal(token.data(), token.data() + token.size(), kConfigGrammar, value);
 }
 
 // Reads one name: quoted (apostrophes or double quotes, doubled quotes inside) or unquoted.
-Read readName(LineReader& in, std::string& name) {
+Read readName(listread::LineCursor& in, std::string& name) {
     const char* begin;
     const char* end;
     if (!in.nextValueLine(begin, end)) return Read::End;
@@ -121,7 +64,7 @@ Read readName(LineReader& in, std::string& name) {
 }
 
 // Reads the unquoted token of the next value line; Null for an empty value (comma, slash).
-Read readToken(LineReader& in, std::string& token) {
+Read readToken(listread::LineCursor& in, std::string& token) {
     const char* begin;
     const char* end;
     if (!in.nextValueLine(begin, end)) return Read::End;
@@ -155,7 +98,7 @@ std::string trimmedName(const model::NameField& name) {
 ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists exists,
                                 void* context) {
     ConfigResult r;
-    LineReader in{data, size};
+    listread::LineCursor in{data, size, kConfigGrammar};
     auto stop = [&r](const char* message) {
         r.stopped = true;
         r.stopMessage = message;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/console.hpp"
+#include "platform/listread.hpp"
 #include "screen/text.hpp"
 #include "model/state.hpp"
 
@@ -21,84 +22,17 @@ constexpr const char* kCommentLine = " Above: latitude & longitude in degrees.";
 // huge file (or a device) must not be pulled into memory whole.
 constexpr std::size_t kMaxImportBytes = 1 << 20;
 
-// Longest number text converted; longer digit strings count as no usable number.
-constexpr int kMaxNumberChars = 255;
+// Orvex.Out is written by this program or by hand on any system: a CR counts as a blank, an
+// exponent may be marked by its sign alone, and a number longer than 255 characters is refused.
+constexpr listread::ListGrammar kLatLonGrammar = {true, true, 255};
 
-// --- free-form number reading --------------------------------------------------------------------
-
-// Blanks around a number. A carriage return belongs to a line end written on another system.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-// Characters after which a number is complete.
-bool endsNumber(char c) { return isBlank(c) || c == ',' || c == '/' || c == '\n'; }
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The start of the line after the one that holds p (or end).
-const char* nextLine(const char* p, const char* end) {
-    while (p < end && *p != '\n') ++p;
-    return p < end ? p + 1 : end;
-}
-
-enum class LineRead { blank, number, noNumber };
-
-// Reads the number at the start of the line beginning at p (leading blanks skipped).
-LineRead numberAtLineStart(const char* p, const char* end, double& value) {
-    while (p < end && isBlank(*p)) ++p;
-    if (p == end || *p == '\n') return LineRead::blank;
-
-    // Scan the token and check its form before anything converts it.
-    const char* q = p;
-    if (*q == '+' || *q == '-') ++q;
-    int mantissaDigits = 0;
-    while (q < end && isDigit(*q)) ++q, ++mantissaDigits;
-    if (q < end && *q == '.') {
-        ++q;
-        while (q < end && isDigit(*q)) ++q, ++mantissaDigits;
-    }
-    if (mantissaDigits == 0) return LineRead::noNumber;
-    const char* exponent = nullptr;  // first character after the exponent's marker letter
-    bool exponentLetter = false;
-    if (q < end && (*q == 'e' || *q == 'E' || *q == 'd' || *q == 'D')) {
-        exponentLetter = true;
-        exponent = ++q;
-    } else if (q < end && (*q == '+' || *q == '-')) {
-        exponent = q;  // 1.5+3: the sign alone marks the exponent
-    }
-    if (exponent) {
-        if (q < end && (*q == '+' || *q == '-')) ++q;
-        int exponentDigits = 0;
-        while (q < end && isDigit(*q)) ++q, ++exponentDigits;
-        if (exponentDigits == 0) return LineRead::noNumber;
-    }
-    if (q < end && !endsNumber(*q)) return LineRead::noNumber;
-
-    // Rewrite the exponent marker as 'e' so the C library converts the token exactly.
-    char text[kMaxNumberChars + 2];
-    int n = 0;
-    for (const char* c = p; c < q; ++c) {
-        if (n >= kMaxNumberChars) return LineRead::noNumber;
-        if (c == exponent && !exponentLetter) text[n++] = 'e';
-        if (exponentLetter && c + 1 == exponent) {
-            text[n++] = 'e';
-            continue;
-        }
-        text[n++] = *c;
-    }
-    text[n] = 0;
-    value = std::strtod(text, nullptr);
-    return std::isfinite(value) ? LineRead::number : LineRead::noNumber;
-}
-
-// Reads the first number from the line at p, skipping blank lines; p moves past its line.
-bool readNumber(const char*& p, const char* end, double& value) {
-    while (p < end) {
-        const LineRead r = numberAtLineStart(p, end, value);
-        p = nextLine(p, end);
-        if (r == LineRead::number) return true;
-        if (r == LineRead::noNumber) return false;
-    }
-    return false;
+// Reads the first number of the next line that holds anything; false when it holds no number.
+bool readNumber(listread::LineCursor& in, double& value) {
+    const char* begin;
+    const char* end;
+    if (!in.nextValueLine(begin, end)) return false;
+    return listread::readReal(begin, listread::valueEnd(begin, end, kLatLonGrammar), kLatLonGrammar,
+                              value);
 }
 
 }  // namespace
@@ -114,13 +48,12 @@ void formatLatLonFile(double latitude, double longitude, fields::TextLine& out) 
 
 LatLonValues parseLatLon(const char* text, std::size_t length) {
     LatLonValues result;
-    const char* p = text;
-    const char* end = text + length;
-    if (!readNumber(p, end, result.latitude)) {
+    listread::LineCursor in{text, length, kLatLonGrammar};
+    if (!readNumber(in, result.latitude)) {
         result.status = LatLonStatus::noLatitude;
         return result;
     }
-    if (!readNumber(p, end, result.longitude)) {
+    if (!readNumber(in, result.longitude)) {
         result.status = LatLonStatus::noLongitude;
         return result;
     }
