@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "image/bmpdecode.hpp"
+#include "model/namefield.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 
@@ -86,23 +87,11 @@ void encodeHeader(const BH& h, std::uint8_t b[kBmpHeaderBytes]) {
 
 namespace {
 
-constexpr int kNameFieldLength = 20;     // file names are fixed fields of 20 characters
 constexpr long long kStagingBytes = 1 << 20;  // rows are read through this much memory at a time
 
-// The 20-character name field as a C string: up to 20 characters, trailing blanks dropped.
-struct FileName {
-    char text[kNameFieldLength + 1] = {};
-};
-
-FileName nameOf(const char* field) {
-    FileName name;
-    int length = 0;
-    while (length < kNameFieldLength && field[length] != '\0') ++length;
-    while (length > 0 && field[length - 1] == ' ') --length;
-    std::memcpy(name.text, field, static_cast<std::size_t>(length));
-    name.text[length] = '\0';
-    return name;
-}
+// The 20-character name field as a C string: trailing blanks dropped.
+using FileName = model::TrimmedName;
+FileName nameOf(const char* field) { return model::trimmedName(field); }
 
 // The read's status code: -1 at the end of the file, the system's error number otherwise.
 long long readStatusOf(std::FILE* file) {

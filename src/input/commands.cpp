@@ -93,17 +93,11 @@ const MenuEntry kMenuEntries[kMenuEntryCount] = {
     {"Q      ***Quit***", 7},
 };
 
-int TrimmedLength(const char* label) {
-    int length = static_cast<int>(std::strlen(label));
-    while (length > 0 && label[length - 1] == ' ') --length;
-    return length;
-}
-
 void MenuBuild() {
     menuId = glutCreateMenu(MenuPick);
     for (const MenuEntry& entry : kMenuEntries) {
         char label[64] = {};
-        int length = TrimmedLength(entry.label);
+        int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));
         if (length > static_cast<int>(sizeof label) - 1) length = sizeof label - 1;
         std::memcpy(label, entry.label, static_cast<size_t>(length));
         glutAddMenuEntry(label, entry.value);

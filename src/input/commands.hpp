@@ -43,7 +43,4 @@ struct MenuEntry {
 constexpr int kMenuEntryCount = 13;
 extern const MenuEntry kMenuEntries[kMenuEntryCount];
 
-// Length of a label without its trailing blanks.
-int TrimmedLength(const char* label);
-
 }  // namespace input

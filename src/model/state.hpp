@@ -1,6 +1,7 @@
 // The view state: the one set of variables through which start-up, the input callbacks and the
 // frame routine talk. One instance, `model::state`; tests reset it by assigning a fresh State.
 #pragma once
+#include "model/namefield.hpp"
 #include "platform/table.hpp"
 
 // GLU's quadric object, declared as <GL/glu.h> declares it, so that this header needs no GL one.
@@ -9,12 +10,6 @@ class GLUquadric;
 namespace model {
 
 constexpr int kMaxImages = 5;
-constexpr int kNameLength = 20;  // file names are fixed fields of 20 characters, blank padded
-
-// A file name field: 20 characters, blank padded, plus a NUL so it can be printed.
-struct NameField {
-    char text[kNameLength + 1] = "                    ";
-};
 
 struct State {
     // --- configured at start-up -----------------------------------------------------------
@@ -25,7 +20,7 @@ struct State {
     Table<GLUquadric*, kMaxImages> IQUAD;      // GLU quadric of each configured image
     Table<Table<double, 16>, kMaxImages> THOMOG2;  // texture matrix of each image, column-major
     double textureMatrixWork[16] = {};         // copy of the selected image's texture matrix
-    char windowTitle[kNameLength + 1] = "Orvex.Exe v0.73     ";  // 20 characters, blank padded
+    NameField windowTitle = {"Orvex.Exe v0.73     "};   // 20 characters, blank padded
     Table<int, 2> ISCRNHV = {{1024, 768}};     // layout size in pixels: (1) width, (2) height
     int fileUnit = 14;                         // channel of Orvex.Txt, the pictures and Orvex.Out
 

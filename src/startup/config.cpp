@@ -73,27 +73,12 @@ Read readToken(listread::LineCursor& in, std::string& token) {
     return Read::Value;
 }
 
-void setName(model::NameField& field, const std::string& name) {
-    std::memset(field.text, ' ', model::kNameLength);
-    std::size_t n = name.size() < static_cast<std::size_t>(model::kNameLength)
-                        ? name.size()
-                        : static_cast<std::size_t>(model::kNameLength);
-    std::memcpy(field.text, name.data(), n);
-    field.text[model::kNameLength] = 0;
-}
-
 bool existsOnDisk(const char* name, void*) {
     struct stat st;
     return name[0] != 0 && ::stat(name, &st) == 0;
 }
 
 }  // namespace
-
-std::string trimmedName(const model::NameField& name) {
-    std::string s(name.text, model::kNameLength);
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
 
 ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists exists,
                                 void* context) {
@@ -128,12 +113,13 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
             r.report += " ...not found.\n";
             return stop(" ");
         }
-        setName(r.names[i], nameRead == Read::Value ? name : std::string());
+        if (nameRead != Read::Value) name.clear();
+        model::setName(r.names[i], name.data(), name.size());
         r.report += "  Importing:[";
         r.report.append(r.names[i].text, model::kNameLength);
         r.report += "]";
-        std::string trimmed = trimmedName(r.names[i]);
-        if (trimmed.empty() || !exists(trimmed.c_str(), context)) {
+        const model::TrimmedName trimmed = model::trimmedName(r.names[i].text);
+        if (trimmed.text[0] == '\0' || !exists(trimmed.text, context)) {
             r.report += "           ...not found.\a";
             return stop(" Halt.");
         }

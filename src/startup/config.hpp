@@ -27,9 +27,6 @@ using FileExists = bool (*)(const char* name, void* context);
 ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists exists,
                                 void* context);
 
-// The name field without its trailing blanks.
-std::string trimmedName(const model::NameField& name);
-
 // Runs the configuration step on the working directory's Orvex.Txt: prints the report, fills
 // the configured part of the view state and the image extents, or ends the run.
 void ReadConfiguration();

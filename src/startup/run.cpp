@@ -83,7 +83,7 @@ void Run() {
     model::State& s = model::state;
 
     console::write(" ");
-    console::writeLine(s.windowTitle);
+    console::writeLine(s.windowTitle.text);
     ReadConfiguration();
     ImportAll();
 

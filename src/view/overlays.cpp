@@ -149,7 +149,7 @@ void formatBenchmark(const model::State& s, fields::TextLine& line) {
 void formatVarying(int id, const model::State& s, fields::TextLine& line) {
     switch (id) {
         case kTitleText:
-            line.chars(s.windowTitle, model::kNameLength).str(" 2004.11.05");
+            line.chars(s.windowTitle.text, model::kNameLength).str(" 2004.11.05");
             return;
         case kSelectedImageText:
             line.str("User supplied image #").i(s.selectedImage, 1).str(": ");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <tuple>
 
@@ -276,11 +277,10 @@ TEST(Menu, LabelsValuesAndOrder) {
     ASSERT_EQ(input::kMenuEntryCount, 13);
     for (int k = 0; k < input::kMenuEntryCount; ++k) {
         const input::MenuEntry& entry = input::kMenuEntries[k];
-        EXPECT_EQ(std::string(entry.label, input::TrimmedLength(entry.label)), expected[k].label);
+        const int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));
+        EXPECT_EQ(std::string(entry.label, length), expected[k].label);
         EXPECT_EQ(entry.value, expected[k].value);
     }
-    EXPECT_EQ(input::TrimmedLength("R  x   "), 4);
-    EXPECT_EQ(input::TrimmedLength("   "), 0);
 }
 
 }  // namespace
