@@ -93,7 +93,7 @@ void referenceFrame() {
     frame::FrameTiming();
 
     screen::OverlaySetup(0);
-    view::OverlayText text;
+    screen::ScreenText text;
     for (int id = 1; id <= view::kFullViewTextCount; ++id) {
         if (!view::FormatFullViewText(id, s, text)) continue;
         int row = text.row, col = text.col;

@@ -96,31 +96,36 @@ void ImportLatLon() {
 
 // --- the small window --------------------------------------------------------------------------------
 
+namespace {
+
+// Places a text formatted into `t`: its printed length, cell and colour.
+void placeText(screen::ScreenText& t, int length, int row, int col, int colour) {
+    t.buffer.padTo(screen::kTextBufferLength);
+    t.length = length, t.row = row, t.col = col, t.colour = colour;
+}
+
+}  // namespace
+
 void smallWindowTexts(double latitude, double longitude,
-                      ScreenText (&texts)[kSmallWindowTextCount]) {
-    for (ScreenText& t : texts) t.buffer.clear();
+                      screen::ScreenText (&texts)[kSmallWindowTextCount]) {
+    for (screen::ScreenText& t : texts) t.buffer.clear();
     texts[0].buffer.str("Orvex.Exe");
-    texts[0].length = 9, texts[0].row = 3, texts[0].col = 1, texts[0].color = 15;
+    placeText(texts[0], 9, 3, 1, 15);
     texts[1].buffer.str("`L` to return");
-    texts[1].length = 13, texts[1].row = 58, texts[1].col = 86, texts[1].color = 14;
+    placeText(texts[1], 13, 58, 86, 14);
     // The value after the label lies beyond the printed length: only "Orvex.Out=" shows.
     texts[2].buffer.str("Orvex.Out=").f(latitude, 6, 1).ch(kDegreeSign);
-    texts[2].length = 10, texts[2].row = 50, texts[2].col = 1, texts[2].color = 15;
+    placeText(texts[2], 10, 50, 1, 15);
     texts[3].buffer.str("Lat=").f(latitude, 6, 1).ch(kDegreeSign);
-    texts[3].length = 11, texts[3].row = 54, texts[3].col = 1, texts[3].color = 15;
+    placeText(texts[3], 11, 54, 1, 15);
     texts[4].buffer.str("Lon=").f(longitude, 6, 1).ch(kDegreeSign);
-    texts[4].length = 11, texts[4].row = 58, texts[4].col = 1, texts[4].color = 15;
-    for (ScreenText& t : texts) t.buffer.padTo(kTextBufferLength);
+    placeText(texts[4], 11, 58, 1, 15);
 }
 
 void DrawSmallWindowTexts() {
-    ScreenText texts[kSmallWindowTextCount];
+    screen::ScreenText texts[kSmallWindowTextCount];
     smallWindowTexts(model::state.centreLatitude, model::state.centreLongitude, texts);
-    for (const ScreenText& t : texts) {
-        int row = t.row;
-        int col = t.col;
-        screen::PrntOrth(t.length, t.buffer.c_str(), row, col, t.color, 0, 1, 0);
-    }
+    for (const screen::ScreenText& t : texts) screen::drawScreenText(t);
 }
 
 }  // namespace view

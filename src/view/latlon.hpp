@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "platform/fields.hpp"
+#include "screen/text.hpp"
 
 namespace view {
 
@@ -40,19 +41,10 @@ LatLonValues parseLatLon(const char* text, std::size_t length);
 
 // --- the small window's texts --------------------------------------------------------------------
 
-constexpr int kTextBufferLength = 80;  // every screen text is formatted into 80 characters
 constexpr int kSmallWindowTextCount = 5;
-
-struct ScreenText {
-    fields::TextLine buffer;  // kTextBufferLength characters, blank padded
-    int length = 0;           // characters printed from the buffer
-    int row = 0;              // character cell of the first character, counted from 1
-    int col = 0;
-    int color = 0;            // textPalette entry
-};
 
 // Formats the five texts of the small window for the given centre position.
 void smallWindowTexts(double latitude, double longitude,
-                      ScreenText (&texts)[kSmallWindowTextCount]);
+                      screen::ScreenText (&texts)[kSmallWindowTextCount]);
 
 }  // namespace view

@@ -205,7 +205,7 @@ void formatVarying(int id, const model::State& s, fields::TextLine& line) {
 const char* CreditLine() { return kCredit; }
 const char* BuildPlatformLine() { return kBuildPlatform; }
 
-bool FormatFullViewText(int id, const model::State& s, OverlayText& out) {
+bool FormatFullViewText(int id, const model::State& s, screen::ScreenText& out) {
     if (id < 1 || id > kFullViewTextCount || !shown(id, s)) return false;
     const TextPlace& place = kPlaces[id];
     out.row = place.row;
@@ -218,17 +218,14 @@ bool FormatFullViewText(int id, const model::State& s, OverlayText& out) {
     } else {
         formatVarying(id, s, out.buffer);
     }
-    out.buffer.padTo(kOverlayBufferLength);
+    out.buffer.padTo(screen::kTextBufferLength);
     return true;
 }
 
 void DrawFullViewTexts() {
-    OverlayText text;
+    screen::ScreenText text;
     for (int id = 1; id <= kFullViewTextCount; ++id) {
-        if (!FormatFullViewText(id, model::state, text)) continue;
-        int row = text.row;  // PrntOrth advances its cursor; every text starts afresh
-        int col = text.col;
-        screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
+        if (FormatFullViewText(id, model::state, text)) screen::drawScreenText(text);
     }
 }
 

@@ -179,11 +179,11 @@ TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
 }
 
 TEST(SmallWindowTexts, LabelsAndValuesAtTheirCells) {
-    view::ScreenText texts[view::kSmallWindowTextCount];
+    screen::ScreenText texts[view::kSmallWindowTextCount];
     view::smallWindowTexts(45.5, -93.5, texts);
     struct Expected {
         std::string start;
-        int length, row, col, color;
+        int length, row, col, colour;
     } expected[] = {
         {"Orvex.Exe", 9, 3, 1, 15},
         {"`L` to return", 13, 58, 86, 14},
@@ -199,7 +199,7 @@ TEST(SmallWindowTexts, LabelsAndValuesAtTheirCells) {
         EXPECT_EQ(texts[k].length, expected[k].length);
         EXPECT_EQ(texts[k].row, expected[k].row);
         EXPECT_EQ(texts[k].col, expected[k].col);
-        EXPECT_EQ(texts[k].color, expected[k].color);
+        EXPECT_EQ(texts[k].colour, expected[k].colour);
     }
 }
 

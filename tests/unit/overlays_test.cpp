@@ -46,9 +46,9 @@ struct Drawn {
 };
 
 Drawn format(int id) {
-    view::OverlayText out;
+    screen::ScreenText out;
     if (!view::FormatFullViewText(id, state, out)) return {false, "", 0, 0, 0};
-    EXPECT_EQ(out.buffer.length, view::kOverlayBufferLength) << id;
+    EXPECT_EQ(out.buffer.length, screen::kTextBufferLength) << id;
     return {true, std::string(out.buffer.c_str(), out.length), out.row, out.col, out.colour};
 }
 
@@ -140,7 +140,7 @@ TEST(Overlays, WhichTextsAFrameShows) {
     state.eyeMode = -1;  // the R:L pair
     EXPECT_EQ(format(view::kLeftEyeText).text, "Right");
     EXPECT_EQ(format(view::kRightEyeText).text, "Left ");
-    view::OverlayText unused;
+    screen::ScreenText unused;
     EXPECT_FALSE(view::FormatFullViewText(0, state, unused));
     EXPECT_FALSE(view::FormatFullViewText(view::kFullViewTextCount + 1, state, unused));
 }
@@ -148,10 +148,10 @@ TEST(Overlays, WhichTextsAFrameShows) {
 TEST(Overlays, EveryTextFitsItsLengthAndOwnLinesFitTheirFields) {
     resetState();
     for (int id = 1; id <= view::kFullViewTextCount; ++id) {
-        view::OverlayText out;
+        screen::ScreenText out;
         ASSERT_TRUE(view::FormatFullViewText(id, state, out)) << id;
         // Beyond N only blanks: a text cut short by its length would lose characters.
-        for (int k = out.length; k < view::kOverlayBufferLength; ++k) {
+        for (int k = out.length; k < screen::kTextBufferLength; ++k) {
             EXPECT_EQ(out.buffer.text[k], ' ') << "text " << id << " longer than " << out.length;
         }
         EXPECT_GE(out.row, 1);
