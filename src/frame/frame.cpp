@@ -6,6 +6,7 @@
 
 #include "frame/timing.hpp"
 #include "input/commands.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 #include "places/placestep.hpp"
 #include "platform/clock.hpp"
@@ -87,8 +88,8 @@ namespace {
 // The pointer position that gives the current orientation back through the pointer mapping.
 void warpToOrientation() {
     model::State& s = model::state;
-    s.pointerX = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
-    s.pointerY = static_cast<int>(std::trunc(2.0 * (101.0 - s.viewLatitude)));
+    s.pointerX = model::pointerXOfLongitude(s.viewLongitude);
+    s.pointerY = model::pointerYOfLatitude(s.viewLatitude);
     glutWarpPointer(s.pointerX, s.pointerY);
 }
 

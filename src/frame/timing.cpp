@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "model/orientation.hpp"
 #include "platform/clock.hpp"
 
 namespace frame {
@@ -46,7 +47,7 @@ void FrameTiming() { FrameTimingStep(model::state, wallclock::ClockSeconds); }
 // ================================================================================================
 
 PointerWarp AutoRotate(model::State& s) {
-    s.viewLatitude = 101.0 - s.pointerY / 2.0;  // the pointer's height still tilts the sphere
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);  // the pointer's height still tilts the sphere
     s.viewLongitude += kRotationStep;
     if (s.viewLongitude > -180.0) s.viewLongitude -= 360.0;  // stays in (-540, -180]
 
@@ -54,7 +55,7 @@ PointerWarp AutoRotate(model::State& s) {
     if (s.pointerY >= 1) {
         // Where pointer mode would give back this longitude: x runs from 870 down to 150.
         w.warp = true;
-        w.x = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
+        w.x = model::pointerXOfLongitude(s.viewLongitude);
         w.y = s.pointerY;
     }
     return w;

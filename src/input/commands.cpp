@@ -6,6 +6,7 @@
 
 #include "image/screendump.hpp"
 #include "platform/console.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace input {
@@ -200,8 +201,8 @@ void CommandStep() {
 
 void PointerMapping() {
     model::State& s = model::state;
-    s.viewLatitude = 101.0 - s.pointerY / 2.0;
-    s.viewLongitude = -(s.pointerX / 2.0) - 105.0;
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);
+    s.viewLongitude = model::longitudeOfPointer(s.pointerX);
 }
 
 }  // namespace input

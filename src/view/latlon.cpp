@@ -9,6 +9,7 @@
 #include "platform/console.hpp"
 #include "platform/listread.hpp"
 #include "screen/text.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace view {
@@ -88,9 +89,9 @@ void ImportLatLon() {
         return;
     }
     model::state.centreLatitude = values.latitude;
-    model::state.viewLatitude = model::state.centreLatitude - 90;
+    model::state.viewLatitude = model::viewLatitudeFor(model::state.centreLatitude);
     model::state.centreLongitude = values.longitude;
-    model::state.viewLongitude = -360 - model::state.centreLongitude;
+    model::state.viewLongitude = model::viewLongitudeFor(model::state.centreLongitude);
     model::state.importPending = 0;
 }
 

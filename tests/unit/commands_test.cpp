@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace {
@@ -251,6 +252,17 @@ TEST(PointerMapping, HalfADegreePerPixel) {
         input::PointerMapping();
         EXPECT_EQ(state.viewLatitude, c.latitude);
         EXPECT_EQ(state.viewLongitude, c.longitude);
+    }
+}
+
+// The warps after an import and in auto-rotation put the pointer where pointer mode gives the
+// orientation back, so the sphere does not jump when pointer mode resumes.
+TEST(PointerMapping, WarpTargetsGiveTheOrientationBackForEveryPixel) {
+    for (int x = -20; x <= 1044; ++x) {
+        ASSERT_EQ(model::pointerXOfLongitude(model::longitudeOfPointer(x)), x);
+    }
+    for (int y = -20; y <= 768; ++y) {
+        ASSERT_EQ(model::pointerYOfLatitude(model::latitudeOfPointer(y)), y);
     }
 }
 

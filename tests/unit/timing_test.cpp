@@ -100,7 +100,7 @@ TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
     EXPECT_EQ(w.x, 869);
 
     // A full turn and more: always in (-540, -180], the pointer always inside the window.
-    for (int frame = 0; frame < 2000; ++frame) {
+    for (int step = 0; step < 2000; ++step) {
         w = frame::AutoRotate(state);
         ASSERT_GT(state.viewLongitude, -540.0);
         ASSERT_LE(state.viewLongitude, -180.0);
