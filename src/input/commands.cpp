@@ -22,8 +22,6 @@ constexpr int kDragValue = 13;         // MenuNew posted by pointer motion with 
 constexpr int kQuitValue = 7;
 constexpr int kDumpChannel = 20;
 
-int menuId = 0;  // identifier GLUT gave the pop-up menu; kept, never used again
-
 // The key that a menu value stands for, or 0 (13 and unknown values stand for no key).
 int keyOfMenuValue(int value) {
     switch (value) {
@@ -95,7 +93,7 @@ const MenuEntry kMenuEntries[kMenuEntryCount] = {
 };
 
 void MenuBuild() {
-    menuId = glutCreateMenu(MenuPick);
+    glutCreateMenu(MenuPick);
     for (const MenuEntry& entry : kMenuEntries) {
         char label[64] = {};
         int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));

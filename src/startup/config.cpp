@@ -111,7 +111,8 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
         Read nameRead = readName(in, name);
         if (nameRead == Read::Bad) {
             r.report += " ...not found.\n";
-            return stop(" ");
+            r.stopsSilently = true;
+            return stop("");
         }
         if (nameRead != Read::Value) name.clear();
         model::setName(r.names[i], name.data(), name.size());
@@ -165,6 +166,7 @@ void ReadConfiguration() {
     ConfigResult r = parseConfiguration(text.data(), text.size(), existsOnDisk, nullptr);
     // By length: a NUL byte read into a name must not cut the rest of the report short.
     console::write(r.report.data(), static_cast<int>(r.report.size()));
+    if (r.stopped && r.stopsSilently) console::stopSilently();
     if (r.stopped) console::stop(r.stopMessage.c_str());
 
     s.imageCount = r.imageCount;

@@ -13,7 +13,8 @@ namespace startup {
 struct ConfigResult {
     std::string report;             // standard-output text, exactly as printed
     bool stopped = false;           // the run ends after the report
-    std::string stopMessage;        // message of that stop (" " writes nothing)
+    bool stopsSilently = false;     // that stop writes no message
+    std::string stopMessage;        // message of that stop, when it writes one
     int imageCount = 0;             // 0..5
     model::NameField names[model::kMaxImages];  // 20-character blank-padded names
     double radii[model::kMaxImages] = {};      // km, at least 1.0 for configured images

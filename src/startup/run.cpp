@@ -113,7 +113,7 @@ void Run() {
     screen::CheckGL(698, s.glErrorCode);
     if (s.glErrorCode == 0) {
         glutMainLoop();
-        console::stop(" ");  // the main loop returns only if GLUT was told to leave it
+        console::stopSilently();  // the main loop returns only if GLUT was told to leave it
     }
     console::pause("Orvex: OpenGL error detected prior to GlutMainLoop call.");
     console::stop("Orvex: Input data error. Exiting.");

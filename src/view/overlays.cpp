@@ -202,7 +202,6 @@ void formatVarying(int id, const model::State& s, fields::TextLine& line) {
 
 }  // namespace
 
-const char* CreditLine() { return kCredit; }
 const char* BuildPlatformLine() { return kBuildPlatform; }
 
 bool FormatFullViewText(int id, const model::State& s, screen::ScreenText& out) {

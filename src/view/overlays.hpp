@@ -47,7 +47,6 @@ enum FullViewTextId {
 bool FormatFullViewText(int id, const model::State& s, screen::ScreenText& out);
 
 // The wording chosen for this program's own lines (the build line is derived from the compiler).
-const char* CreditLine();
 const char* BuildPlatformLine();
 
 }  // namespace view
