@@ -60,9 +60,9 @@ void centreFromModelView(const double m[16], double& latitude, double& longitude
 void firstFrameValues() {
     model::State& s = model::state;
     s.importPending = 0;
-    s.MenuNew = 13;
+    s.MenuNew = model::kDragMenuValue;
     s.pointerX = 510;
-    s.viewMode = 13;
+    s.viewMode = model::kPointerMode;
     s.pointerY = 382;
     s.viewLatitude = 0.0;
     s.viewLongitude = 0.0;
@@ -106,9 +106,9 @@ void holdFullWindow() {
 // Frame step 7: the lat/lon exchange, auto-rotation or the pointer mapping.
 void modeStep() {
     model::State& s = model::state;
-    if (s.viewMode == 11) {
+    if (s.viewMode == model::kLatLonExchange) {
         s.fullView = 1 - s.fullView;
-        s.viewMode = 13;
+        s.viewMode = model::kPointerMode;
         if (s.fullView == 0) {
             glutReshapeWindow(320, 240);
             if (s.exportDone < 1) {
@@ -123,9 +123,9 @@ void modeStep() {
             warpToOrientation();
             s.exportDone = 0;
         }
-    } else if (s.viewMode == 12 && s.fullView != 0) {
+    } else if (s.viewMode == model::kAutoRotating && s.fullView != 0) {
         AutoRotationStep();
-    } else if (s.viewMode == 13 && s.fullView != 0) {
+    } else if (s.viewMode == model::kPointerMode && s.fullView != 0) {
         input::PointerMapping();
     }
 }
@@ -204,7 +204,7 @@ void displayFrame() {
     glutPostRedisplay();
     s.initialised = 1;
 
-    screen::CheckGL(489, s.glErrorCode);                      // 13. error check
+    screen::CheckGL(screen::kCheckEndOfFrame, s.glErrorCode);                      // 13. error check
     if (s.glErrorCode != 0) console::stop("Orvex: halt!");
 }
 

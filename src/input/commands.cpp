@@ -18,7 +18,6 @@ constexpr int kDownArrow = 103;        // GLUT_KEY_DOWN
 constexpr double kWidestFieldOfView = 140.0;
 constexpr double kNarrowestFieldOfView = 0.5241;
 constexpr double kZoomStep = 0.5;
-constexpr int kDragValue = 13;         // MenuNew posted by pointer motion with a button held
 constexpr int kQuitValue = 7;
 constexpr int kDumpChannel = 20;
 
@@ -59,12 +58,12 @@ void applyKey(model::State& s, int key) {
     } else if (key == 'I' || key == 'i') {
         s.imageShown = 1 - s.imageShown;
     } else if (key == 'L' || key == 'l') {
-        s.viewMode = 11;
+        s.viewMode = model::kLatLonExchange;
     } else if (key == 'P' || key == 'p') {
         s.placesShown = 1 - s.placesShown;
     } else if (key == 'R' || key == 'r') {
         s.autoRotate = 1 - s.autoRotate;
-        s.viewMode = s.autoRotate == 0 ? 13 : 12;
+        s.viewMode = s.autoRotate == 0 ? model::kPointerMode : model::kAutoRotating;
     } else {
         console::bellLine();
     }
@@ -153,7 +152,7 @@ void RecordPointer(int x, int y) {
 void MouseButton(int, int, int, int) {}
 
 void MouseDrag(int x, int y) {
-    model::state.MenuNew = kDragValue;
+    model::state.MenuNew = model::kDragMenuValue;
     MouseMove(x, y);
 }
 
@@ -185,8 +184,8 @@ void CommandStep() {
     model::State& s = model::state;
     // A menu choice stands for its key and overrides one typed before the same frame; a drag
     // (13) returns to pointer mode and lets the key through.
-    if (s.MenuNew == kDragValue) {
-        s.viewMode = 13;
+    if (s.MenuNew == model::kDragMenuValue) {
+        s.viewMode = model::kPointerMode;
         s.autoRotate = 0;
     } else if (int key = keyOfMenuValue(s.MenuNew); key != 0) {
         s.KeyChar = key;

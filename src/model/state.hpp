@@ -11,6 +11,17 @@ namespace model {
 
 constexpr int kMaxImages = 5;
 
+// What the frame's mode step does; the values are those of the menu entries' commands.
+enum ViewMode : int {
+    kNoViewMode = 0,       // before the first frame
+    kLatLonExchange = 11,  // L: export or import the centre position and resize the window
+    kAutoRotating = 12,    // R: the sphere turns on its own
+    kPointerMode = 13,     // the orientation follows the pointer
+};
+
+// The menu value a drag posts in MenuNew: back to pointer mode, auto-rotation off.
+constexpr int kDragMenuValue = 13;
+
 struct State {
     // --- configured at start-up -----------------------------------------------------------
     int imageCount = 0;                        // images named in Orvex.Txt, 0..5
@@ -26,7 +37,7 @@ struct State {
 
     // --- deposited by the input callbacks --------------------------------------------------
     int KeyChar = 0;                           // last command key, 0 = none
-    int MenuNew = 0;                           // pending menu value (13 = drag), 0 = none
+    int MenuNew = 0;                           // pending menu value (kDragMenuValue), 0 = none
     int ArrowKey = 0;                          // pending GLUT special-key code, 0 = none
     int pointerX = 0;                          // last pointer position, window pixels
     int pointerY = 0;
@@ -48,7 +59,7 @@ struct State {
     int placesShown = 0;                       // place names drawn
     int helpShown = 0;                         // help screen drawn
     int autoRotate = 0;                        // auto-rotation on
-    int viewMode = 0;                          // 11 lat/lon I/O, 12 auto-rotating, 13 pointer
+    ViewMode viewMode = kNoViewMode;           // what the frame's mode step does
     int fullView = 0;                          // 1 full window with overlays, 0 small window
 
     // --- kept by the frame routine between frames ------------------------------------------

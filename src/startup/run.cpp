@@ -110,7 +110,7 @@ void Run() {
     glFlush();
     glutSwapBuffers();
     glutPostRedisplay();
-    screen::CheckGL(698, s.glErrorCode);
+    screen::CheckGL(screen::kCheckBeforeMainLoop, s.glErrorCode);
     if (s.glErrorCode == 0) {
         glutMainLoop();
         console::stopSilently();  // the main loop returns only if GLUT was told to leave it

@@ -20,7 +20,7 @@ void resetState() {
     state.imageCount = 3;
     state.selectedImage = 1;
     state.fieldOfView = model::kStartFieldOfView;
-    state.viewMode = 13;
+    state.viewMode = model::kPointerMode;
     state.gridShown = state.gridLabelsShown = 1;
     state.imageShown = 1;
     state.fullView = 1;
@@ -61,9 +61,9 @@ Settings expectedAfterKey(char key) {
         case 'G': state.gridShown = state.gridLabelsShown = 0; break;
         case 'H': state.helpShown = 1; break;
         case 'I': state.imageShown = 0; break;
-        case 'L': state.viewMode = 11; break;
+        case 'L': state.viewMode = model::kLatLonExchange; break;
         case 'P': state.placesShown = 1; break;
-        case 'R': state.autoRotate = 1; state.viewMode = 12; break;
+        case 'R': state.autoRotate = 1; state.viewMode = model::kAutoRotating; break;
         case '2': state.selectedImage = 2; break;
     }
     const Settings expected = settings();
@@ -177,7 +177,7 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
 
     resetState();
     state.autoRotate = 1;
-    state.viewMode = 12;
+    state.viewMode = model::kAutoRotating;
     input::RecordKey('g');
     state.MenuNew = 13;  // the pointer was dragged
     input::CommandStep();
