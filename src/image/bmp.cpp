@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "image/bmpdecode.hpp"
-#include "model/namefield.hpp"
+#include "model/types.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 

@@ -1,26 +1,13 @@
 // The view state: the one set of variables through which start-up, the input callbacks and the
 // frame routine talk. One instance, `model::state`; tests reset it by assigning a fresh State.
 #pragma once
-#include "model/namefield.hpp"
+#include "model/types.hpp"
 #include "platform/table.hpp"
 
 // GLU's quadric object, declared as <GL/glu.h> declares it, so that this header needs no GL one.
 class GLUquadric;
 
 namespace model {
-
-constexpr int kMaxImages = 5;
-
-// What the frame's mode step does; the values are those of the menu entries' commands.
-enum ViewMode : int {
-    kNoViewMode = 0,       // before the first frame
-    kLatLonExchange = 11,  // L: export or import the centre position and resize the window
-    kAutoRotating = 12,    // R: the sphere turns on its own
-    kPointerMode = 13,     // the orientation follows the pointer
-};
-
-// The menu value a drag posts in MenuNew: back to pointer mode, auto-rotation off.
-constexpr int kDragMenuValue = 13;
 
 struct State {
     // --- configured at start-up -----------------------------------------------------------

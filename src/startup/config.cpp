@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 #include "platform/listread.hpp"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "model/state.hpp"
+#include "model/types.hpp"
 
 namespace startup {
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "image/bmp.hpp"
+#include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 #include "platform/memory.hpp"

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/table.hpp"
-#include "model/state.hpp"
+#include "model/types.hpp"
 
 namespace startup {
 

@@ -1,9 +1,11 @@
-// The 20-character name field of the data model: file names in Orvex.Txt and the window title.
+// The data model's types and limits: the image count, the 20-character name field of the file
+// names in Orvex.Txt and of the window title, and the view modes.
 #pragma once
 #include <cstddef>
 
 namespace model {
 
+constexpr int kMaxImages = 5;    // images an Orvex.Txt may configure
 constexpr int kNameLength = 20;  // a name is a fixed field of 20 characters, blank padded
 
 // A name field: 20 characters, blank padded, plus a NUL so it can be printed.
@@ -25,5 +27,16 @@ TrimmedName trimmedName(const char* field);
 
 // Sets the field to the first 20 characters of `name`, blank padded.
 void setName(NameField& field, const char* name, std::size_t length);
+
+// What the frame's mode step does; the values are those of the menu entries' commands.
+enum ViewMode : int {
+    kNoViewMode = 0,       // before the first frame
+    kLatLonExchange = 11,  // L: export or import the centre position and resize the window
+    kAutoRotating = 12,    // R: the sphere turns on its own
+    kPointerMode = 13,     // the orientation follows the pointer
+};
+
+// The menu value a drag posts in MenuNew: back to pointer mode, auto-rotation off.
+constexpr int kDragMenuValue = 13;
 
 }  // namespace model

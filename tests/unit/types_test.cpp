@@ -1,4 +1,4 @@
-#include "model/namefield.hpp"
+#include "model/types.hpp"
 
 #include <gtest/gtest.h>
 
