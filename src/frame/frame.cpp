@@ -72,7 +72,7 @@ void firstFrameValues() {
     s.degToRad = std::atan2(1.0, 1.0) / 45.0;
     s.placesShown = 0;
     s.imageShown = 1;
-    s.benchmarkStart = wallclock::ClockSeconds();
+    s.benchmarkStart = wallclock::clockSeconds();
     s.iterationCount = 0;
     s.benchmarkFrames = 0;
     s.eyeMode = 0;
@@ -112,21 +112,21 @@ void modeStep() {
         if (s.fullView == 0) {
             glutReshapeWindow(320, 240);
             if (s.exportDone < 1) {
-                view::ExportLatLon();
+                view::exportLatLon();
                 s.importPending = 1;
                 s.exportDone = 1;
             }
         } else {
             glutReshapeWindow(1024, 748);
             glutPositionWindow(0, 20);
-            if (s.importPending != 0) view::ImportLatLon();
+            if (s.importPending != 0) view::importLatLon();
             warpToOrientation();
             s.exportDone = 0;
         }
     } else if (s.viewMode == model::kAutoRotating && s.fullView != 0) {
-        AutoRotationStep();
+        autoRotationStep();
     } else if (s.viewMode == model::kPointerMode && s.fullView != 0) {
-        input::PointerMapping();
+        input::pointerMapping();
     }
 }
 
@@ -156,19 +156,19 @@ void eyePass(int eyeIndex) {
 
     glDisable(GL_CULL_FACE);
     view::drawSphereGridAndLabels();
-    places::PlaceStep();
+    places::placeStep();
 }
 
 }  // namespace
 
 void displayFrame() {
     model::State& s = model::state;
-    input::SpecialKeyStep();                                  // 1. zoom key
+    input::specialKeyStep();                                  // 1. zoom key
     if (s.initialised == 0) {                                 // 2. first frame
         firstFrameValues();
         glutWarpPointer(510, 382);
     }
-    CountFrame(s);                                            // 3. frame counter
+    countFrame(s);                                            // 3. frame counter
     input::CommandStep();                                     // 4. commands
 
     s.eyeDistance = eyeDistanceFor(s.fieldOfView, s.degToRad);  // 5. derived values
@@ -184,13 +184,13 @@ void displayFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
 
-    FrameTiming();                                            // 9. frame timing
+    frameTiming();                                            // 9. frame timing
 
     screen::OverlaySetup(0);                                  // 10. screen texts
     if (s.fullView == 0) {
-        view::DrawSmallWindowTexts();
+        view::drawSmallWindowTexts();
     } else {
-        view::DrawFullViewTexts();
+        view::drawFullViewTexts();
     }
 
     const int step = s.eyeMode == 0 ? 1 : 2 * s.eyeMode;     // 11. eye passes

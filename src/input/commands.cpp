@@ -107,13 +107,13 @@ void MenuBuild() {
 // Callbacks: record the request, nothing more (but for "Q", "~" and the quit entry)
 // ================================================================================================
 
-void RecordKey(unsigned char key) {
+void recordKey(unsigned char key) {
     model::state.KeyChar = key;
     if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
 }
 
 void KeyPress(unsigned char key, int, int) {
-    RecordKey(key);
+    recordKey(key);
     if (key == '~') image::ScrnDmp(kDumpChannel);
 }
 
@@ -124,27 +124,27 @@ static bool isModifierKey(int key) {
     return key == GLUT_KEY_NUM_LOCK || (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R);
 }
 
-void RecordSpecialKey(int key) {
+void recordSpecialKey(int key) {
     model::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
 void SpecialKeyPress(int key, int, int) {
-    RecordSpecialKey(key);
+    recordSpecialKey(key);
     glutPostRedisplay();
 }
 
-void RecordMenuChoice(int value) {
+void recordMenuChoice(int value) {
     if (value == kQuitValue) console::stop("End of run (menu).");
     if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 
 void MenuPick(int value) {
-    RecordMenuChoice(value);
+    recordMenuChoice(value);
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
     glutWarpPointer(model::state.pointerX, model::state.pointerY);
 }
 
-void RecordPointer(int x, int y) {
+void recordPointer(int x, int y) {
     model::state.pointerX = x;
     model::state.pointerY = y;
 }
@@ -157,7 +157,7 @@ void MouseDrag(int x, int y) {
 }
 
 void MouseMove(int x, int y) {
-    RecordPointer(x, y);
+    recordPointer(x, y);
     glutPostRedisplay();
 }
 
@@ -165,7 +165,7 @@ void MouseMove(int x, int y) {
 // Per-frame steps
 // ================================================================================================
 
-void SpecialKeyStep() {
+void specialKeyStep() {
     model::State& s = model::state;
     if (s.ArrowKey == 0) return;
     if (s.ArrowKey == kUpArrow) {
@@ -196,7 +196,7 @@ void CommandStep() {
     s.KeyChar = 0;
 }
 
-void PointerMapping() {
+void pointerMapping() {
     model::State& s = model::state;
     s.viewLatitude = model::latitudeOfPointer(s.pointerY);
     s.viewLongitude = model::longitudeOfPointer(s.pointerX);

@@ -21,7 +21,7 @@ namespace {
 // Orvex.Txt takes the plain grammar: blanks and tabs, a CR only before a line end.
 constexpr listread::ListGrammar kConfigGrammar = {};
 
-enum class Read { Value, Null, End, Bad };
+enum class Read { value, null, end, bad };
 
 // The unquoted value at the start of a line: up to the first blank, tab, comma or slash.
 std::string unquotedToken(const char* begin, const char* end) {
@@ -40,8 +40,8 @@ bool parseReal(const std::string& token, double& value) {
 Read readName(listread::LineCursor& in, std::string& name) {
     const char* begin;
     const char* end;
-    if (!in.nextValueLine(begin, end)) return Read::End;
-    if (*begin == ',' || *begin == '/') return Read::Null;
+    if (!in.nextValueLine(begin, end)) return Read::end;
+    if (*begin == ',' || *begin == '/') return Read::null;
     if (*begin == '\'' || *begin == '"') {
         char quote = *begin;
         std::string text;
@@ -52,26 +52,26 @@ Read readName(listread::LineCursor& in, std::string& name) {
                     ++p;
                 } else {
                     name = text;
-                    return Read::Value;
+                    return Read::value;
                 }
             } else {
                 text += *p;
             }
         }
-        return Read::Bad;  // no closing quote on the line
+        return Read::bad;  // no closing quote on the line
     }
     name = unquotedToken(begin, end);
-    return Read::Value;
+    return Read::value;
 }
 
 // Reads the unquoted token of the next value line; Null for an empty value (comma, slash).
 Read readToken(listread::LineCursor& in, std::string& token) {
     const char* begin;
     const char* end;
-    if (!in.nextValueLine(begin, end)) return Read::End;
-    if (*begin == ',' || *begin == '/') return Read::Null;
+    if (!in.nextValueLine(begin, end)) return Read::end;
+    if (*begin == ',' || *begin == '/') return Read::null;
     token = unquotedToken(begin, end);
-    return Read::Value;
+    return Read::value;
 }
 
 bool existsOnDisk(const char* name, void*) {
@@ -95,7 +95,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
     long long count = 0;
     std::string token;
     Read countRead = readToken(in, token);
-    if (countRead == Read::Value && !parseInteger(token, count)) {
+    if (countRead == Read::value && !parseInteger(token, count)) {
         r.report += " Orvex: error reading the number of texture images.\n";
         return r;
     }
@@ -110,12 +110,12 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
     for (int i = 0; i < r.imageCount; ++i) {
         std::string name;
         Read nameRead = readName(in, name);
-        if (nameRead == Read::Bad) {
+        if (nameRead == Read::bad) {
             r.report += " ...not found.\n";
             r.stopsSilently = true;
             return stop("");
         }
-        if (nameRead != Read::Value) name.clear();
+        if (nameRead != Read::value) name.clear();
         model::setName(r.names[i], name.data(), name.size());
         r.report += "  Importing:[";
         r.report.append(r.names[i].text, model::kNameLength);
@@ -129,7 +129,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
 
         double radius = 1.0;
         std::string radiusToken;
-        if (readToken(in, radiusToken) == Read::Value) {
+        if (readToken(in, radiusToken) == Read::value) {
             double value;
             if (parseReal(radiusToken, value)) radius = value;
         }
@@ -144,7 +144,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
     return r;
 }
 
-void ReadConfiguration() {
+void readConfiguration() {
     model::State& s = model::state;
     console::write("  Searching for the user-supplied file Orvex.Txt");
     if (!existsOnDisk("Orvex.Txt", nullptr)) {

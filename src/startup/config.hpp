@@ -30,6 +30,6 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
 
 // Runs the configuration step on the working directory's Orvex.Txt: prints the report, fills
 // the configured part of the view state and the image extents, or ends the run.
-void ReadConfiguration();
+void readConfiguration();
 
 }  // namespace startup

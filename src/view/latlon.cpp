@@ -62,7 +62,7 @@ LatLonValues parseLatLon(const char* text, std::size_t length) {
     return result;
 }
 
-void ExportLatLon() {
+void exportLatLon() {
     fields::TextLine content;
     formatLatLonFile(model::state.centreLatitude, model::state.centreLongitude, content);
     std::FILE* file = std::fopen(kLatLonFileName, "w");
@@ -73,7 +73,7 @@ void ExportLatLon() {
     if (!written) console::ioFailure("cannot write", kLatLonFileName);
 }
 
-void ImportLatLon() {
+void importLatLon() {
     std::FILE* file = std::fopen(kLatLonFileName, "rb");
     if (!file) return;  // no file: the view stays as it is, without a message
     std::vector<char> text(kMaxImportBytes);
@@ -123,7 +123,7 @@ void smallWindowTexts(double latitude, double longitude,
     placeText(texts[4], 11, 58, 1, 15);
 }
 
-void DrawSmallWindowTexts() {
+void drawSmallWindowTexts() {
     screen::ScreenText texts[kSmallWindowTextCount];
     smallWindowTexts(model::state.centreLatitude, model::state.centreLongitude, texts);
     for (const screen::ScreenText& t : texts) screen::drawScreenText(t);

@@ -8,9 +8,9 @@
 
 namespace view {
 
-void ExportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
-void ImportLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
-void DrawSmallWindowTexts();  // the texts of the 320 x 240 window
+void exportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
+void importLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
+void drawSmallWindowTexts();  // the texts of the 320 x 240 window
 
 constexpr const char* kLatLonFileName = "Orvex.Out";
 

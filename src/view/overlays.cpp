@@ -202,9 +202,9 @@ void formatVarying(int id, const model::State& s, fields::TextLine& line) {
 
 }  // namespace
 
-const char* BuildPlatformLine() { return kBuildPlatform; }
+const char* buildPlatformLine() { return kBuildPlatform; }
 
-bool FormatFullViewText(int id, const model::State& s, screen::ScreenText& out) {
+bool formatFullViewText(int id, const model::State& s, screen::ScreenText& out) {
     if (id < 1 || id > kFullViewTextCount || !shown(id, s)) return false;
     const TextPlace& place = kPlaces[id];
     out.row = place.row;
@@ -221,10 +221,10 @@ bool FormatFullViewText(int id, const model::State& s, screen::ScreenText& out) 
     return true;
 }
 
-void DrawFullViewTexts() {
+void drawFullViewTexts() {
     screen::ScreenText text;
     for (int id = 1; id <= kFullViewTextCount; ++id) {
-        if (FormatFullViewText(id, model::state, text)) screen::drawScreenText(text);
+        if (formatFullViewText(id, model::state, text)) screen::drawScreenText(text);
     }
 }
 

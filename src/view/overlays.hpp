@@ -8,7 +8,7 @@
 namespace view {
 
 // Draws every full-view text of the frame (after OverlaySetup).
-void DrawFullViewTexts();
+void drawFullViewTexts();
 
 // Colour of the centre Lat/Lon lines and of the cross-hair's inner ends.
 constexpr int overlayColour = 15;
@@ -44,9 +44,9 @@ enum FullViewTextId {
 
 // Formats text `id` for the state into `out`; false (and nothing formatted) when the state does
 // not show it in this frame.
-bool FormatFullViewText(int id, const model::State& s, screen::ScreenText& out);
+bool formatFullViewText(int id, const model::State& s, screen::ScreenText& out);
 
 // The wording chosen for this program's own lines (the build line is derived from the compiler).
-const char* BuildPlatformLine();
+const char* buildPlatformLine();
 
 }  // namespace view

@@ -49,7 +49,7 @@ Settings settings() {
 }
 
 void frameWithKey(unsigned char key) {
-    input::RecordKey(key);
+    input::recordKey(key);
     input::CommandStep();
 }
 
@@ -74,8 +74,8 @@ Settings expectedAfterKey(char key) {
 // A special key in one frame; returns the bell lines it wrote.
 int specialKeyFrame(int code) {
     return bellsDuring([&] {
-        input::RecordSpecialKey(code);
-        input::SpecialKeyStep();
+        input::recordSpecialKey(code);
+        input::specialKeyStep();
     });
 }
 
@@ -124,14 +124,14 @@ TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
     }
 
     resetState();
-    input::RecordKey('g');
-    input::RecordKey('g');  // the same key twice before one frame toggles once
+    input::recordKey('g');
+    input::recordKey('g');  // the same key twice before one frame toggles once
     input::CommandStep();
     EXPECT_EQ(state.gridShown, 0);
 
     resetState();
-    input::RecordKey('g');
-    input::RecordKey('h');  // two keys before one frame: only the later one acts
+    input::recordKey('g');
+    input::recordKey('h');  // two keys before one frame: only the later one acts
     input::CommandStep();
     EXPECT_EQ(state.gridShown, 1);
     EXPECT_EQ(state.helpShown, 1);
@@ -154,7 +154,7 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
 
         resetState();
         state.imageShown = 0;
-        input::RecordMenuChoice(entry.value);
+        input::recordMenuChoice(entry.value);
         EXPECT_EQ(state.MenuNew, entry.value);
         EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), keyBells) << entry.label;
         const Settings byMenu = settings();
@@ -169,8 +169,8 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
 
 TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     resetState();
-    input::RecordKey('g');
-    input::RecordMenuChoice(14);  // "H" from the menu
+    input::recordKey('g');
+    input::recordMenuChoice(14);  // "H" from the menu
     input::CommandStep();
     EXPECT_EQ(state.helpShown, 1);
     EXPECT_EQ(state.gridShown, 1);
@@ -178,7 +178,7 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     resetState();
     state.autoRotate = 1;
     state.viewMode = model::kAutoRotating;
-    input::RecordKey('g');
+    input::recordKey('g');
     state.MenuNew = 13;  // the pointer was dragged
     input::CommandStep();
     EXPECT_EQ(state.viewMode, 13);
@@ -188,11 +188,11 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     // Values outside 1..25 are not recorded; 1..25 without a meaning do nothing in the step.
     resetState();
     for (int value : {0, -3, 26, 99}) {
-        input::RecordMenuChoice(value);
+        input::recordMenuChoice(value);
         EXPECT_EQ(state.MenuNew, 0) << value;
     }
     const Settings before = settings();
-    input::RecordMenuChoice(12);
+    input::recordMenuChoice(12);
     EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), 0);
     EXPECT_EQ(settings(), before);
     EXPECT_EQ(state.MenuNew, 0);
@@ -200,30 +200,30 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
 
 TEST(CommandStepDeathTest, QuitFromKeyboardAndMenu) {
     resetState();
-    EXPECT_EXIT(input::RecordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
-    EXPECT_EXIT(input::RecordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
-    EXPECT_EXIT(input::RecordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
+    EXPECT_EXIT(input::recordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::recordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::recordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
 }
 
 TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     resetState();
-    input::RecordSpecialKey(103);  // down arrow from the starting value
-    input::SpecialKeyStep();
+    input::recordSpecialKey(103);  // down arrow from the starting value
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 0.5241);
-    input::RecordSpecialKey(103);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(103);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 0.5241);
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 1.0241);
     EXPECT_EQ(state.ArrowKey, 0);
 
     state.fieldOfView = 139.75;
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 140.0);
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 140.0);
 
     // F10..F12 are dropped silently; F1..F9, the side arrows and the page keys ring.
@@ -248,8 +248,8 @@ TEST(PointerMapping, HalfADegreePerPixel) {
     };
     for (const Case& c : cases) {
         resetState();
-        input::RecordPointer(c.x, c.y);
-        input::PointerMapping();
+        input::recordPointer(c.x, c.y);
+        input::pointerMapping();
         EXPECT_EQ(state.viewLatitude, c.latitude);
         EXPECT_EQ(state.viewLongitude, c.longitude);
     }

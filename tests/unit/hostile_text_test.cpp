@@ -21,7 +21,7 @@ std::string readAll(const char* name) {
 // ends with `statusAfter` when the step returns instead of stopping.
 void configureInto(const char* outputFile, int statusAfter = 0) {
     if (!std::freopen(outputFile, "w", stdout)) std::_Exit(98);
-    startup::ReadConfiguration();
+    startup::readConfiguration();
     std::fflush(stdout);
     std::_Exit(statusAfter);
 }
