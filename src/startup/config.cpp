@@ -158,9 +158,15 @@ void readConfiguration() {
     std::string text;
     char chunk[4096];
     std::size_t got;
+    errno = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         text.append(chunk, got);
         if (text.size() > (1u << 24)) break;  // a configuration never needs more than this
+    }
+    // A read that fails (a directory named Orvex.Txt, a device error) is not the end of the file.
+    if (std::ferror(file)) {
+        const std::string what = std::string("cannot read (") + std::strerror(errno != 0 ? errno : EIO) + ")";
+        console::ioFailure(what.c_str(), "Orvex.Txt");
     }
     std::fclose(file);
 

@@ -48,8 +48,10 @@ void formatSizeLine(char* out, int outSize, const model::NameField& name, long l
 void importAll() {
     model::State& s = model::state;
     for (int i = 1; i <= s.imageCount; ++i) {
+        // The file is opened once: header, checks and pixels all read from the same open file.
         int width = 0, height = 0, bytesPerPixel = 0;
-        image::ReadaBmp(s.ORVEPATH[i].text, s.fileUnit, width, height, bytesPerPixel);
+        image::BmpPicture picture;
+        image::BmpOpen(s.ORVEPATH[i].text, s.fileUnit, picture, width, height, bytesPerPixel);
         const long long glWidth = fitPowerOfTwo(width);
         const long long glHeight = fitPowerOfTwo(height);
         Table<long long, 6>& ijn = textures.IJN[i];
@@ -66,7 +68,7 @@ void importAll() {
 
         // The reader's own checks run before the buffer is allocated, so a header that claims
         // more than its file holds never costs the memory it claims.
-        image::BmpCheck(s.ORVEPATH[i].text, s.fileUnit, width, height);
+        image::BmpCheck(picture, width, height);
         if (ijn[3] <= 0 || ijn[3] > INT32_MAX || ijn[6] > INT32_MAX) {
             console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         }
@@ -74,8 +76,7 @@ void importAll() {
         textures.buffer[i] = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
         if (!textures.buffer[i]) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
         int status = 0;
-        image::BmpImpor(s.ORVEPATH[i].text, s.fileUnit, width, height, ijn[3], textures.buffer[i], 1,
-                        status);
+        image::BmpImpor(picture, ijn[3], textures.buffer[i], 1, status);
     }
 }
 
