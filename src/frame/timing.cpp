@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "input/commands.hpp"
+#include "model/orientation.hpp"
 #include "platform/clock.hpp"
 
 namespace frame {
@@ -21,11 +22,11 @@ constexpr double kRotationStep = 0.2;    // degrees per drawn frame
 // Frame counter and frame timing
 // ================================================================================================
 
-void CountFrame(model::State& s) {
+void countFrame(model::State& s) {
     if (s.iterationCount <= kIterationCeiling) s.iterationCount += 1;
 }
 
-void FrameTimingStep(model::State& s, float (*readClock)()) {
+void frameTimingStep(model::State& s, float (*readClock)()) {
     s.benchmarkFrames += 1;
     s.benchmarkElapsed = readClock() - s.benchmarkStart;
     // A clock that went back (set by hand, summer time ending) would stall the period for as
@@ -40,14 +41,14 @@ void FrameTimingStep(model::State& s, float (*readClock)()) {
     }
 }
 
-void FrameTiming() { FrameTimingStep(model::state, wallclock::ClockSeconds); }
+void frameTiming() { frameTimingStep(model::state, wallclock::clockSeconds); }
 
 // ================================================================================================
 // Auto-rotation
 // ================================================================================================
 
-PointerWarp AutoRotate(model::State& s) {
-    s.viewLatitude = 101.0 - s.pointerY / 2.0;  // the pointer's height still tilts the sphere
+PointerWarp autoRotationTurn(model::State& s) {
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);  // the pointer's height still tilts the sphere
     s.viewLongitude += kRotationStep;
     if (s.viewLongitude > -180.0) s.viewLongitude -= 360.0;  // stays in (-540, -180]
 
@@ -55,16 +56,16 @@ PointerWarp AutoRotate(model::State& s) {
     if (s.pointerY >= 1) {
         // Where pointer mode would give back this longitude: x runs from 870 down to 150.
         w.warp = true;
-        w.x = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
+        w.x = model::pointerXOfLongitude(s.viewLongitude);
         w.y = s.pointerY;
     }
     return w;
 }
 
-void AutoRotationStep() {
-    const PointerWarp w = AutoRotate(model::state);
+void autoRotationStep() {
+    const PointerWarp w = autoRotationTurn(model::state);
     // While the menu is open the globe turns on, but the pointer is left to reach an entry.
-    if (w.warp && !input::MenuOpen()) glutWarpPointer(w.x, w.y);
+    if (w.warp && !input::menuOpen()) glutWarpPointer(w.x, w.y);
 }
 
 }  // namespace frame

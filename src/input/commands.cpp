@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/screendump.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/xpointer.hpp"
@@ -19,11 +20,8 @@ constexpr int kDownArrow = 103;        // GLUT_KEY_DOWN
 constexpr double kWidestFieldOfView = 140.0;
 constexpr double kNarrowestFieldOfView = 0.5241;
 constexpr double kZoomStep = 0.5;
-constexpr int kDragValue = 13;         // MenuNew posted by pointer motion with a button held
 constexpr int kQuitValue = 7;
 constexpr int kDumpChannel = 20;
-
-int menuId = 0;  // identifier GLUT gave the pop-up menu; kept, never used again
 
 // GLUT 3.4 reads a button released over the viewer's window (where a press-drag-release ends
 // unless the release reaches the menu's own window) at a point shifted by the window's offset on
@@ -78,12 +76,12 @@ void applyKey(model::State& s, int key) {
     } else if (key == 'I' || key == 'i') {
         s.imageShown = 1 - s.imageShown;
     } else if (key == 'L' || key == 'l') {
-        s.viewMode = 11;
+        s.viewMode = model::kLatLonExchange;
     } else if (key == 'P' || key == 'p') {
         s.placesShown = 1 - s.placesShown;
     } else if (key == 'R' || key == 'r') {
         s.autoRotate = 1 - s.autoRotate;
-        s.viewMode = s.autoRotate == 0 ? 13 : 12;
+        s.viewMode = s.autoRotate == 0 ? model::kPointerMode : model::kAutoRotating;
     } else {
         console::bellLine();
     }
@@ -111,17 +109,11 @@ const MenuEntry kMenuEntries[kMenuEntryCount] = {
     {"Q      ***Quit***", 7},
 };
 
-int TrimmedLength(const char* label) {
-    int length = static_cast<int>(std::strlen(label));
-    while (length > 0 && label[length - 1] == ' ') --length;
-    return length;
-}
-
 void MenuBuild() {
-    menuId = glutCreateMenu(MenuPick);
+    glutCreateMenu(MenuPick);
     for (const MenuEntry& entry : kMenuEntries) {
         char label[64] = {};
-        int length = TrimmedLength(entry.label);
+        int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));
         if (length > static_cast<int>(sizeof label) - 1) length = sizeof label - 1;
         std::memcpy(label, entry.label, static_cast<size_t>(length));
         glutAddMenuEntry(label, entry.value);
@@ -130,20 +122,20 @@ void MenuBuild() {
 
     // GLUT's layout: entries one font height plus the border apart, the widest label plus twice
     // the border on each side, the border above and below.
-    glutSetMenuFont(menuId, menu.font);
+    glutSetMenuFont(glutGetMenu(), menu.font);
     menu.entryHeight = glutBitmapHeight(menu.font) + kMenuBorder;
     int widest = 0;
     for (const MenuEntry& entry : kMenuEntries) {
-        std::string label(entry.label, static_cast<size_t>(TrimmedLength(entry.label)));
+        const std::string label(entry.label, static_cast<size_t>(model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)))));
         const int width = glutBitmapLength(menu.font, reinterpret_cast<const unsigned char*>(label.c_str()));
         if (width > widest) widest = width;
     }
     menu.width = widest + 4 * kMenuBorder;
     menu.height = kMenuEntryCount * menu.entryHeight + 2 * kMenuBorder;
-    glutMenuStatusFunc(MenuStatus);
+    glutMenuStatusFunc(menuStatus);
 }
 
-MenuBox MenuBoxAt(int pointerX, int pointerY, int width, int height, int entryHeight, int screenWidth,
+MenuBox menuBoxAt(int pointerX, int pointerY, int width, int height, int entryHeight, int screenWidth,
                   int screenHeight) {
     MenuBox box{pointerX, pointerY, width, height, entryHeight};
     if (box.x + width > screenWidth) box.x -= width;
@@ -154,7 +146,7 @@ MenuBox MenuBoxAt(int pointerX, int pointerY, int width, int height, int entryHe
     return box;
 }
 
-int MenuEntryAt(const MenuBox& box, int x, int y) {
+int menuEntryAt(const MenuBox& box, int x, int y) {
     x -= box.x;
     y -= box.y;
     if (x < kMenuBorder || x >= box.width - kMenuBorder) return 0;
@@ -163,21 +155,21 @@ int MenuEntryAt(const MenuBox& box, int x, int y) {
     return entry <= kMenuEntryCount ? entry : 0;
 }
 
-void RecordMenuOpen(const MenuBox& box) {
+void recordMenuOpen(const MenuBox& box) {
     menu.box = box;
     menu.open = true;
     menu.closeKnown = false;
 }
 
-void RecordMenuClose(int x, int y, int windowX, int windowY) {
+void recordMenuClose(int x, int y, int windowX, int windowY) {
     if (!menu.open) return;
     menu.open = false;
-    menu.entryAtClose = MenuEntryAt(menu.box, x, y);
-    menu.entryShifted = MenuEntryAt(menu.box, x - windowX, y - windowY);
+    menu.entryAtClose = menuEntryAt(menu.box, x, y);
+    menu.entryShifted = menuEntryAt(menu.box, x - windowX, y - windowY);
     menu.closeKnown = true;
 }
 
-int MenuValueAtClose(int reported) {
+int menuValueAtClose(int reported) {
     if (!menu.closeKnown) return reported;
     menu.closeKnown = false;
     const int shifted = menu.entryShifted, under = menu.entryAtClose;
@@ -188,24 +180,24 @@ int MenuValueAtClose(int reported) {
     return under == 0 ? kMenuCancel : kMenuEntries[under - 1].value;
 }
 
-bool MenuOpen() { return menu.open; }
+bool menuOpen() { return menu.open; }
 
 // The pointer on the screen, as GLUT read it a moment ago to place or close the menu; from the
 // window-relative position GLUT passes when X cannot be asked.
-static void pointerOnScreen(int windowX, int windowY, int& x, int& y) {
-    if (xpointer::PointerOnScreen(x, y)) return;
+static void screenPointer(int windowX, int windowY, int& x, int& y) {
+    if (xpointer::pointerOnScreen(x, y)) return;
     x = windowX + glutGet(GLUT_WINDOW_X);
     y = windowY + glutGet(GLUT_WINDOW_Y);
 }
 
-void MenuStatus(int status, int x, int y) {
+void menuStatus(int status, int x, int y) {
     int screenX = 0, screenY = 0;
-    pointerOnScreen(x, y, screenX, screenY);
+    screenPointer(x, y, screenX, screenY);
     if (status == GLUT_MENU_IN_USE) {
-        RecordMenuOpen(MenuBoxAt(screenX, screenY, menu.width, menu.height, menu.entryHeight,
+        recordMenuOpen(menuBoxAt(screenX, screenY, menu.width, menu.height, menu.entryHeight,
                                  glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)));
     } else {
-        RecordMenuClose(screenX, screenY, glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y));
+        recordMenuClose(screenX, screenY, glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y));
     }
 }
 
@@ -213,13 +205,13 @@ void MenuStatus(int status, int x, int y) {
 // Callbacks: record the request, nothing more (but for "Q", "~" and the quit entry)
 // ================================================================================================
 
-void RecordKey(unsigned char key) {
+void recordKey(unsigned char key) {
     model::state.KeyChar = key;
     if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
 }
 
 void KeyPress(unsigned char key, int, int) {
-    RecordKey(key);
+    recordKey(key);
     if (key == '~') image::ScrnDmp(kDumpChannel);
 }
 
@@ -230,27 +222,27 @@ static bool isModifierKey(int key) {
     return key == GLUT_KEY_NUM_LOCK || (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R);
 }
 
-void RecordSpecialKey(int key) {
+void recordSpecialKey(int key) {
     model::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
 void SpecialKeyPress(int key, int, int) {
-    RecordSpecialKey(key);
+    recordSpecialKey(key);
     glutPostRedisplay();
 }
 
-void RecordMenuChoice(int value) {
+void recordMenuChoice(int value) {
     if (value == kQuitValue) console::stop("End of run (menu).");
     if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 
 void MenuPick(int value) {
-    RecordMenuChoice(MenuValueAtClose(value));
+    recordMenuChoice(menuValueAtClose(value));
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
     glutWarpPointer(model::state.pointerX, model::state.pointerY);
 }
 
-void RecordPointer(int x, int y) {
+void recordPointer(int x, int y) {
     model::state.pointerX = x;
     model::state.pointerY = y;
 }
@@ -258,12 +250,12 @@ void RecordPointer(int x, int y) {
 void MouseButton(int, int, int, int) {}
 
 void MouseDrag(int x, int y) {
-    model::state.MenuNew = kDragValue;
+    model::state.MenuNew = model::kDragMenuValue;
     MouseMove(x, y);
 }
 
 void MouseMove(int x, int y) {
-    RecordPointer(x, y);
+    recordPointer(x, y);
     glutPostRedisplay();
 }
 
@@ -271,7 +263,7 @@ void MouseMove(int x, int y) {
 // Per-frame steps
 // ================================================================================================
 
-void SpecialKeyStep() {
+void specialKeyStep() {
     model::State& s = model::state;
     if (s.ArrowKey == 0) return;
     if (s.ArrowKey == kUpArrow) {
@@ -290,8 +282,8 @@ void CommandStep() {
     model::State& s = model::state;
     // A menu choice stands for its key and overrides one typed before the same frame; a drag
     // (13) returns to pointer mode and lets the key through.
-    if (s.MenuNew == kDragValue) {
-        s.viewMode = 13;
+    if (s.MenuNew == model::kDragMenuValue) {
+        s.viewMode = model::kPointerMode;
         s.autoRotate = 0;
     } else if (int key = keyOfMenuValue(s.MenuNew); key != 0) {
         s.KeyChar = key;
@@ -302,10 +294,10 @@ void CommandStep() {
     s.KeyChar = 0;
 }
 
-void PointerMapping() {
+void pointerMapping() {
     model::State& s = model::state;
-    s.viewLatitude = 101.0 - s.pointerY / 2.0;
-    s.viewLongitude = -(s.pointerX / 2.0) - 105.0;
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);
+    s.viewLongitude = model::longitudeOfPointer(s.pointerX);
 }
 
 }  // namespace input

@@ -8,7 +8,7 @@ namespace input {
 void KeyPress(unsigned char key, int x, int y);
 void SpecialKeyPress(int key, int x, int y);
 void MenuPick(int value);
-void MenuStatus(int status, int x, int y);
+void menuStatus(int status, int x, int y);
 void MouseButton(int button, int buttonState, int x, int y);
 void MouseDrag(int x, int y);
 void MouseMove(int x, int y);
@@ -17,23 +17,23 @@ void MouseMove(int x, int y);
 void MenuBuild();
 
 // First step of every frame: applies and clears a pending special key (zoom or bell).
-void SpecialKeyStep();
+void specialKeyStep();
 // Command step of every frame: menu translation, then the pending key; clears every request.
 void CommandStep();
 // Pointer mode: the orientation as a linear function of the pointer position. The frame calls it
 // only with viewMode 13 in the full view.
-void PointerMapping();
+void pointerMapping();
 
 // --- the parts of the callbacks that touch no window (GLUT needs one for the rest) ---------------
 
 // Records a key in KeyChar; "Q"/"q" ends the run. The screen dump of "~" is left to KeyPress.
-void RecordKey(unsigned char key);
+void recordKey(unsigned char key);
 // Records a special key in ArrowKey; codes 10..99 (F10..F12 and the like) are stored as 0.
-void RecordSpecialKey(int key);
+void recordSpecialKey(int key);
 // Records a menu choice in MenuNew; value 7 ends the run, values outside 1..25 are ignored.
-void RecordMenuChoice(int value);
+void recordMenuChoice(int value);
 // Records the pointer position (a drag posts MenuNew 13 first, which cancels auto-rotation).
-void RecordPointer(int x, int y);
+void recordPointer(int x, int y);
 
 // --- the pop-up menu -------------------------------------------------------------------------------
 
@@ -43,9 +43,6 @@ struct MenuEntry {
 };
 constexpr int kMenuEntryCount = 13;
 extern const MenuEntry kMenuEntries[kMenuEntryCount];
-
-// Length of a label without its trailing blanks.
-int TrimmedLength(const char* label);
 
 // Where the menu lies on the screen and how its entries divide it (GLUT's fixed layout: a border
 // of 2 pixels, entries one font height plus 2 high).
@@ -57,21 +54,21 @@ struct MenuBox {
 constexpr int kMenuBorder = 2;
 // GLUT opens the menu with its corner at the pointer, moved left and up by its size where it
 // would leave the screen (but never above the top edge).
-MenuBox MenuBoxAt(int pointerX, int pointerY, int width, int height, int entryHeight, int screenWidth,
+MenuBox menuBoxAt(int pointerX, int pointerY, int width, int height, int entryHeight, int screenWidth,
                   int screenHeight);
 // The entry 1..kMenuEntryCount under a point on the screen; 0 over the border or off the menu.
-int MenuEntryAt(const MenuBox& box, int x, int y);
+int menuEntryAt(const MenuBox& box, int x, int y);
 
 // The menu opened at `box`; it closed with the pointer at (x, y) on the screen, the viewer's
 // window (its drawing area) at (windowX, windowY).
-void RecordMenuOpen(const MenuBox& box);
-void RecordMenuClose(int x, int y, int windowX, int windowY);
+void recordMenuOpen(const MenuBox& box);
+void recordMenuClose(int x, int y, int windowX, int windowY);
 // The value a choice GLUT reports as `reported` stands for. When GLUT's entry is the one at the
 // closing point shifted by the window's offset and differs from the entry under the pointer, the
 // latter's value, or kMenuCancel when the pointer was off the entries; otherwise `reported`.
-int MenuValueAtClose(int reported);
+int menuValueAtClose(int reported);
 // True while the pop-up menu is open: the pointer is the user's, not to be warped.
-bool MenuOpen();
+bool menuOpen();
 constexpr int kMenuCancel = 0;  // a value that changes nothing but the pointer position
 
 }  // namespace input

@@ -20,7 +20,7 @@ struct Connection {
 // over the menu goes to the menu. That holds only for core events: GLUT also selects XInput 2
 // button and motion events, whose implicit grab reports everything to the grabbing window, so
 // they are deselected here and GLUT reads the same input from the core events it selects anyway.
-void RouteReleasesToMenu() {
+void routeReleasesToMenu() {
     connection.display = glXGetCurrentDisplay();
     connection.window = glXGetCurrentDrawable();
     if (connection.display == nullptr || connection.window == 0) return;
@@ -36,7 +36,7 @@ void RouteReleasesToMenu() {
     XFlush(connection.display);
 }
 
-bool PointerOnScreen(int& x, int& y) {
+bool pointerOnScreen(int& x, int& y) {
     if (connection.display == nullptr) return false;
     Window root = 0, child = 0;
     int windowX = 0, windowY = 0;

@@ -7,9 +7,9 @@ namespace xpointer {
 // Makes a button released over the open pop-up menu reach the menu's own window, where GLUT
 // reads the entry correctly, instead of the viewer's window, where GLUT 3.4 reads it one
 // window-offset too high. Call once, right after the window is created (its GL context current).
-void RouteReleasesToMenu();
+void routeReleasesToMenu();
 
 // The pointer's position on the screen; false when it cannot be read.
-bool PointerOnScreen(int& x, int& y);
+bool pointerOnScreen(int& x, int& y);
 
 }  // namespace xpointer

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <tuple>
 
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace {
@@ -18,7 +20,7 @@ void resetState() {
     state.imageCount = 3;
     state.selectedImage = 1;
     state.fieldOfView = model::kStartFieldOfView;
-    state.viewMode = 13;
+    state.viewMode = model::kPointerMode;
     state.gridShown = state.gridLabelsShown = 1;
     state.imageShown = 1;
     state.fullView = 1;
@@ -47,7 +49,7 @@ Settings settings() {
 }
 
 void frameWithKey(unsigned char key) {
-    input::RecordKey(key);
+    input::recordKey(key);
     input::CommandStep();
 }
 
@@ -59,9 +61,9 @@ Settings expectedAfterKey(char key) {
         case 'G': state.gridShown = state.gridLabelsShown = 0; break;
         case 'H': state.helpShown = 1; break;
         case 'I': state.imageShown = 0; break;
-        case 'L': state.viewMode = 11; break;
+        case 'L': state.viewMode = model::kLatLonExchange; break;
         case 'P': state.placesShown = 1; break;
-        case 'R': state.autoRotate = 1; state.viewMode = 12; break;
+        case 'R': state.autoRotate = 1; state.viewMode = model::kAutoRotating; break;
         case '2': state.selectedImage = 2; break;
     }
     const Settings expected = settings();
@@ -72,8 +74,8 @@ Settings expectedAfterKey(char key) {
 // A special key in one frame; returns the bell lines it wrote.
 int specialKeyFrame(int code) {
     return bellsDuring([&] {
-        input::RecordSpecialKey(code);
-        input::SpecialKeyStep();
+        input::recordSpecialKey(code);
+        input::specialKeyStep();
     });
 }
 
@@ -122,14 +124,14 @@ TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
     }
 
     resetState();
-    input::RecordKey('g');
-    input::RecordKey('g');  // the same key twice before one frame toggles once
+    input::recordKey('g');
+    input::recordKey('g');  // the same key twice before one frame toggles once
     input::CommandStep();
     EXPECT_EQ(state.gridShown, 0);
 
     resetState();
-    input::RecordKey('g');
-    input::RecordKey('h');  // two keys before one frame: only the later one acts
+    input::recordKey('g');
+    input::recordKey('h');  // two keys before one frame: only the later one acts
     input::CommandStep();
     EXPECT_EQ(state.gridShown, 1);
     EXPECT_EQ(state.helpShown, 1);
@@ -152,7 +154,7 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
 
         resetState();
         state.imageShown = 0;
-        input::RecordMenuChoice(entry.value);
+        input::recordMenuChoice(entry.value);
         EXPECT_EQ(state.MenuNew, entry.value);
         EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), keyBells) << entry.label;
         const Settings byMenu = settings();
@@ -167,16 +169,16 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
 
 TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     resetState();
-    input::RecordKey('g');
-    input::RecordMenuChoice(14);  // "H" from the menu
+    input::recordKey('g');
+    input::recordMenuChoice(14);  // "H" from the menu
     input::CommandStep();
     EXPECT_EQ(state.helpShown, 1);
     EXPECT_EQ(state.gridShown, 1);
 
     resetState();
     state.autoRotate = 1;
-    state.viewMode = 12;
-    input::RecordKey('g');
+    state.viewMode = model::kAutoRotating;
+    input::recordKey('g');
     state.MenuNew = 13;  // the pointer was dragged
     input::CommandStep();
     EXPECT_EQ(state.viewMode, 13);
@@ -186,11 +188,11 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     // Values outside 1..25 are not recorded; 1..25 without a meaning do nothing in the step.
     resetState();
     for (int value : {0, -3, 26, 99}) {
-        input::RecordMenuChoice(value);
+        input::recordMenuChoice(value);
         EXPECT_EQ(state.MenuNew, 0) << value;
     }
     const Settings before = settings();
-    input::RecordMenuChoice(12);
+    input::recordMenuChoice(12);
     EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), 0);
     EXPECT_EQ(settings(), before);
     EXPECT_EQ(state.MenuNew, 0);
@@ -198,30 +200,30 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
 
 TEST(CommandStepDeathTest, QuitFromKeyboardAndMenu) {
     resetState();
-    EXPECT_EXIT(input::RecordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
-    EXPECT_EXIT(input::RecordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
-    EXPECT_EXIT(input::RecordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
+    EXPECT_EXIT(input::recordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::recordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::recordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
 }
 
 TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     resetState();
-    input::RecordSpecialKey(103);  // down arrow from the starting value
-    input::SpecialKeyStep();
+    input::recordSpecialKey(103);  // down arrow from the starting value
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 0.5241);
-    input::RecordSpecialKey(103);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(103);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 0.5241);
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 1.0241);
     EXPECT_EQ(state.ArrowKey, 0);
 
     state.fieldOfView = 139.75;
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 140.0);
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 140.0);
 
     // F10..F12 are dropped silently; F1..F9, the side arrows and the page keys ring.
@@ -246,10 +248,21 @@ TEST(PointerMapping, HalfADegreePerPixel) {
     };
     for (const Case& c : cases) {
         resetState();
-        input::RecordPointer(c.x, c.y);
-        input::PointerMapping();
+        input::recordPointer(c.x, c.y);
+        input::pointerMapping();
         EXPECT_EQ(state.viewLatitude, c.latitude);
         EXPECT_EQ(state.viewLongitude, c.longitude);
+    }
+}
+
+// The warps after an import and in auto-rotation put the pointer where pointer mode gives the
+// orientation back, so the sphere does not jump when pointer mode resumes.
+TEST(PointerMapping, WarpTargetsGiveTheOrientationBackForEveryPixel) {
+    for (int x = -20; x <= 1044; ++x) {
+        ASSERT_EQ(model::pointerXOfLongitude(model::longitudeOfPointer(x)), x);
+    }
+    for (int y = -20; y <= 768; ++y) {
+        ASSERT_EQ(model::pointerYOfLatitude(model::latitudeOfPointer(y)), y);
     }
 }
 
@@ -276,11 +289,10 @@ TEST(Menu, LabelsValuesAndOrder) {
     ASSERT_EQ(input::kMenuEntryCount, 13);
     for (int k = 0; k < input::kMenuEntryCount; ++k) {
         const input::MenuEntry& entry = input::kMenuEntries[k];
-        EXPECT_EQ(std::string(entry.label, input::TrimmedLength(entry.label)), expected[k].label);
+        const int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));
+        EXPECT_EQ(std::string(entry.label, length), expected[k].label);
         EXPECT_EQ(entry.value, expected[k].value);
     }
-    EXPECT_EQ(input::TrimmedLength("R  x   "), 4);
-    EXPECT_EQ(input::TrimmedLength("   "), 0);
 }
 
 // freeglut's menu box: at the pointer, moved back by its size where it would leave the screen.
@@ -292,24 +304,24 @@ TEST(Menu, BoxPlacementAndTheEntryUnderAPoint) {
         {510, 1000, 510, 671},
     };
     for (const auto& p : placements) {
-        const input::MenuBox box = input::MenuBoxAt(p.x, p.y, 222, 329, 25, 1280, 1024);
+        const input::MenuBox box = input::menuBoxAt(p.x, p.y, 222, 329, 25, 1280, 1024);
         EXPECT_EQ(box.x, p.boxX) << p.x;
         EXPECT_EQ(box.y, p.boxY) << p.y;
     }
-    EXPECT_EQ(input::MenuBoxAt(5, 100, 222, 329, 25, 1280, 300).y, 0) << "never above the top edge";
+    EXPECT_EQ(input::menuBoxAt(5, 100, 222, 329, 25, 1280, 300).y, 0) << "never above the top edge";
 
-    const input::MenuBox box = input::MenuBoxAt(100, 200, 222, 329, 25, 1280, 1024);
+    const input::MenuBox box = input::menuBoxAt(100, 200, 222, 329, 25, 1280, 1024);
     const struct { int x, y, entry; } points[] = {
         {102, 202, 1},  {101, 210, 0},  {102, 201, 0},  {200, 226, 1},  {200, 227, 2},
         {319, 526, 13}, {320, 300, 0},  {200, 527, 0},  {200, 100, 0},  {200, 390, 8},
     };
-    for (const auto& p : points) EXPECT_EQ(input::MenuEntryAt(box, p.x, p.y), p.entry) << p.x << ", " << p.y;
+    for (const auto& p : points) EXPECT_EQ(input::menuEntryAt(box, p.x, p.y), p.entry) << p.x << ", " << p.y;
 }
 
 // A choice freeglut read at the closing point shifted by the window's offset is replaced by the
 // entry under the pointer (or cancelled off the entries); any other choice stands.
 TEST(Menu, ChoiceShiftedByTheWindowOffsetIsCorrected) {
-    const input::MenuBox box = input::MenuBoxAt(510, 402, 222, 329, 25, 1280, 1024);
+    const input::MenuBox box = input::menuBoxAt(510, 402, 222, 329, 25, 1280, 1024);
     const int entry8 = 402 + 2 + 7 * 25 + 12;  // the middle of "H" (14); 20 higher is "G" (15)
     const struct {
         int x, y, windowX, windowY, reported, expected;
@@ -322,13 +334,13 @@ TEST(Menu, ChoiceShiftedByTheWindowOffsetIsCorrected) {
         {600, entry8, 0, 0, 14, 14},              // window at the top: nothing to correct
     };
     for (const auto& c : cases) {
-        input::RecordMenuOpen(box);
-        input::RecordMenuClose(c.x, c.y, c.windowX, c.windowY);
-        EXPECT_EQ(input::MenuValueAtClose(c.reported), c.expected) << c.y << " offset " << c.windowY;
-        EXPECT_EQ(input::MenuValueAtClose(c.reported), c.reported) << "used once";
+        input::recordMenuOpen(box);
+        input::recordMenuClose(c.x, c.y, c.windowX, c.windowY);
+        EXPECT_EQ(input::menuValueAtClose(c.reported), c.expected) << c.y << " offset " << c.windowY;
+        EXPECT_EQ(input::menuValueAtClose(c.reported), c.reported) << "used once";
     }
-    input::RecordMenuClose(600, entry8, 0, 20);  // a close without an open is not recorded
-    EXPECT_EQ(input::MenuValueAtClose(15), 15);
+    input::recordMenuClose(600, entry8, 0, 20);  // a close without an open is not recorded
+    EXPECT_EQ(input::menuValueAtClose(15), 15);
 }
 
 }  // namespace
