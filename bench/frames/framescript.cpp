@@ -6,11 +6,13 @@
 //     k<char>  the key callback with <char>        u / d   the arrow up / down callback
 //     m<x>,<y> the pointer moves there (warp and passive-motion callback)
 //     f        freeze after this swap; FRAMESCRIPT_FROZEN names a file written once frozen
+//     z        zero callgrind's counts (under callgrind)   q   end the program
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <time.h>
 #include <unistd.h>
+#include <valgrind/callgrind.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +70,11 @@ void runActions(long n, Display* display) {
                 if (motionCallback) motionCallback(pointerX, pointerY);
             } else if (*action == 'f') {
                 freeze(display);
+            } else if (*action == 'z') {
+                CALLGRIND_ZERO_STATS;
+            } else if (*action == 'q') {
+                glFinish();
+                std::exit(0);
             }
         }
         p = std::strchr(action, ';');

@@ -13,6 +13,8 @@
 
 namespace view {
 
+SceneLists sceneLists;
+
 namespace {
 
 void numberText(char text[40], int value) {
@@ -27,13 +29,34 @@ void labelText(char text[40], const char* word) {
     text[std::strlen(word)] = 0;
 }
 
-// Draws one grid number twice: white, then black and wider on top of it as its border.
-void drawBordered(const GridLabel& white, const GridLabel& black) {
-    State& s = state;
-    s.strokeLineWidth = 1.0f;
-    drawStrokeText(white.text, white.position, white.angles, 0.5, 15);
-    s.strokeLineWidth = 3.0f;
-    drawStrokeText(black.text, black.position, black.angles, 0.5, 0);
+// One batch of GL lines for the given copy of every grid number: the white numbers, or their
+// black borders. Numbers never overlap one another, so all white strokes before all black ones
+// give the same picture as each number's pair in turn, in two draws instead of 106.
+void gridNumberBatch(bool black) {
+    const State& s = state;
+    const float width = black ? 3.0f : 1.0f;
+    glLineWidth(width);
+    glShadeModel(GL_FLAT);
+    screen::SetPalColor(black ? 0 : 15);
+    glBegin(GL_LINES);
+    for (int k = 0; k < 36; ++k) {
+        const GridLabel g = longitudeLabel(k, black, s.degToRad);
+        strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
+    }
+    for (int k = 0; k < 17; ++k) {
+        const GridLabel g = latitudeLabel(k, black, s.degToRad);
+        strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
+    }
+    glEnd();
+}
+
+// Compiles the grid numbers, which never move on the body, into their display list.
+void compileGridNumbers() {
+    sceneLists.gridNumbers = glGenLists(1);
+    glNewList(sceneLists.gridNumbers, GL_COMPILE);
+    gridNumberBatch(false);
+    gridNumberBatch(true);
+    glEndList();
 }
 
 }  // namespace
@@ -110,37 +133,26 @@ void drawSphereGridAndLabels() {
             if (!spareQuadric) spareQuadric = gluNewQuadric();
             quadric = spareQuadric;
         }
-        if (quadric) {
+        if (sceneLists.wireGrid == 0 && quadric) {
+            sceneLists.wireGrid = glGenLists(1);
             gluQuadricDrawStyle(quadric, GLU_LINE);
+            glNewList(sceneLists.wireGrid, GL_COMPILE);
             gluSphere(quadric, 20.3, 36, 18);
+            glEndList();
         }
+        if (sceneLists.wireGrid != 0) glCallList(sceneLists.wireGrid);
     }
     if (s.gridLabelsShown == 0) return;
 
-    // The labels never change: they are laid out once.
-    static GridLabel longitudes[36][2], latitudes[17][2];
-    static GridLabel south, north;
-    static bool laidOut = false;
-    if (!laidOut) {
-        for (int k = 0; k < 36; ++k) {
-            longitudes[k][0] = longitudeLabel(k, false, s.degToRad);
-            longitudes[k][1] = longitudeLabel(k, true, s.degToRad);
-        }
-        for (int k = 0; k < 17; ++k) {
-            latitudes[k][0] = latitudeLabel(k, false, s.degToRad);
-            latitudes[k][1] = latitudeLabel(k, true, s.degToRad);
-        }
-        south = GridLabel{{0.0, 0.0, -20.6}, {0.0, 90.0, 180.0}, {}};
-        north = GridLabel{{0.0, 0.0, 23.0}, {0.0, 90.0, 180.0}, {}};
-        labelText(south.text, "South");
-        labelText(north.text, "North");
-        laidOut = true;
-    }
-    for (auto& pair : longitudes) drawBordered(pair[0], pair[1]);
-    for (auto& pair : latitudes) drawBordered(pair[0], pair[1]);
+    if (sceneLists.gridNumbers == 0) compileGridNumbers();
+    glCallList(sceneLists.gridNumbers);
+    s.strokeLineWidth = 3.0f;  // as the last black border left it
 
     // The pole labels turn with the longitude so that they face the viewer.
-    south.angles[0] = north.angles[0] = s.viewLongitude;
+    GridLabel south{{0.0, 0.0, -20.6}, {s.viewLongitude, 90.0, 180.0}, {}};
+    GridLabel north{{0.0, 0.0, 23.0}, {s.viewLongitude, 90.0, 180.0}, {}};
+    labelText(south.text, "South");
+    labelText(north.text, "North");
     s.strokeLineWidth = 1.0f;
     drawStrokeText(south.text, south.position, south.angles, 0.35, 15);
     drawStrokeText(north.text, north.position, north.angles, 0.35, 15);

@@ -2,7 +2,17 @@
 // grid, its numbers and the pole labels.
 #pragma once
 
+#include <GL/gl.h>
+
 namespace view {
+
+// Display lists of what every pass draws the same in body coordinates, replayed under the
+// orientation; 0 = not compiled yet. Compiled once and kept for the run, like the quadrics.
+struct SceneLists {
+    GLuint wireGrid = 0;     // the wire grid sphere of radius 20.3
+    GLuint gridNumbers = 0;  // the 53 grid numbers, each with its black border
+};
+extern SceneLists sceneLists;
 
 // The cross-hair at the view centre, in eye-aligned coordinates.
 void drawCrossHair();
