@@ -30,8 +30,9 @@ void labelText(char text[40], const char* word) {
 }
 
 // One batch of GL lines for the given copy of every grid number: the white numbers, or their
-// black borders. Numbers never overlap one another, so all white strokes before all black ones
-// give the same picture as each number's pair in turn, in two draws instead of 106.
+// black borders. The numbers lie apart on the body, so where two meet on the screen the depth
+// test alone decides between them, and all white strokes before all black ones give the same
+// picture as each number's pair in turn: two draws instead of 106.
 void gridNumberBatch(bool black) {
     const State& s = state;
     const float width = black ? 3.0f : 1.0f;
