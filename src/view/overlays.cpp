@@ -2,8 +2,6 @@
 
 #include <GL/freeglut.h>
 
-#include <cstring>
-
 #include "screen/text.hpp"
 
 namespace view {
@@ -202,35 +200,7 @@ void formatVarying(int id, const State& s, fields::TextLine& line) {
     }
 }
 
-// Draws text `id` from its list while it reads as before; a text that changed is drawn directly
-// and compiled once it reads the same in the next frame, so a text that changes in every frame
-// (the iteration count) never pays for a compile.
-void drawText(int id, const OverlayText& text) {
-    TextLists& t = textLists;
-    if (t.first == 0) t.first = glGenLists(kFullViewTextCount);
-    const GLuint list = t.first + id - 1;
-    const bool same = std::memcmp(t.shown[id], text.buffer.c_str(), text.length) == 0;
-    if (same && t.compiled[id]) {
-        glCallList(list);
-        return;
-    }
-    int row = text.row;  // PrntOrth advances its cursor; every text starts afresh
-    int col = text.col;
-    if (same) {
-        glNewList(list, GL_COMPILE_AND_EXECUTE);
-        screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
-        glEndList();
-        t.compiled[id] = true;
-    } else {
-        screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
-        std::memcpy(t.shown[id], text.buffer.c_str(), text.length);
-        t.compiled[id] = false;
-    }
-}
-
 }  // namespace
-
-TextLists textLists;
 
 const char* CreditLine() { return kCredit; }
 const char* BuildPlatformLine() { return kBuildPlatform; }
@@ -255,7 +225,10 @@ bool FormatFullViewText(int id, const State& s, OverlayText& out) {
 void DrawFullViewTexts() {
     OverlayText text;
     for (int id = 1; id <= kFullViewTextCount; ++id) {
-        if (FormatFullViewText(id, state, text)) drawText(id, text);
+        if (!FormatFullViewText(id, state, text)) continue;
+        int row = text.row;  // PrntOrth advances its cursor; every text starts afresh
+        int col = text.col;
+        screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
     }
 }
 

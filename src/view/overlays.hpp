@@ -44,15 +44,6 @@ enum FullViewTextId {
 
 constexpr int kOverlayBufferLength = 80;  // each text is formatted into 80 blank-padded characters
 
-// A display list per full-view text, replayed while the text reads as it did when compiled: most
-// texts never change, and a list of bitmaps replays without GLUT's per-character set-up.
-struct TextLists {
-    unsigned first = 0;                                   // GL list of text 1; text k's is first + k - 1
-    char shown[kFullViewTextCount + 1][kOverlayBufferLength] = {};  // what each text last read
-    bool compiled[kFullViewTextCount + 1] = {};           // its list holds that reading
-};
-extern TextLists textLists;
-
 // One text ready for PrntOrth: the first `length` characters of `buffer` at (row, col).
 struct OverlayText {
     fields::TextLine buffer;
