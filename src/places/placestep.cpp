@@ -7,7 +7,7 @@
 
 #include "places/gazetteer.hpp"
 #include "screen/text.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace places {
 
@@ -90,7 +90,7 @@ int groupOf(int row) {
 // Compiles every group of names into its display list. Nothing is drawn while compiling.
 void compileNames() {
     PlaceLists& p = placeLists;
-    p.lineWidth = view::state.strokeLineWidth;
+    p.lineWidth = model::state.strokeLineWidth;
     p.first = glGenLists(kMaxGroups);
     p.groups = 0;
     int rows[kPlaceCount];
@@ -154,7 +154,7 @@ bool capHidden(const PlaceCap& cap, const double eye[3]) {
 }
 
 void PlaceStep() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     if (s.placesShown == 0) return;
     PlaceLists& p = placeLists;
     if (s.placesListBuilt < 1) {

@@ -8,7 +8,7 @@
 #include "platform/fields.hpp"
 #include "screen/text.hpp"
 #include "view/overlays.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/stroke.hpp"
 
 namespace view {
@@ -34,7 +34,7 @@ void labelText(char text[40], const char* word) {
 // test alone decides between them, and all white strokes before all black ones give the same
 // picture as each number's pair in turn: two draws instead of 106.
 void gridNumberBatch(bool black) {
-    const State& s = state;
+    const model::State& s = model::state;
     const float width = black ? 3.0f : 1.0f;
     glLineWidth(width);
     glShadeModel(GL_FLAT);
@@ -106,7 +106,7 @@ void drawCrossHair() {
 // renderer every flush sets the rasteriser going on a part-drawn frame (about a sixth of the
 // frame time when each text flushed).
 void drawSphereGridAndLabels() {
-    State& s = state;
+    model::State& s = model::state;
     const bool haveQuadric = s.currentQuadric != nullptr;  // none without a configured image
     if (s.imageShown == 1 && haveQuadric) {
         glEnable(GL_TEXTURE_2D);
@@ -147,7 +147,6 @@ void drawSphereGridAndLabels() {
 
     if (sceneLists.gridNumbers == 0) compileGridNumbers();
     glCallList(sceneLists.gridNumbers);
-    s.strokeLineWidth = 3.0f;  // as the last black border left it
 
     // The pole labels turn with the longitude so that they face the viewer.
     GridLabel south{{0.0, 0.0, -20.6}, {s.viewLongitude, 90.0, 180.0}, {}};

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "places/gazetteer.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/stroke.hpp"
 
 namespace {
@@ -117,10 +117,10 @@ TEST(PlaceLetters, BaselinePointsEastAndUprightPointsNorth) {
 }
 
 TEST(PlaceStep, NamesOffNeverCompilesTheList) {
-    view::state = view::State{};
-    view::state.placesShown = 0;
+    model::state = model::State{};
+    model::state.placesShown = 0;
     places::PlaceStep();  // touches no GL at all, so it is safe without a context
-    EXPECT_EQ(view::state.placesListBuilt, 0);
+    EXPECT_EQ(model::state.placesListBuilt, 0);
 }
 
 // The eye of a frame's model-view matrix: shifted sideways for a stereo eye, backed off by the
