@@ -153,7 +153,7 @@ bool capHidden(const PlaceCap& cap, const double eye[3]) {
     return std::acos(cosine) - cap.radius > reach;
 }
 
-void PlaceStep() {
+void placeStep() {
     model::State& s = model::state;
     if (s.placesShown == 0) return;
     PlaceLists& p = placeLists;

@@ -62,6 +62,6 @@ PlaceLetter placeLetter(int row, int slot);
 // Run once in every eye pass with the sphere's model-view matrix in force: while placesShown is
 // 1, compiles the names into their display lists the first time, then replays the groups that
 // the textured sphere does not hide (all of them when it is not drawn).
-void PlaceStep();
+void placeStep();
 
 }  // namespace places

@@ -13,7 +13,7 @@
 
 namespace view {
 
-SceneLists sceneLists;
+SceneState scene;
 
 namespace {
 
@@ -53,8 +53,8 @@ void gridNumberBatch(bool black) {
 
 // Compiles the grid numbers, which never move on the body, into their display list.
 void compileGridNumbers() {
-    sceneLists.gridNumbers = glGenLists(1);
-    glNewList(sceneLists.gridNumbers, GL_COMPILE);
+    scene.gridNumbers = glGenLists(1);
+    glNewList(scene.gridNumbers, GL_COMPILE);
     gridNumberBatch(false);
     gridNumberBatch(true);
     glEndList();
@@ -128,25 +128,24 @@ void drawSphereGridAndLabels() {
     if (s.fieldOfView > 120.0) return;
     if (s.gridShown != 0) {
         // Without a configured image there is no quadric of an image: the grid gets its own.
-        static GLUquadric* spareQuadric = nullptr;
         GLUquadric* quadric = s.currentQuadric;
         if (!quadric) {
-            if (!spareQuadric) spareQuadric = gluNewQuadric();
-            quadric = spareQuadric;
+            if (!scene.spareQuadric) scene.spareQuadric = gluNewQuadric();
+            quadric = scene.spareQuadric;
         }
-        if (sceneLists.wireGrid == 0 && quadric) {
-            sceneLists.wireGrid = glGenLists(1);
+        if (scene.wireGrid == 0 && quadric) {
+            scene.wireGrid = glGenLists(1);
             gluQuadricDrawStyle(quadric, GLU_LINE);
-            glNewList(sceneLists.wireGrid, GL_COMPILE);
+            glNewList(scene.wireGrid, GL_COMPILE);
             gluSphere(quadric, 20.3, 36, 18);
             glEndList();
         }
-        if (sceneLists.wireGrid != 0) glCallList(sceneLists.wireGrid);
+        if (scene.wireGrid != 0) glCallList(scene.wireGrid);
     }
     if (s.gridLabelsShown == 0) return;
 
-    if (sceneLists.gridNumbers == 0) compileGridNumbers();
-    glCallList(sceneLists.gridNumbers);
+    if (scene.gridNumbers == 0) compileGridNumbers();
+    glCallList(scene.gridNumbers);
 
     // The pole labels turn with the longitude so that they face the viewer.
     GridLabel south{{0.0, 0.0, -20.6}, {s.viewLongitude, 90.0, 180.0}, {}};

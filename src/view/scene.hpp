@@ -4,15 +4,9 @@
 
 #include <GL/gl.h>
 
-namespace view {
+class GLUquadric;
 
-// Display lists of what every pass draws the same in body coordinates, replayed under the
-// orientation; 0 = not compiled yet. Compiled once and kept for the run, like the quadrics.
-struct SceneLists {
-    GLuint wireGrid = 0;     // the wire grid sphere of radius 20.3
-    GLuint gridNumbers = 0;  // the 53 grid numbers, each with its black border
-};
-extern SceneLists sceneLists;
+namespace view {
 
 // The cross-hair at the view centre, in eye-aligned coordinates.
 void drawCrossHair();
@@ -26,6 +20,16 @@ struct GridLabel {
     double angles[3];
     char text[40];
 };
+
+// What the scene keeps from one frame to the next. The display lists hold what every pass draws
+// the same in body coordinates, replayed under the orientation; 0 = not compiled yet. They are
+// compiled once and kept for the run, like the quadrics.
+struct SceneState {
+    GLUquadric* spareQuadric = nullptr;  // the grid's quadric when no image is configured
+    GLuint wireGrid = 0;                 // list of the wire grid sphere of radius 20.3
+    GLuint gridNumbers = 0;              // list of the 53 grid numbers, each with its black border
+};
+extern SceneState scene;
 
 // Longitude number for L = -180, -170, ..., 170 (index 0..35); `black` is the bordering copy.
 GridLabel longitudeLabel(int index, bool black, double degToRad);
