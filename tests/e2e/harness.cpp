@@ -233,7 +233,7 @@ std::vector<std::uint8_t> Scratch::read(const std::string& name) const {
 // The viewer process
 // ============================================================================================
 
-Viewer::Viewer(const fs::path& folder) {
+Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& environment) {
     int errPipe[2];
     int inPipe[2];
     if (pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0)
@@ -252,6 +252,7 @@ Viewer::Viewer(const fs::path& folder) {
         dup2(errPipe[1], STDERR_FILENO);
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (chdir(folder.c_str()) != 0) _exit(126);
+        for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
         execl(ORVEX_BINARY, ORVEX_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }

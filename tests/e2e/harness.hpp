@@ -114,7 +114,8 @@ private:
 // standard error and a pipe the test writes standard input through.
 class Viewer {
 public:
-    explicit Viewer(const std::filesystem::path& folder);
+    // `environment` holds extra "NAME=value" entries for the viewer's process alone.
+    explicit Viewer(const std::filesystem::path& folder, const std::vector<std::string>& environment = {});
     ~Viewer();  // stops the process if it still runs
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
