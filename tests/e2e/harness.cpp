@@ -621,6 +621,15 @@ bool keyShown(const std::string& name) {
 
 void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+bool inputsDrawn(Viewer& viewer) {
+    for (int k = 0; k < 2; ++k) {
+        const std::string expected = viewer.out() + "\a\n";
+        key("x");
+        if (!viewer.waitForOut(expected, kShortLimit)) return false;
+    }
+    return true;
+}
+
 void typeText(const std::string& text) { runTool({"xdotool", "type", "--delay", "20", text}); }
 
 // xdotool's own --sync waits for a motion that never comes when the pointer is already there,
