@@ -684,15 +684,12 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry) {
             }
         return total > 0 && 2 * light > total;
     };
-    // The menu is redrawn between the viewer's frames, which under load (and at its first
-    // opening) can take seconds: the nudges go on to the start-up limit, not for a number of tries.
     bool lit = false;
-    const auto deadline = Clock::now() + kStartupLimit;
-    for (int attempt = 0; Clock::now() < deadline && !lit; ++attempt) {
+    for (int attempt = 0; attempt < 5 && !lit; ++attempt) {
         g = geometryOf(menu);
         top = g.y + (entry - 1) * g.height / 13;
         bottom = g.y + entry * g.height / 13;
-        movePointer(g.x + g.width / 2 - 1 - attempt % 8, (top + bottom) / 2 - 1);
+        movePointer(g.x + g.width / 2 - 1 - attempt, (top + bottom) / 2 - 1);
         movePointer(g.x + g.width / 2, (top + bottom) / 2);
         lit = waitForScreen(highlighted, Seconds(2.0));
     }
