@@ -668,6 +668,18 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry) {
         return {};
     }
     const WindowId menu = std::stoul(ids);
+    // The viewer's process draws the menu between its frames; the first drawing of the menu's
+    // window is the driver's first work there and takes seconds on a loaded machine, so the
+    // entries are looked for once the menu's grey is on screen.
+    const bool drawn = waitForScreen([&](const Screenshot& shot) {
+        const Geometry m = geometryOf(menu);
+        int grey = 0, total = 0;
+        for (int y = std::max(m.y + 2, 0); y < std::min(m.y + m.height - 2, shot.height); y += 3)
+            for (int x = std::max(m.x + 2, 0); x < std::min(m.x + m.width - 2, shot.width); x += 3, ++total)
+                grey += shot.at(x, y) == Rgb{178, 178, 178};
+        return total > 0 && 2 * grey > total;
+    });
+    if (!drawn) ADD_FAILURE() << "the pop-up menu was not drawn";
     // Thirteen entries of equal height fill the menu window (its geometry is read again on each
     // attempt, in case the menu was still being placed).
     Geometry g;
