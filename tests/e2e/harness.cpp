@@ -234,7 +234,7 @@ std::vector<std::uint8_t> Scratch::read(const std::string& name) const {
 // The viewer process
 // ============================================================================================
 
-Viewer::Viewer(const fs::path& folder) {
+Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& environment) {
     int errPipe[2];
     int inPipe[2];
     if (pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0)
@@ -253,6 +253,7 @@ Viewer::Viewer(const fs::path& folder) {
         dup2(errPipe[1], STDERR_FILENO);
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (chdir(folder.c_str()) != 0) _exit(126);
+        for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
         execl(ORVEX_BINARY, ORVEX_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -679,6 +680,15 @@ bool keyShown(const std::string& name) {
 
 void pauseMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+bool inputsDrawn(Viewer& viewer) {
+    for (int k = 0; k < 2; ++k) {
+        const std::string expected = viewer.out() + "\a\n";
+        key("x");
+        if (!viewer.waitForOut(expected, kShortLimit)) return false;
+    }
+    return true;
+}
+
 void typeText(const std::string& text) { runTool({"xdotool", "type", "--delay", "20", text}); }
 
 // xdotool's own --sync waits for a motion that never comes when the pointer is already there,
@@ -719,6 +729,18 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way) {
         return {};
     }
     const WindowId menu = std::stoul(ids);
+    // The viewer's process draws the menu between its frames; the first drawing of the menu's
+    // window is the driver's first work there and takes seconds on a loaded machine, so the
+    // entries are looked for once the menu's grey is on screen.
+    const bool drawn = waitForScreen([&](const Screenshot& shot) {
+        const Geometry m = geometryOf(menu);
+        int grey = 0, total = 0;
+        for (int y = std::max(m.y + 2, 0); y < std::min(m.y + m.height - 2, shot.height); y += 3)
+            for (int x = std::max(m.x + 2, 0); x < std::min(m.x + m.width - 2, shot.width); x += 3, ++total)
+                grey += shot.at(x, y) == Rgb{178, 178, 178};
+        return total > 0 && 2 * grey > total;
+    });
+    if (!drawn) ADD_FAILURE() << "the pop-up menu was not drawn";
     // Thirteen entries of equal height fill the menu window (its geometry is read again on each
     // attempt, in case the menu was still being placed).
     Geometry g;

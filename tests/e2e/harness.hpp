@@ -114,7 +114,8 @@ private:
 // standard error and a pipe the test writes standard input through.
 class Viewer {
 public:
-    explicit Viewer(const std::filesystem::path& folder);
+    // `environment` holds extra "NAME=value" entries for the viewer's process alone.
+    explicit Viewer(const std::filesystem::path& folder, const std::vector<std::string>& environment = {});
     ~Viewer();  // stops the process if it still runs
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
@@ -219,6 +220,12 @@ bool keyShown(const std::string& name);
 
 // A short pause where nothing on screen can tell that an input has been taken (a bell key).
 void pauseMs(int ms);
+
+// Waits until every input sent so far has been taken and its frame drawn: a key without a command
+// is sent twice, each awaited by its bell line. The frame that rings the first has taken all the
+// input before it, and the second rings only after that frame was swapped. The pointer must be
+// in the viewer's window; the two bell lines stay in its output.
+bool inputsDrawn(Viewer& viewer);
 
 // Runs a program to its end and returns its standard output (empty on failure).
 std::string runTool(const std::vector<std::string>& argv);
