@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Orvex needs on a Debian machine. Idempotent: when
-# every package is present it installs nothing and prints nothing.
+# Installs what building, running and testing Orvex needs on a Debian machine, and the packages
+# named as arguments. Idempotent: when every package is present it installs nothing and prints
+# nothing.
+#   tools/setup.sh [package ...]
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-apps x11-utils
   imagemagick xplanet-images mandoc
   clang libclang-rt-14-dev valgrind libstb-dev bc gnuplot-nox
+  "$@"
 )
 
 missing=()
