@@ -61,12 +61,13 @@ void importPicture(const char* name) {
     char field[21];
     std::snprintf(field, sizeof field, "%-20s", name);
     int width = 0, height = 0, bytesPerPixel = 0, status = 0;
-    image::ReadaBmp(field, 14, width, height, bytesPerPixel);
-    image::BmpCheck(field, 14, width, height);
+    image::BmpPicture file;
+    image::BmpOpen(field, 14, file, width, height, bytesPerPixel);
+    image::BmpCheck(file, width, height);
     const long long bytes = 3LL * width * height;
     auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(bytes)));
     if (!picture) std::exit(1);
-    image::BmpImpor(field, 14, width, height, bytes, picture, 1, status);
+    image::BmpImpor(file, bytes, picture, 1, status);
     volatile std::uint8_t sink = picture[bytes / 2];
     (void)sink;
     memory::releasePicture(picture);

@@ -21,12 +21,12 @@ void check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const startup::ConfigResult r =
         startup::parseConfiguration(reinterpret_cast<const char*>(data), size, exists, nullptr);
-    check(r.imageCount >= 0 && r.imageCount <= view::kMaxImages);
+    check(r.imageCount >= 0 && r.imageCount <= model::kMaxImages);
     check(!r.stopped || !r.stopMessage.empty());
     if (r.stopped) return 0;
     for (int i = 0; i < r.imageCount; ++i) {
         check(r.radii[i] >= 1.0);
-        check(r.names[i].text[view::kNameLength] == '\0');
+        check(r.names[i].text[model::kNameLength] == '\0');
     }
     // Every report line the reader completes is one the console can take; nothing stray follows.
     check(r.report.empty() || r.report.back() == '\n');

@@ -45,6 +45,30 @@ Bytes bmp(int width, int height, int bits, int entries, std::uint32_t offBits = 
     return b;
 }
 
+// The same file with a longer info header: (infoSize - 40) zero bytes after the 40-byte one.
+Bytes longHeader(Bytes b, int infoSize) {
+    b.insert(b.begin() + image::kBmpHeaderBytes, static_cast<std::size_t>(infoSize - 40), 0);
+    b[14] = static_cast<std::uint8_t>(infoSize);
+    const std::uint32_t offBits = b[10] + (b[11] << 8) + static_cast<std::uint32_t>(infoSize - 40);
+    b[10] = static_cast<std::uint8_t>(offBits);
+    b[11] = static_cast<std::uint8_t>(offBits >> 8);
+    return b;
+}
+
+// A file whose reserved byte asks the fuzz target for a staging buffer of 3 + `staging` bytes.
+Bytes smallStaging(Bytes b, int staging) {
+    b[7] = static_cast<std::uint8_t>(staging);
+    return b;
+}
+
+// A 3 x 2 8-bit file with the 12-byte info header: 16-bit sizes, 3-byte palette entries.
+Bytes coreHeader() {
+    Bytes b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26 + 3 * 4, 0, 0, 0, 12, 0, 0, 0, 3, 0, 2, 0, 1, 0, 8, 0};
+    for (int k = 0; k < 4; ++k) b.insert(b.end(), {static_cast<std::uint8_t>(60 * k), 200, static_cast<std::uint8_t>(k)});
+    b.insert(b.end(), {0, 1, 2, 0, 3, 2, 1, 0});
+    return b;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +103,11 @@ int main(int argc, char** argv) {
         {"bmp", "offset-beyond", bmp(2, 2, 8, 256, 5000)},
         {"bmp", "top-down", bmp(4, -2, 24, 0)},
         {"bmp", "one-pixel", bmp(1, 1, 24, 0)},
+        {"bmp", "info-124-palette", longHeader(bmp(5, 3, 8, 256), 124)},
+        {"bmp", "info-108-rgb", longHeader(bmp(6, 2, 24, 0), 108)},
+        {"bmp", "info-12-palette", coreHeader()},
+        {"bmp", "staging-rows", smallStaging(bmp(9, 4, 24, 0), 5)},
+        {"bmp", "staging-pieces", smallStaging(bmp(40, 2, 8, 16), 1)},
     };
     for (const char* folder : {"config", "bmp", "latlon"}) mkdir((root + "/" + folder).c_str(), 0755);
     for (const Seed& s : seeds) {

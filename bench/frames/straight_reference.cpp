@@ -13,11 +13,11 @@
 #include "first_picture.hpp"
 #include "screen/glcheck.hpp"
 #include "screen/text.hpp"
-#include "view/frame.hpp"
+#include "frame/frame.hpp"
 #include "view/overlays.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/stroke.hpp"
-#include "view/timing.hpp"
+#include "frame/timing.hpp"
 
 namespace {
 
@@ -28,10 +28,10 @@ double textureMatrix[16] = {};
 // One stroke text, a begin/end pair per segment.
 void strokeText(const char* text, const double position[3], const double angles[3], double size,
                 int colour) {
-    glLineWidth(view::state.strokeLineWidth);
+    glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
     screen::SetPalColor(colour);
-    view::strokeTextSegments(text, position, angles, size, view::state.strokeLineWidth,
+    view::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
                              [](const view::StrokeSegment& s, void*) {
                                  glBegin(GL_LINES);
                                  glVertex3d(s.from.x, s.from.y, s.from.z);
@@ -47,10 +47,10 @@ void borderedNumber(int value, double position[3], const double angles[3], int s
     char text[41];
     std::memset(text, ' ', 40);
     std::snprintf(text, sizeof text, "%4d", value);
-    view::state.strokeLineWidth = 1.0f;
+    model::state.strokeLineWidth = 1.0f;
     strokeText(text, position, angles, 0.5, 15);
     position[shiftAxis] += shiftAxis == 2 ? -0.1 : 0.1;
-    view::state.strokeLineWidth = 3.0f;
+    model::state.strokeLineWidth = 3.0f;
     strokeText(text, position, angles, 0.5, 0);
 }
 
@@ -72,15 +72,15 @@ void labels(double degToRad, double viewLongitude) {
     std::snprintf(north, sizeof north, "North%c%-34s", 0, "");
     const double southAt[3] = {0.0, 0.0, -20.6}, northAt[3] = {0.0, 0.0, 23.0};
     const double angles[3] = {viewLongitude, 90.0, 180.0};
-    view::state.strokeLineWidth = 1.0f;
+    model::state.strokeLineWidth = 1.0f;
     strokeText(south, southAt, angles, 0.35, 15);
     strokeText(north, northAt, angles, 0.35, 15);
 }
 
-void frame() {
-    view::State& s = view::state;
+void referenceFrame() {
+    model::State& s = model::state;
     s.iterationCount += 1;
-    s.eyeDistance = view::eyeDistanceFor(s.fieldOfView, s.degToRad);
+    s.eyeDistance = frame::eyeDistanceFor(s.fieldOfView, s.degToRad);
     s.elevationKm = s.eyeDistance / 20.0 * s.ORVEXRAD[1];
     glutReshapeWindow(1024, 748);
     glutPositionWindow(0, 20);
@@ -90,7 +90,7 @@ void frame() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
-    view::FrameTiming();
+    frame::FrameTiming();
 
     screen::OverlaySetup(0);
     view::OverlayText text;
@@ -156,11 +156,11 @@ void frame() {
 
 int main(int argc, char** argv) {
     const bench::FirstPicture picture = bench::readFirstPicture("straight_reference");
-    view::State& s = view::state;
-    view::firstFrameValues();
+    model::State& s = model::state;
+    frame::firstFrameValues();
     s.imageCount = 1;
     s.selectedImage = 1;
-    std::memcpy(s.ORVEPATH[1].text, picture.field, view::kNameLength);
+    std::memcpy(s.ORVEPATH[1].text, picture.field, model::kNameLength);
     s.ORVEXRAD[1] = picture.radius;
     textureMatrix[0] = static_cast<double>(picture.width) / picture.glWidth;
     textureMatrix[5] = static_cast<double>(picture.height) / picture.glHeight;
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     quadric = gluNewQuadric();
     gluQuadricNormals(quadric, GLU_SMOOTH);
     gluQuadricTexture(quadric, GL_TRUE);
-    glutDisplayFunc(frame);
-    glutIdleFunc(frame);
+    glutDisplayFunc(referenceFrame);
+    glutIdleFunc(referenceFrame);
     glutMainLoop();
 }

@@ -1,5 +1,7 @@
 #include "image/bmpdecode.hpp"
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -14,12 +16,18 @@ BmpState bmpState;
 
 namespace {
 
-BmpStatus fail(BmpFault fault, const char* reason, int sizeStatus = 0) {
+BmpStatus fail(BmpFault fault, const char* reason, int sizeStatus = 0, long long readStatus = 0) {
     BmpStatus s;
     s.fault = fault;
     s.sizeStatus = sizeStatus;
+    s.readStatus = readStatus;
     s.reason = reason;
     return s;
+}
+
+std::uint32_t get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // ---- 24-bit blue<->red exchange ------------------------------------------------------------
@@ -64,27 +72,161 @@ void swapCopy(const std::uint8_t* in, std::uint8_t* out, long long bytes) {
 
 }  // namespace
 
-// ---- Layout and checks ---------------------------------------------------------------------
+// ---- Little-endian field readers and writers ---------------------------------------------
 
-int paletteEntriesFor(std::uint32_t bfOffBits) {
-    // 64-bit so that offsets below 54 give a negative count, not a wrapped one.
-    const long long entries = (static_cast<long long>(bfOffBits) - kBmpHeaderBytes) / 4;
+namespace {
+
+std::uint16_t get16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+std::int32_t getSigned32(const std::uint8_t* p) { return static_cast<std::int32_t>(get32(p)); }
+
+void put16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
+}
+
+}  // namespace
+
+// ---- Header record ------------------------------------------------------------------------
+
+BH decodeHeader(const std::uint8_t b[kBmpHeaderBytes]) {
+    BH h;
+    h.bfType[0] = static_cast<char>(b[0]);
+    h.bfType[1] = static_cast<char>(b[1]);
+    h.bfSize = get32(b + 2);
+    h.bfReserved1 = get16(b + 6);
+    h.bfReserved2 = get16(b + 8);
+    h.bfOffBits = get32(b + 10);
+    h.biSize = get32(b + 14);
+    h.biWidth = getSigned32(b + 18);
+    h.biHeight = getSigned32(b + 22);
+    h.biPlanes = get16(b + 26);
+    h.nBitsPP = get16(b + 28);
+    h.biCompression = get32(b + 30);
+    h.nSizeC = get32(b + 34);
+    h.biXPelsPerMeter = getSigned32(b + 38);
+    h.biYPelsPerMeter = getSigned32(b + 42);
+    h.nClrUsed = get32(b + 46);
+    h.biClrImportant = get32(b + 50);
+    return h;
+}
+
+void encodeHeader(const BH& h, std::uint8_t b[kBmpHeaderBytes]) {
+    b[0] = static_cast<std::uint8_t>(h.bfType[0]);
+    b[1] = static_cast<std::uint8_t>(h.bfType[1]);
+    put32(b + 2, h.bfSize);
+    put16(b + 6, h.bfReserved1);
+    put16(b + 8, h.bfReserved2);
+    put32(b + 10, h.bfOffBits);
+    put32(b + 14, h.biSize);
+    put32(b + 18, static_cast<std::uint32_t>(h.biWidth));
+    put32(b + 22, static_cast<std::uint32_t>(h.biHeight));
+    put16(b + 26, h.biPlanes);
+    put16(b + 28, h.nBitsPP);
+    put32(b + 30, h.biCompression);
+    put32(b + 34, h.nSizeC);
+    put32(b + 38, static_cast<std::uint32_t>(h.biXPelsPerMeter));
+    put32(b + 42, static_cast<std::uint32_t>(h.biYPelsPerMeter));
+    put32(b + 46, h.nClrUsed);
+    put32(b + 50, h.biClrImportant);
+}
+
+// ---- Byte sources --------------------------------------------------------------------------
+
+long long MemorySource::read(std::uint8_t* into, long long bytes) {
+    const std::uint8_t* at = nullptr;
+    const long long status = view(bytes, at);
+    if (status == 0 && bytes > 0) std::memcpy(into, at, static_cast<std::size_t>(bytes));
+    return status;
+}
+
+long long MemorySource::view(long long bytes, const std::uint8_t*& at) {
+    if (bytes < 0 || bytes > length_ - position_) {
+        position_ = length_;
+        return -1;
+    }
+    at = bytes_ + position_;
+    position_ += bytes;
+    return 0;
+}
+
+long long FileSource::read(std::uint8_t* into, long long bytes) {
+    if (bytes <= 0) return bytes == 0 ? 0 : -1;
+    errno = 0;
+    const std::size_t got = std::fread(into, 1, static_cast<std::size_t>(bytes), file_);
+    if (got == static_cast<std::size_t>(bytes)) return 0;
+    if (std::ferror(file_)) return errno != 0 ? errno : EIO;
+    return -1;
+}
+
+long long FileSource::view(long long bytes, const std::uint8_t*& at) {
+    if (bytes > stagingBytes_) return -1;
+    at = staging_;
+    return read(staging_, bytes);
+}
+
+// ---- Header, layout and checks -------------------------------------------------------------
+
+int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart, int entryBytes) {
+    // 64-bit so that offsets inside the header give a negative count, not a wrapped one.
+    const long long entries = (static_cast<long long>(bfOffBits) - paletteStart) / entryBytes;
     if (entries < 1) return 0;
     if (entries > 256) return 256;
     return static_cast<int>(entries);
 }
 
-BmpStatus bmpLayout(const BH& header, int maxWidth, int maxHeight, BmpLayout& layout) {
-    layout = BmpLayout{};
-    layout.header = header;
-    if (header.nBitsPP != 8 && header.nBitsPP != 24) {
+BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
+    header = BmpHeader{};
+    // The file header and the info header's size; then the info header as far as the 54-byte
+    // record goes, the rest of a longer one skipped so that the source stands at the palette.
+    std::uint8_t bytes[14 + 124] = {};
+    if (source.read(bytes, 18) != 0) return fail(BmpFault::shortHeader, "file ends inside the header");
+    const std::uint32_t infoSize = get32(bytes + 14);
+    if (infoSize == 12) {
+        if (source.read(bytes + 18, 8) != 0) return fail(BmpFault::shortHeader, "file ends inside the header");
+        // 16-bit width, height, planes and depth; moved to where the 40-byte header has them.
+        std::uint8_t record[kBmpHeaderBytes] = {};
+        std::memcpy(record, bytes, 18);
+        record[18] = bytes[18], record[19] = bytes[19];
+        record[22] = bytes[20], record[23] = bytes[21];
+        record[26] = bytes[22], record[27] = bytes[23];
+        record[28] = bytes[24], record[29] = bytes[25];
+        header.fields = decodeHeader(record);
+        header.paletteStart = 26;
+        header.entryBytes = 3;
+    } else {
+        const bool known = (infoSize >= 16 && infoSize <= 64) || infoSize == 108 || infoSize == 124;
+        const long long infoBytes = known ? infoSize : 40;
+        if (source.read(bytes + 18, infoBytes - 4) != 0) {
+            return fail(BmpFault::shortHeader, "file ends inside the header");
+        }
+        if (infoBytes < 40) std::memset(bytes + 14 + infoBytes, 0, static_cast<std::size_t>(40 - infoBytes));
+        header.fields = decodeHeader(bytes);
+        header.paletteStart = 14 + infoBytes;
+    }
+    if (header.fields.nBitsPP != 8 && header.fields.nBitsPP != 24) {
         return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
     }
-    layout.bytesPerPixel = header.nBitsPP / 8;
-    layout.width = header.biWidth;
-    layout.height = header.biHeight;
-    layout.paletteEntries = paletteEntriesFor(header.bfOffBits);
-    layout.rowStart = kBmpHeaderBytes + 4LL * layout.paletteEntries;
+    if (header.fields.biCompression != 0) return fail(BmpFault::compressed, "compressed or bit fields");
+    return BmpStatus{};
+}
+
+BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLayout& layout) {
+    layout = BmpLayout{};
+    const BH& h = header.fields;
+    layout.header = h;
+    if (h.nBitsPP != 8 && h.nBitsPP != 24) return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
+    layout.bytesPerPixel = h.nBitsPP / 8;
+    layout.width = h.biWidth;
+    layout.height = h.biHeight;
+    layout.paletteStart = header.paletteStart;
+    layout.entryBytes = header.entryBytes;
+    layout.paletteEntries = paletteEntriesFor(h.bfOffBits, header.paletteStart, header.entryBytes);
+    layout.rowStart = layout.paletteStart + static_cast<long long>(layout.entryBytes) * layout.paletteEntries;
 
     int sizeStatus = 0;
     if (layout.width < 1 || layout.width > maxWidth) sizeStatus += 1;
@@ -103,27 +245,25 @@ BmpStatus bmpLayout(const BH& header, int maxWidth, int maxHeight, BmpLayout& la
     return BmpStatus{};
 }
 
-BmpStatus bmpInspect(const std::uint8_t* file, long long fileBytes, int maxWidth, int maxHeight,
-                     BmpLayout& layout) {
-    layout = BmpLayout{};
-    if (fileBytes < kBmpHeaderBytes) return fail(BmpFault::shortHeader, "file ends inside the header");
-    const BmpStatus s = bmpLayout(decodeHeader(file), maxWidth, maxHeight, layout);
-    if (s.fault != BmpFault::none) return s;
-    if (fileBytes < layout.rowStart) return fail(BmpFault::shortPalette, "file ends inside the palette");
-    if (fileBytes - layout.rowStart < layout.rowBytes) {
-        return fail(BmpFault::shortRows, "file ends inside the pixel rows");
+BmpStatus bmpCheckLength(const BmpLayout& layout, long long sourceBytes) {
+    if (sourceBytes < layout.rowStart) return fail(BmpFault::shortPalette, "file ends inside the palette");
+    if (sourceBytes - layout.rowStart < layout.rowBytes) {
+        return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, -1);
     }
     return BmpStatus{};
 }
 
-// ---- Conversion ----------------------------------------------------------------------------
-
-void storePalette(const std::uint8_t* bytes, int entries) {
-    for (int c = 1; c <= entries; ++c) {
-        const std::uint8_t* e = bytes + 4 * (c - 1);
-        bmpState.COLBGRX[c] = PaletteEntry{e[0], e[1], e[2], e[3]};
-    }
+BmpStatus bmpInspect(ByteSource& source, int maxWidth, int maxHeight, BmpLayout& layout) {
+    layout = BmpLayout{};
+    BmpHeader header;
+    BmpStatus s = bmpReadHeader(source, header);
+    if (s.fault != BmpFault::none) return s;
+    s = bmpLayout(header, maxWidth, maxHeight, layout);
+    if (s.fault != BmpFault::none) return s;
+    return bmpCheckLength(layout, source.length());
 }
+
+// ---- Conversion ----------------------------------------------------------------------------
 
 void buildPixelMap(int swap, PixelMap& map) {
     for (int p = 1; p <= 256; ++p) {
@@ -152,22 +292,61 @@ void convertPixels(const std::uint8_t* stored, long long count, int bytesPerPixe
     std::memcpy(out + 3 * (count - 1), map.colour[stored[count - 1]], 3);
 }
 
-BmpStatus bmpDecode(const std::uint8_t* file, const BmpLayout& layout, std::uint8_t* IMAGE,
+BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
                     long long imageByteCount, int swap) {
-    if (imageByteCount < layout.pictureBytes) {
+    if (!IMAGE || imageByteCount < layout.pictureBytes) {
         return fail(BmpFault::badSize, "target smaller than the picture");
     }
-    storePalette(file + kBmpHeaderBytes, layout.paletteEntries);
+    std::uint8_t palette[4 * 256];
+    const int entryBytes = layout.entryBytes;
+    long long code = source.read(palette, static_cast<long long>(entryBytes) * layout.paletteEntries);
+    if (code != 0) return fail(BmpFault::shortPalette, "file ends inside the palette", 0, code);
+    for (int c = 1; c <= layout.paletteEntries; ++c) {
+        const std::uint8_t* e = palette + entryBytes * (c - 1);
+        bmpState.COLBGRX[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
+    }
+
     PixelMap map;
     buildPixelMap(swap, map);
+    const int bpp = layout.bytesPerPixel;
     const long long outRow = 3LL * layout.width;
-    for (long long j = 0; j < layout.height; ++j) {
-        convertPixels(file + layout.rowStart + j * layout.iHr4, layout.width, layout.bytesPerPixel,
-                      swap, map, IMAGE + j * outRow);
+    const long long limit = source.viewLimit();
+    std::uint8_t* out = IMAGE;
+    const std::uint8_t* stored = nullptr;
+    if (layout.iHr4 <= limit) {
+        // Whole rows, as many as one view holds.
+        const long long rowsPerView = limit / layout.iHr4;
+        for (long long done = 0; done < layout.height;) {
+            const long long rows = std::min(rowsPerView, layout.height - done);
+            code = source.view(rows * layout.iHr4, stored);
+            if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
+            for (long long r = 0; r < rows; ++r, out += outRow) {
+                convertPixels(stored + r * layout.iHr4, layout.width, bpp, swap, map, out);
+            }
+            done += rows;
+        }
+    } else {
+        // A row longer than one view: pixel-aligned pieces, then the row's padding.
+        const long long piecePixels = limit / bpp;
+        if (piecePixels < 1) return fail(BmpFault::shortRows, "no staging memory", 0, -1);
+        for (long long j = 0; j < layout.height; ++j) {
+            for (long long done = 0; done < layout.width;) {
+                const long long pixels = std::min(piecePixels, layout.width - done);
+                code = source.view(pixels * bpp, stored);
+                if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
+                convertPixels(stored, pixels, bpp, swap, map, out);
+                out += 3 * pixels;
+                done += pixels;
+            }
+            std::uint8_t padding[4];
+            code = source.read(padding, layout.iHr4 - layout.iHr3);
+            if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
+        }
     }
+
+    // Only the bytes past the picture need clearing: the rows above wrote every picture byte.
     if (imageByteCount > layout.pictureBytes) {
-        std::memset(IMAGE + layout.pictureBytes, 0,
-                    static_cast<std::size_t>(imageByteCount - layout.pictureBytes));
+        std::memset(IMAGE + layout.pictureBytes, 0, static_cast<std::size_t>(imageByteCount - layout.pictureBytes));
     }
     return BmpStatus{};
 }

@@ -1,13 +1,41 @@
-// The BMP reader's pure layer: header layout, size checks and row conversion on bytes in memory.
-// Nothing here prints or stops; every function returns a status and a reason, which the file
-// routines in bmp.cpp turn into the run's stop messages (and a fuzzer can drive directly).
+// The BMP decoder: header, layout and size checks, palette and row conversion, written once and
+// read through a byte source (a file through its staging buffer, or bytes in memory). Nothing here
+// prints or stops; every function returns a status and a reason, which the file routines in
+// bmp.cpp turn into the run's stop messages. The fuzzer drives the same functions.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 
-#include "image/bmp.hpp"
 #include "platform/table.hpp"
 
 namespace image {
+
+constexpr int kBmpHeaderBytes = 54;
+
+// The header record, one field per entry of the file header and the 40-byte info header, in
+// file order. The screen dump writes it; the decoder fills it from every info header it reads.
+struct BH {
+    char bfType[2] = {'B', 'M'};      // "BM" (read, not checked)
+    std::uint32_t bfSize = 0;         // file size in bytes
+    std::uint16_t bfReserved1 = 0;
+    std::uint16_t bfReserved2 = 0;
+    std::uint32_t bfOffBits = 0;      // offset of the pixel rows
+    std::uint32_t biSize = 0;         // info header size: 40 as written, 12..124 as read
+    std::int32_t biWidth = 0;         // width in pixels
+    std::int32_t biHeight = 0;        // height; positive = bottom row first
+    std::uint16_t biPlanes = 0;
+    std::uint16_t nBitsPP = 0;        // bits per pixel: 8 or 24 accepted
+    std::uint32_t biCompression = 0;  // 0 = none, the only kind read
+    std::uint32_t nSizeC = 0;         // size of the pixel data
+    std::int32_t biXPelsPerMeter = 0;
+    std::int32_t biYPelsPerMeter = 0;
+    std::uint32_t nClrUsed = 0;       // (read, not used)
+    std::uint32_t biClrImportant = 0;
+};
+
+// Little-endian header bytes <-> record.
+BH decodeHeader(const std::uint8_t bytes[kBmpHeaderBytes]);
+void encodeHeader(const BH& header, std::uint8_t bytes[kBmpHeaderBytes]);
 
 // One palette entry as stored in the file.
 struct PaletteEntry {
@@ -20,20 +48,83 @@ struct BmpState {
 };
 extern BmpState bmpState;
 
+// ---- Byte sources ----------------------------------------------------------------------------
+
+// Bytes read front to back. `read` copies; `view` lends the next bytes in place (at most
+// viewLimit() at once), which spares the in-memory source a copy and gives the file source its
+// staging buffer. Both return 0 or a read status: -1 at the end, the system's error number else.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    virtual long long length() const = 0;  // bytes in the whole source
+    virtual long long viewLimit() const = 0;
+    virtual long long read(std::uint8_t* into, long long bytes) = 0;
+    virtual long long view(long long bytes, const std::uint8_t*& at) = 0;
+};
+
+// Bytes in memory; views point into them.
+class MemorySource final : public ByteSource {
+public:
+    MemorySource(const std::uint8_t* bytes, long long length) : bytes_(bytes), length_(length) {}
+    long long length() const override { return length_; }
+    long long viewLimit() const override { return length_ > 0 ? length_ : 1; }
+    long long read(std::uint8_t* into, long long bytes) override;
+    long long view(long long bytes, const std::uint8_t*& at) override;
+
+private:
+    const std::uint8_t* bytes_;
+    long long length_;
+    long long position_ = 0;
+};
+
+// The staging memory the viewer reads a file's rows through.
+constexpr long long kBmpStagingBytes = 1 << 20;
+
+// An open file of known length; views are read into the caller's staging buffer of
+// `stagingBytes` (at least 4).
+class FileSource final : public ByteSource {
+public:
+    FileSource(std::FILE* file, long long length, std::uint8_t* staging, long long stagingBytes)
+        : file_(file), length_(length), staging_(staging), stagingBytes_(stagingBytes) {}
+    long long length() const override { return length_; }
+    long long viewLimit() const override { return stagingBytes_; }
+    long long read(std::uint8_t* into, long long bytes) override;
+    long long view(long long bytes, const std::uint8_t*& at) override;
+
+private:
+    std::FILE* file_;
+    long long length_;
+    std::uint8_t* staging_;
+    long long stagingBytes_;
+};
+
+// ---- Decoding --------------------------------------------------------------------------------
+
 // Why a file cannot be imported; each maps to one stop of the file routines.
 enum class BmpFault {
     none,
-    shortHeader,   // the file ends inside the 54-byte header (input/output failure)
+    shortHeader,   // the source ends inside the file or info header (input/output failure)
     badDepth,      // bits per pixel neither 8 nor 24 ("Vsn 1.0 ...")
+    compressed,    // 8 or 24 bits, but compressed or with bit fields
     badSize,       // size out of range, or a byte count beyond 32 bits (L112)
-    shortPalette,  // the file ends inside the palette (input/output failure)
-    shortRows,     // the file holds fewer bytes than its rows need (L129)
+    shortPalette,  // the source ends inside the palette (input/output failure)
+    shortRows,     // the source holds fewer bytes than its rows need (L129)
 };
 
 struct BmpStatus {
     BmpFault fault = BmpFault::none;
     int sizeStatus = 0;        // badSize: +1 width, +2 height
+    long long readStatus = 0;  // shortRows met while reading: the read's status code
     const char* reason = "";   // a short description for reports and fuzz logs
+};
+
+// The header as read: the 54-byte record (fields the file's info header lacks are 0) and where
+// the info header ends. Info headers of 12 bytes (16-bit sizes, 3-byte palette entries), 16 to
+// 64 bytes, 108 and 124 bytes are read at their size; any other size is read as the 40-byte one.
+struct BmpHeader {
+    BH fields;
+    long long paletteStart = kBmpHeaderBytes;  // 14 + the info header's size
+    int entryBytes = 4;                        // bytes a palette entry: 3 for the 12-byte header
 };
 
 // Everything the reader derives from a header, every size in 64 bits.
@@ -44,26 +135,32 @@ struct BmpLayout {
     int height = 0;                // biHeight as stored
     long long iHr3 = 0;            // pixel bytes of a stored row
     long long iHr4 = 0;            // iHr3 rounded up to a multiple of 4
-    int paletteEntries = 0;        // from bfOffBits, 0..256
-    long long rowStart = 0;        // 54 + 4 * paletteEntries
+    long long paletteStart = 0;    // where the palette begins
+    int entryBytes = 4;            // bytes a palette entry
+    int paletteEntries = 0;        // what fits before bfOffBits, 0..256
+    long long rowStart = 0;        // paletteStart + entryBytes * paletteEntries
     long long rowBytes = 0;        // iHr4 * height, the stored rows
     long long pictureBytes = 0;    // 3 * width * height, the rows in IMAGE
 };
 
-// Palette entries implied by the pixel offset: (bfOffBits - 54) / 4 toward zero, held in 0..256.
-int paletteEntriesFor(std::uint32_t bfOffBits);
+// Palette entries between the palette's start and the pixel offset, toward zero, held in 0..256.
+int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart = kBmpHeaderBytes,
+                      int entryBytes = 4);
 
-// Depth, layout and the size check against the maxima. A byte count that does not fit in 32 bits
-// (a stored row iHr4, the stored rows or the picture) is a size failure too: +1 when one row is
+// Reads the file and info headers and leaves the source at the palette; then depth and
+// compression: badDepth for a depth other than 8 and 24, compressed for a nonzero compression.
+BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header);
+
+// Layout and the size check against the maxima. A byte count that does not fit in 32 bits (a
+// stored row iHr4, the stored rows or the picture) is a size failure too: +1 when one row is
 // already too long, +2 when the height makes the total too large.
-BmpStatus bmpLayout(const BH& header, int maxWidth, int maxHeight, BmpLayout& layout);
+BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLayout& layout);
 
-// bmpLayout on the first bytes of a file, then the palette and rows checked against its length.
-BmpStatus bmpInspect(const std::uint8_t* file, long long fileBytes, int maxWidth, int maxHeight,
-                     BmpLayout& layout);
+// Palette and rows against the source's length.
+BmpStatus bmpCheckLength(const BmpLayout& layout, long long sourceBytes);
 
-// Stores `entries` palette entries (4 bytes each) into COLBGRX entries 1..entries.
-void storePalette(const std::uint8_t* bytes, int entries);
+// bmpReadHeader, bmpLayout and bmpCheckLength in turn.
+BmpStatus bmpInspect(ByteSource& source, int maxWidth, int maxHeight, BmpLayout& layout);
 
 // The 8-bit lookup: for every index its three output bytes (blue, green, red, or red, green,
 // blue when swapping) plus one spare byte, built from COLBGRX.
@@ -76,10 +173,10 @@ void buildPixelMap(int swap, PixelMap& map);
 void convertPixels(const std::uint8_t* stored, long long count, int bytesPerPixel, int swap,
                    const PixelMap& map, std::uint8_t* out);
 
-// The whole import on a file in memory that bmpInspect accepted: palette into COLBGRX, rows
-// into IMAGE, bytes past the picture (up to imageByteCount) zeroed. Refuses (badSize) a target
-// smaller than the picture.
-BmpStatus bmpDecode(const std::uint8_t* file, const BmpLayout& layout, std::uint8_t* IMAGE,
+// The import from a source left at the palette by bmpReadHeader: palette into COLBGRX, rows into
+// IMAGE, bytes past the picture (up to imageByteCount) zeroed. Refuses (badSize) a target smaller
+// than the picture; a failed read is shortPalette or shortRows with the read's status.
+BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
                     long long imageByteCount, int swap);
 
 }  // namespace image

@@ -9,7 +9,7 @@
 
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace image {
 
@@ -125,8 +125,8 @@ bool allZero(const float* values, std::size_t count) {
 }  // namespace
 
 void ScrnDmp(int /*channel*/) {
-    const int width = view::state.ISCRNHV[1];
-    const int height = view::state.ISCRNHV[2];
+    const int width = model::state.ISCRNHV[1];
+    const int height = model::state.ISCRNHV[2];
     beginDump(width, height);
 
     // Both buffers live for this call only; zeroed so a failed read-back leaves black, not noise.

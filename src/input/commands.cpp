@@ -6,7 +6,7 @@
 
 #include "image/screendump.hpp"
 #include "platform/console.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace input {
 
@@ -40,7 +40,7 @@ int keyOfMenuValue(int value) {
 }
 
 // Acts on one command key; anything that is no command rings the bell.
-void applyKey(view::State& s, int key) {
+void applyKey(model::State& s, int key) {
     if (key >= '1' && key <= '5') {
         s.selectedImage = key - '0';
         s.imageShown = 1;
@@ -116,7 +116,7 @@ void MenuBuild() {
 // ================================================================================================
 
 void RecordKey(unsigned char key) {
-    view::state.KeyChar = key;
+    model::state.KeyChar = key;
     if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
 }
 
@@ -133,7 +133,7 @@ static bool isModifierKey(int key) {
 }
 
 void RecordSpecialKey(int key) {
-    view::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
+    model::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
 void SpecialKeyPress(int key, int, int) {
@@ -143,24 +143,24 @@ void SpecialKeyPress(int key, int, int) {
 
 void RecordMenuChoice(int value) {
     if (value == kQuitValue) console::stop("End of run (menu).");
-    if (value >= 1 && value <= 25) view::state.MenuNew = value;
+    if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 
 void MenuPick(int value) {
     RecordMenuChoice(value);
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
-    glutWarpPointer(view::state.pointerX, view::state.pointerY);
+    glutWarpPointer(model::state.pointerX, model::state.pointerY);
 }
 
 void RecordPointer(int x, int y) {
-    view::state.pointerX = x;
-    view::state.pointerY = y;
+    model::state.pointerX = x;
+    model::state.pointerY = y;
 }
 
 void MouseButton(int, int, int, int) {}
 
 void MouseDrag(int x, int y) {
-    view::state.MenuNew = kDragValue;
+    model::state.MenuNew = kDragValue;
     MouseMove(x, y);
 }
 
@@ -174,7 +174,7 @@ void MouseMove(int x, int y) {
 // ================================================================================================
 
 void SpecialKeyStep() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     if (s.ArrowKey == 0) return;
     if (s.ArrowKey == kUpArrow) {
         s.fieldOfView += kZoomStep;
@@ -189,7 +189,7 @@ void SpecialKeyStep() {
 }
 
 void CommandStep() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     // A menu choice stands for its key and overrides one typed before the same frame; a drag
     // (13) returns to pointer mode and lets the key through.
     if (s.MenuNew == kDragValue) {
@@ -205,7 +205,7 @@ void CommandStep() {
 }
 
 void PointerMapping() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     s.viewLatitude = 101.0 - s.pointerY / 2.0;
     s.viewLongitude = -(s.pointerX / 2.0) - 105.0;
 }

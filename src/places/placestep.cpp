@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "places/gazetteer.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace places {
 
@@ -34,8 +34,8 @@ PlaceLetter placeLetter(int row, int slot) {
 }
 
 void PlaceStep() {
-    if (view::state.placesShown == 0) return;
-    if (view::state.placesListBuilt < 1) {
+    if (model::state.placesShown == 0) return;
+    if (model::state.placesListBuilt < 1) {
         // Compile only: nothing is drawn while the 8070 letters are recorded.
         glNewList(kPlaceListName, GL_COMPILE);
         for (int row = 1; row <= kPlaceCount; ++row) {
@@ -47,7 +47,7 @@ void PlaceStep() {
         }
         glFlush();
         glEndList();
-        view::state.placesListBuilt = 1;
+        model::state.placesListBuilt = 1;
     }
     glCallList(kPlaceListName);
 }

@@ -2,7 +2,7 @@
 
 #include <GL/freeglut.h>
 
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace screen {
 
@@ -56,7 +56,7 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     glPushMatrix();
     glLoadIdentity();
 
-    const CellGrid grid = cellGrid(view::state.ISCRNHV[1], view::state.ISCRNHV[2]);
+    const CellGrid grid = cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
     const RasterPosition p = cellRaster(grid, row, col);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     if (backColor >= 0) SetPalColor(backColor);

@@ -130,13 +130,13 @@ Read readToken(LineReader& in, std::string& token) {
     return Read::Value;
 }
 
-void setName(view::NameField& field, const std::string& name) {
-    std::memset(field.text, ' ', view::kNameLength);
-    std::size_t n = name.size() < static_cast<std::size_t>(view::kNameLength)
+void setName(model::NameField& field, const std::string& name) {
+    std::memset(field.text, ' ', model::kNameLength);
+    std::size_t n = name.size() < static_cast<std::size_t>(model::kNameLength)
                         ? name.size()
-                        : static_cast<std::size_t>(view::kNameLength);
+                        : static_cast<std::size_t>(model::kNameLength);
     std::memcpy(field.text, name.data(), n);
-    field.text[view::kNameLength] = 0;
+    field.text[model::kNameLength] = 0;
 }
 
 bool existsOnDisk(const char* name, void*) {
@@ -146,8 +146,8 @@ bool existsOnDisk(const char* name, void*) {
 
 }  // namespace
 
-std::string trimmedName(const view::NameField& name) {
-    std::string s(name.text, view::kNameLength);
+std::string trimmedName(const model::NameField& name) {
+    std::string s(name.text, model::kNameLength);
     while (!s.empty() && s.back() == ' ') s.pop_back();
     return s;
 }
@@ -171,7 +171,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
         return r;
     }
     if (count < 1) return stop("Orvex: < 1 texture image in Orvex.Txt, line 1.");
-    if (count > view::kMaxImages) count = view::kMaxImages;
+    if (count > model::kMaxImages) count = model::kMaxImages;
     r.imageCount = static_cast<int>(count);
     fields::TextLine countLine;
     countLine.blanks(4).i(count, 2).str(" texture images:");
@@ -187,7 +187,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
         }
         setName(r.names[i], nameRead == Read::Value ? name : std::string());
         r.report += "  Importing:[";
-        r.report.append(r.names[i].text, view::kNameLength);
+        r.report.append(r.names[i].text, model::kNameLength);
         r.report += "]";
         std::string trimmed = trimmedName(r.names[i]);
         if (trimmed.empty() || !exists(trimmed.c_str(), context)) {
@@ -214,7 +214,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
 }
 
 void ReadConfiguration() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     console::write("  Searching for the user-supplied file Orvex.Txt");
     if (!existsOnDisk("Orvex.Txt", nullptr)) {
         console::write(" ...not found.\a");
@@ -227,9 +227,15 @@ void ReadConfiguration() {
     std::string text;
     char chunk[4096];
     std::size_t got;
+    errno = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         text.append(chunk, got);
         if (text.size() > (1u << 24)) break;  // a configuration never needs more than this
+    }
+    // A read that fails (a directory named Orvex.Txt, a device error) is not the end of the file.
+    if (std::ferror(file)) {
+        const std::string what = std::string("cannot read (") + std::strerror(errno != 0 ? errno : EIO) + ")";
+        console::ioFailure(what.c_str(), "Orvex.Txt");
     }
     std::fclose(file);
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace startup {
 
@@ -15,8 +15,8 @@ struct ConfigResult {
     bool stopped = false;           // the run ends after the report
     std::string stopMessage;        // message of that stop (" " writes nothing)
     int imageCount = 0;             // 0..5
-    view::NameField names[view::kMaxImages];  // 20-character blank-padded names
-    double radii[view::kMaxImages] = {};      // km, at least 1.0 for configured images
+    model::NameField names[model::kMaxImages];  // 20-character blank-padded names
+    double radii[model::kMaxImages] = {};      // km, at least 1.0 for configured images
 };
 
 // Tests whether a file named by the (already trimmed) name exists.
@@ -28,7 +28,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
                                 void* context);
 
 // The name field without its trailing blanks.
-std::string trimmedName(const view::NameField& name);
+std::string trimmedName(const model::NameField& name);
 
 // Runs the configuration step on the working directory's Orvex.Txt: prints the report, fills
 // the configured part of the view state and the image extents, or ends the run.

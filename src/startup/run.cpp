@@ -6,13 +6,13 @@
 
 #include <cfenv>
 
+#include "frame/frame.hpp"
 #include "input/commands.hpp"
+#include "model/state.hpp"
 #include "platform/console.hpp"
 #include "screen/glcheck.hpp"
 #include "startup/config.hpp"
 #include "startup/textures.hpp"
-#include "view/frame.hpp"
-#include "view/state.hpp"
 
 namespace startup {
 
@@ -23,7 +23,7 @@ void GLAPIENTRY quadricError(GLenum code) { screen::QuadErr(code); }
 
 // Window, display mode, depth test, the seven callbacks and the pop-up menu.
 void OpenWindow() {
-    const view::State& s = view::state;
+    const model::State& s = model::state;
     static char programName[] = "noname";
     static char* arguments[] = {programName, nullptr};
     int argumentCount = 1;
@@ -33,8 +33,8 @@ void OpenWindow() {
     glutInitWindowPosition(0, 0);
     glutCreateWindow("Orvex.Exe v0.73");
     glEnable(GL_DEPTH_TEST);
-    glutDisplayFunc(view::displayFrame);
-    glutIdleFunc(view::idleFrame);
+    glutDisplayFunc(frame::displayFrame);
+    glutIdleFunc(frame::idleFrame);
     glutMouseFunc(input::MouseButton);
     glutKeyboardFunc(input::KeyPress);
     glutMotionFunc(input::MouseDrag);
@@ -45,7 +45,7 @@ void OpenWindow() {
 
 // Texture and quadric of image i, interleaved as the GL set-up requires.
 void SetUpImage(int i) {
-    view::State& s = view::state;
+    model::State& s = model::state;
     s.selectedImage = i;
     s.textureSlot = i;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -80,7 +80,7 @@ void Run() {
     // the heap grow and shrink every frame.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     mallopt(M_TRIM_THRESHOLD, 8 << 20);
-    view::State& s = view::state;
+    model::State& s = model::state;
 
     console::write(" ");
     console::writeLine(s.windowTitle);
@@ -88,8 +88,8 @@ void Run() {
     ImportAll();
 
     OpenWindow();
-    glGenTextures(view::kMaxImages, &s.ITEXNAME[1]);
-    for (int i = 1; i <= view::kMaxImages; ++i) {
+    glGenTextures(model::kMaxImages, &s.ITEXNAME[1]);
+    for (int i = 1; i <= model::kMaxImages; ++i) {
         for (int k = 1; k <= 16; ++k) s.THOMOG2[i][k] = 0.0;
     }
     for (int i = 1; i <= s.imageCount; ++i) SetUpImage(i);

@@ -36,19 +36,21 @@ void textureMatrix(long long pictureWidth, long long pictureHeight, long long gl
     m[15] = 1.0;
 }
 
-void formatSizeLine(char* out, int outSize, const view::NameField& name, long long width,
+void formatSizeLine(char* out, int outSize, const model::NameField& name, long long width,
                     long long height, long long glWidth, long long glHeight) {
     fields::TextLine line;
-    line.ch(' ').chars(name.text, view::kNameLength).ch(':').i(width, 10).str(" by").i(height, 7);
+    line.ch(' ').chars(name.text, model::kNameLength).ch(':').i(width, 10).str(" by").i(height, 7);
     line.str(" OpenGL:").ch(':').i(glWidth, 10).str(" by").i(glHeight, 7);
     std::snprintf(out, static_cast<std::size_t>(outSize), "%s", line.c_str());
 }
 
 void ImportAll() {
-    view::State& s = view::state;
+    model::State& s = model::state;
     for (int i = 1; i <= s.imageCount; ++i) {
+        // The file is opened once: header, checks and pixels all read from the same open file.
         int width = 0, height = 0, bytesPerPixel = 0;
-        image::ReadaBmp(s.ORVEPATH[i].text, s.fileUnit, width, height, bytesPerPixel);
+        image::BmpPicture picture;
+        image::BmpOpen(s.ORVEPATH[i].text, s.fileUnit, picture, width, height, bytesPerPixel);
         const long long glWidth = fitPowerOfTwo(width);
         const long long glHeight = fitPowerOfTwo(height);
         Table<long long, 6>& ijn = textures.IJN[i];
@@ -65,7 +67,7 @@ void ImportAll() {
 
         // The reader's own checks run before the buffer is allocated, so a header that claims
         // more than its file holds never costs the memory it claims.
-        image::BmpCheck(s.ORVEPATH[i].text, s.fileUnit, width, height);
+        image::BmpCheck(picture, width, height);
         if (ijn[3] <= 0 || ijn[3] > INT32_MAX || ijn[6] > INT32_MAX) {
             console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         }
@@ -73,8 +75,7 @@ void ImportAll() {
         textures.buffer[i] = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
         if (!textures.buffer[i]) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
         int status = 0;
-        image::BmpImpor(s.ORVEPATH[i].text, s.fileUnit, width, height, ijn[3], textures.buffer[i], 1,
-                        status);
+        image::BmpImpor(picture, ijn[3], textures.buffer[i], 1, status);
     }
 }
 
@@ -124,7 +125,7 @@ static void fillSeams(const std::uint8_t* picture, GLsizei width, GLsizei height
 }
 
 void UploadImage(int i) {
-    view::State& s = view::state;
+    model::State& s = model::state;
     const Table<long long, 6>& ijn = textures.IJN[i];
     const GLsizei width = static_cast<GLsizei>(ijn[1]), height = static_cast<GLsizei>(ijn[2]);
     const std::uint8_t* picture = textures.buffer[i];
@@ -144,7 +145,7 @@ void UploadImage(int i) {
 }
 
 void LoadTextureMatrix(int i) {
-    view::State& s = view::state;
+    model::State& s = model::state;
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     std::memcpy(s.textureMatrixWork, s.THOMOG2[i].slot, sizeof s.textureMatrixWork);

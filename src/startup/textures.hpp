@@ -4,14 +4,14 @@
 #include <cstdint>
 
 #include "platform/table.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace startup {
 
 struct TextureSet {
-    Table<Table<double, 4>, view::kMaxImages> ORVEOUND;  // extent: west, east, south, north (deg)
-    Table<Table<long long, 6>, view::kMaxImages> IJN;    // picture w, h, bytes; GL w, h, bytes
-    Table<std::uint8_t*, view::kMaxImages> buffer;       // picture pixels until uploaded, else null
+    Table<Table<double, 4>, model::kMaxImages> ORVEOUND;  // extent: west, east, south, north (deg)
+    Table<Table<long long, 6>, model::kMaxImages> IJN;    // picture w, h, bytes; GL w, h, bytes
+    Table<std::uint8_t*, model::kMaxImages> buffer;       // picture pixels until uploaded, else null
 };
 
 extern TextureSet textures;
@@ -24,7 +24,7 @@ void textureMatrix(long long pictureWidth, long long pictureHeight, long long gl
                    long long glHeight, const Table<double, 4>& extent, double matrix[16]);
 
 // The size report line of one image (without its line end).
-void formatSizeLine(char* out, int outSize, const view::NameField& name, long long width,
+void formatSizeLine(char* out, int outSize, const model::NameField& name, long long width,
                     long long height, long long glWidth, long long glHeight);
 
 // Imports every configured image: header, fitted sizes, report line, buffer, pixels.

@@ -8,7 +8,7 @@
 
 #include "platform/console.hpp"
 #include "screen/text.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace view {
 
@@ -130,7 +130,7 @@ LatLonValues parseLatLon(const char* text, std::size_t length) {
 
 void ExportLatLon() {
     fields::TextLine content;
-    formatLatLonFile(state.centreLatitude, state.centreLongitude, content);
+    formatLatLonFile(model::state.centreLatitude, model::state.centreLongitude, content);
     std::FILE* file = std::fopen(kLatLonFileName, "w");
     if (!file) console::ioFailure("cannot create", kLatLonFileName);
     const std::size_t length = static_cast<std::size_t>(content.length);
@@ -154,11 +154,11 @@ void ImportLatLon() {
         console::writeLine(" Orvex.Out holds no usable latitude/longitude.");
         return;
     }
-    state.centreLatitude = values.latitude;
-    state.viewLatitude = state.centreLatitude - 90;
-    state.centreLongitude = values.longitude;
-    state.viewLongitude = -360 - state.centreLongitude;
-    state.importPending = 0;
+    model::state.centreLatitude = values.latitude;
+    model::state.viewLatitude = model::state.centreLatitude - 90;
+    model::state.centreLongitude = values.longitude;
+    model::state.viewLongitude = -360 - model::state.centreLongitude;
+    model::state.importPending = 0;
 }
 
 // --- the small window --------------------------------------------------------------------------------
@@ -182,7 +182,7 @@ void smallWindowTexts(double latitude, double longitude,
 
 void DrawSmallWindowTexts() {
     ScreenText texts[kSmallWindowTextCount];
-    smallWindowTexts(state.centreLatitude, state.centreLongitude, texts);
+    smallWindowTexts(model::state.centreLatitude, model::state.centreLongitude, texts);
     for (const ScreenText& t : texts) {
         int row = t.row;
         int col = t.col;

@@ -115,8 +115,8 @@ const TextPlace kPlaces[kFullViewTextCount + 1] = {
 bool isHelpText(int id) { return id >= kHelpFirstText && id <= kIterationText; }
 
 // Whether the state shows text `id` in this frame.
-bool shown(int id, const State& s) {
-    if (id >= kImageListText && id < kImageListText + kMaxImages) {
+bool shown(int id, const model::State& s) {
+    if (id >= kImageListText && id < kImageListText + model::kMaxImages) {
         return id - kImageListText + 1 <= s.imageCount;
     }
     if (isHelpText(id)) {
@@ -129,11 +129,11 @@ bool shown(int id, const State& s) {
 }
 
 // The file name of image k, or blanks for an index outside the table.
-const char* imageName(const State& s, int k) {
+const char* imageName(const model::State& s, int k) {
     return (k >= 1 && k <= s.imageCount) ? s.ORVEPATH[k].text : "                    ";
 }
 
-void formatBenchmark(const State& s, fields::TextLine& line) {
+void formatBenchmark(const model::State& s, fields::TextLine& line) {
     line.str("Benchmark:");
     if (s.secondsPerFrame >= 0.2f) {
         line.f(s.secondsPerFrame, 6, 3).str(" sec.");
@@ -146,14 +146,14 @@ void formatBenchmark(const State& s, fields::TextLine& line) {
 }
 
 // The text of a line whose content follows the state.
-void formatVarying(int id, const State& s, fields::TextLine& line) {
+void formatVarying(int id, const model::State& s, fields::TextLine& line) {
     switch (id) {
         case kTitleText:
-            line.chars(s.windowTitle, kNameLength).str(" 2004.11.05");
+            line.chars(s.windowTitle, model::kNameLength).str(" 2004.11.05");
             return;
         case kSelectedImageText:
             line.str("User supplied image #").i(s.selectedImage, 1).str(": ");
-            line.chars(imageName(s, s.selectedImage), kNameLength);
+            line.chars(imageName(s, s.selectedImage), model::kNameLength);
             return;
         case kRadiusText: {
             const int k = s.selectedImage;
@@ -194,9 +194,9 @@ void formatVarying(int id, const State& s, fields::TextLine& line) {
         default:
             break;
     }
-    if (id >= kImageListText && id < kImageListText + kMaxImages) {
+    if (id >= kImageListText && id < kImageListText + model::kMaxImages) {
         const int k = id - kImageListText + 1;
-        line.ch('#').i(k, 1).str(": ").chars(imageName(s, k), kNameLength);
+        line.ch('#').i(k, 1).str(": ").chars(imageName(s, k), model::kNameLength);
     }
 }
 
@@ -205,7 +205,7 @@ void formatVarying(int id, const State& s, fields::TextLine& line) {
 const char* CreditLine() { return kCredit; }
 const char* BuildPlatformLine() { return kBuildPlatform; }
 
-bool FormatFullViewText(int id, const State& s, OverlayText& out) {
+bool FormatFullViewText(int id, const model::State& s, OverlayText& out) {
     if (id < 1 || id > kFullViewTextCount || !shown(id, s)) return false;
     const TextPlace& place = kPlaces[id];
     out.row = place.row;
@@ -225,7 +225,7 @@ bool FormatFullViewText(int id, const State& s, OverlayText& out) {
 void DrawFullViewTexts() {
     OverlayText text;
     for (int id = 1; id <= kFullViewTextCount; ++id) {
-        if (!FormatFullViewText(id, state, text)) continue;
+        if (!FormatFullViewText(id, model::state, text)) continue;
         int row = text.row;  // PrntOrth advances its cursor; every text starts afresh
         int col = text.col;
         screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/fields.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace view {
 
@@ -55,7 +55,7 @@ struct OverlayText {
 
 // Formats text `id` for the state into `out`; false (and nothing formatted) when the state does
 // not show it in this frame.
-bool FormatFullViewText(int id, const State& s, OverlayText& out);
+bool FormatFullViewText(int id, const model::State& s, OverlayText& out);
 
 // The wording chosen for this program's own lines (the build line is derived from the compiler).
 const char* CreditLine();

@@ -8,7 +8,7 @@
 #include "platform/fields.hpp"
 #include "screen/text.hpp"
 #include "view/overlays.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/stroke.hpp"
 
 namespace view {
@@ -29,7 +29,7 @@ void labelText(char text[40], const char* word) {
 
 // Draws one grid number twice: white, then black and wider on top of it as its border.
 void drawBordered(const GridLabel& white, const GridLabel& black) {
-    State& s = state;
+    model::State& s = model::state;
     s.strokeLineWidth = 1.0f;
     drawStrokeText(white.text, white.position, white.angles, 0.5, 15);
     s.strokeLineWidth = 3.0f;
@@ -82,7 +82,7 @@ void drawCrossHair() {
 // renderer every flush sets the rasteriser going on a part-drawn frame (about a sixth of the
 // frame time when each text flushed).
 void drawSphereGridAndLabels() {
-    State& s = state;
+    model::State& s = model::state;
     const bool haveQuadric = s.currentQuadric != nullptr;  // none without a configured image
     if (s.imageShown == 1 && haveQuadric) {
         glEnable(GL_TEXTURE_2D);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "screen/text.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/strokefont.hpp"
 
 namespace view {
@@ -74,11 +74,11 @@ int strokeTextSegments(const char* text, const double position[3], const double 
 // pair rasterise exactly as with a pair each, at a fraction of the calls.
 void drawStrokeText(const char* text, const double position[3], const double angles[3],
                     double size, int colour) {
-    glLineWidth(state.strokeLineWidth);
+    glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
     screen::SetPalColor(colour);
     glBegin(GL_LINES);
-    strokeTextSegments(text, position, angles, size, state.strokeLineWidth,
+    strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
                        [](const StrokeSegment& s, void*) {
                            glVertex3d(s.from.x, s.from.y, s.from.z);
                            glVertex3d(s.to.x, s.to.y, s.to.z);

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace gltest {
 
@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         if (!openTestWindow()) GTEST_SKIP() << "no X display to open a GL window on";
         resetGlState();
-        view::state = view::State{};
+        model::state = model::State{};
     }
 };
 

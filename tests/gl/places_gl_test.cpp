@@ -10,18 +10,18 @@ namespace {
 class PlacesGl : public gltest::WindowTest {};
 
 TEST_F(PlacesGl, ListIsCompiledOnceAndOnlyWithNamesOn) {
-    view::state.strokeLineWidth = 1.0f;
+    model::state.strokeLineWidth = 1.0f;
     places::PlaceStep();  // names off: nothing compiled, nothing drawn
-    EXPECT_EQ(view::state.placesListBuilt, 0);
+    EXPECT_EQ(model::state.placesListBuilt, 0);
 
-    view::state.placesShown = 1;
+    model::state.placesShown = 1;
     // Look at the sphere from outside, Europe and Africa facing the window.
     glMatrixMode(GL_PROJECTION);
     glOrtho(-22, 22, -22, 22, -100, 100);
     glMatrixMode(GL_MODELVIEW);
     glRotated(-90, 1, 0, 0);
     places::PlaceStep();
-    EXPECT_EQ(view::state.placesListBuilt, 1);
+    EXPECT_EQ(model::state.placesListBuilt, 1);
     EXPECT_EQ(glIsList(1), GL_TRUE);
     const auto first = gltest::readPixels();
     int yellow = 0;

@@ -139,7 +139,7 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     glGetDoublev(GL_TEXTURE_MATRIX, tx);
     EXPECT_DOUBLE_EQ(tx[0], 0.9765625);
     EXPECT_DOUBLE_EQ(tx[5], 0.9765625);
-    EXPECT_EQ(std::memcmp(view::state.textureMatrixWork, view::state.THOMOG2[i].slot, sizeof tx), 0);
+    EXPECT_EQ(std::memcmp(model::state.textureMatrixWork, model::state.THOMOG2[i].slot, sizeof tx), 0);
     GLint env = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
     EXPECT_EQ(env, GL_DECAL);

@@ -5,7 +5,7 @@
 
 #include "gl_fixture.hpp"
 #include "screen/text.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/stroke.hpp"
 
 namespace {
@@ -15,10 +15,10 @@ using StrokeGl = gltest::WindowTest;
 // One begin/end pair per segment, with the same state settings as the batched routine.
 void drawOnePairPerSegment(const char* text, const double position[3], const double angles[3],
                            double size, int colour) {
-    glLineWidth(view::state.strokeLineWidth);
+    glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
     screen::SetPalColor(colour);
-    view::strokeTextSegments(text, position, angles, size, view::state.strokeLineWidth,
+    view::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
                              [](const view::StrokeSegment& s, void*) {
                                  glBegin(GL_LINES);
                                  glVertex3d(s.from.x, s.from.y, s.from.z);
@@ -47,12 +47,12 @@ std::vector<unsigned char> drawScene(DrawText draw) {
     const double middle[3] = {-0.5, -2.0, 0.0};
     const double bottom[3] = {0.0, -5.0, 1.0};
 
-    view::state.strokeLineWidth = 1.0f;
+    model::state.strokeLineWidth = 1.0f;
     draw("-170 0123456789", top, upright, 0.5, 15);
-    view::state.strokeLineWidth = 3.0f;
+    model::state.strokeLineWidth = 3.0f;
     draw("-170 0123456789", topShifted, upright, 0.5, 12);
     draw("ABCDEFGHIJKLM", middle, turned, 0.45, 14);
-    view::state.strokeLineWidth = 1.0f;
+    model::state.strokeLineWidth = 1.0f;
     draw("nopqrstuvwxyz*+,./", bottom, tilted, 0.4, 11);
     return gltest::readPixels();
 }
@@ -83,7 +83,7 @@ TEST_F(StrokeGl, LeavesWidthShadingAndColourSetAndTheMatricesAlone) {
     glGetDoublev(GL_PROJECTION_MATRIX, projectionBefore);
 
     const double position[3] = {0, 0, 0}, angles[3] = {90, 0, 0};
-    view::state.strokeLineWidth = 3.0f;
+    model::state.strokeLineWidth = 3.0f;
     view::drawStrokeText("N7", position, angles, 1.0, 12);
 
     GLfloat width = 0, colour[4] = {};
@@ -106,7 +106,7 @@ TEST_F(StrokeGl, LeavesWidthShadingAndColourSetAndTheMatricesAlone) {
     EXPECT_EQ(std::memcmp(projectionBefore, projectionAfter, sizeof projectionAfter), 0);
 
     // A text that is empty from its first character is a legal, empty batch.
-    view::state.strokeLineWidth = 1.0f;
+    model::state.strokeLineWidth = 1.0f;
     view::drawStrokeText("", position, angles, 1.0, 15);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -17,8 +17,8 @@
 #include <new>
 #include <string>
 
-#include "view/frame.hpp"
-#include "view/state.hpp"
+#include "frame/frame.hpp"
+#include "model/state.hpp"
 
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
@@ -106,11 +106,11 @@ protected:
 
     // One configured 64 x 32 image with its texture, matrix and quadric, as start-up leaves it.
     static void setUpImage() {
-        view::State& s = view::state;
+        model::State& s = model::state;
         s.imageCount = 1;
         s.selectedImage = s.textureSlot = 1;
         s.ORVEXRAD[1] = 6371.0;
-        glGenTextures(view::kMaxImages, &s.ITEXNAME[1]);
+        glGenTextures(model::kMaxImages, &s.ITEXNAME[1]);
         glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[1]);
         static unsigned char texels[64 * 32 * 3];
         for (int k = 0; k < 64 * 32 * 3; ++k) texels[k] = static_cast<unsigned char>(k * 7);
@@ -131,21 +131,21 @@ protected:
     // Draws frames with GLUT's events handled between them, as its main loop would.
     static void frames(int count) {
         for (int k = 0; k < count; ++k) {
-            view::displayFrame();
+            frame::displayFrame();
             glutMainLoopEvent();
         }
     }
 
     // Types `key` and draws a few frames: a step between the modes that are measured.
     static void switchWith(int key) {
-        view::state.KeyChar = key;
+        model::state.KeyChar = key;
         frames(3);
     }
 
     // Types `key` (0 for none), warms up, then counts the allocations and the console bytes of
     // the steady frames that follow.
     static void expectQuietFrames(int key, const char* mode) {
-        view::state.KeyChar = key;
+        model::state.KeyChar = key;
         frames(kWarmUpFrames);
         std::fflush(stdout);
         std::fflush(stderr);
@@ -159,7 +159,7 @@ protected:
         libraryAllocations = 0;
         counting = true;
         for (int k = 0; k < kCountedFrames; ++k) {
-            view::displayFrame();
+            frame::displayFrame();
             counting = false;
             glutMainLoopEvent();
             counting = true;
@@ -176,7 +176,7 @@ protected:
         stat(sink.c_str(), &printed);
         EXPECT_EQ(ownAllocations.load(), 0) << mode;
         EXPECT_EQ(printed.st_size, 0) << mode << ": the frames printed on the console";
-        EXPECT_EQ(view::state.glErrorCode, 0) << mode;
+        EXPECT_EQ(model::state.glErrorCode, 0) << mode;
         std::printf("[ %-22s ] %d frames: %ld allocations by the viewer, %ld by the GL libraries\n", mode,
                     kCountedFrames, ownAllocations.load(), libraryAllocations.load());
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/bmp.hpp"
+#include "image/bmpdecode.hpp"
 
 namespace bmptest {
 
@@ -104,6 +105,56 @@ Bytes expectedImage(int width, int height, int swap, ColourOf colourOf) {
         }
     }
     return out;
+}
+
+// What the decoder makes of a file, with the header's own sizes as the maxima.
+struct Decoded {
+    image::BmpFault fault = image::BmpFault::none;
+    int sizeStatus = 0;
+    Bytes picture;  // red, green, blue, bottom row first
+    Bytes palette;  // COLBGRX after the decode, from an all-zero start
+};
+
+inline Decoded decodeFrom(image::ByteSource& source) {
+    image::bmpState = image::BmpState{};
+    Decoded d;
+    image::BmpHeader header;
+    image::BmpLayout layout;
+    image::BmpStatus s = image::bmpReadHeader(source, header);
+    if (s.fault == image::BmpFault::none) s = image::bmpLayout(header, header.fields.biWidth, header.fields.biHeight, layout);
+    if (s.fault == image::BmpFault::none) s = image::bmpCheckLength(layout, source.length());
+    if (s.fault == image::BmpFault::none) {
+        d.picture.assign(static_cast<std::size_t>(layout.pictureBytes), 0xEE);
+        s = image::bmpDecode(source, layout, d.picture.data(), layout.pictureBytes, 1);
+    }
+    d.fault = s.fault;
+    d.sizeStatus = s.sizeStatus;
+    for (int c = 1; c <= 256; ++c) {
+        const image::PaletteEntry& e = image::bmpState.COLBGRX[c];
+        d.palette.insert(d.palette.end(), {e.blue, e.green, e.red, e.reserved});
+    }
+    return d;
+}
+
+// The decoder on the bytes in memory and on the same bytes as an open file read through a
+// staging buffer of `stagingBytes`: both must give the same status, picture and palette.
+inline Decoded decodeBothWays(const Bytes& file, long long stagingBytes) {
+    image::MemorySource memory(file.data(), static_cast<long long>(file.size()));
+    const Decoded fromMemory = decodeFrom(memory);
+    std::FILE* f = std::tmpfile();
+    EXPECT_NE(f, nullptr);
+    if (!f) return fromMemory;
+    if (!file.empty()) std::fwrite(file.data(), 1, file.size(), f);
+    std::rewind(f);
+    Bytes staging(static_cast<std::size_t>(stagingBytes));
+    image::FileSource source(f, static_cast<long long>(file.size()), staging.data(), stagingBytes);
+    const Decoded fromFile = decodeFrom(source);
+    std::fclose(f);
+    EXPECT_EQ(fromFile.fault, fromMemory.fault);
+    EXPECT_EQ(fromFile.sizeStatus, fromMemory.sizeStatus);
+    EXPECT_TRUE(fromFile.picture == fromMemory.picture) << "file and memory pictures differ";
+    EXPECT_TRUE(fromFile.palette == fromMemory.palette) << "file and memory palettes differ";
+    return fromMemory;
 }
 
 inline void writeFile(const char* name, const Bytes& bytes) {

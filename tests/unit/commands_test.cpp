@@ -6,18 +6,18 @@
 #include <string>
 #include <tuple>
 
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace {
 
-using view::state;
+using model::state;
 
 // The state as the first frame leaves it, with three images configured.
 void resetState() {
-    state = view::State{};
+    state = model::State{};
     state.imageCount = 3;
     state.selectedImage = 1;
-    state.fieldOfView = view::kStartFieldOfView;
+    state.fieldOfView = model::kStartFieldOfView;
     state.viewMode = 13;
     state.gridShown = state.gridLabelsShown = 1;
     state.imageShown = 1;

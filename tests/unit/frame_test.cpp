@@ -1,4 +1,4 @@
-#include "view/frame.hpp"
+#include "frame/frame.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,36 +6,36 @@
 #include <cstring>
 
 #include "view/scene.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace {
 
 const double kDegToRad = std::atan2(1.0, 1.0) / 45.0;
 
 TEST(EyeDistance, SphereFillsTheFieldOfViewAtBothEndsOfTheZoom) {
-    EXPECT_NEAR(view::eyeDistanceFor(140.0, kDegToRad), 1.2836, 1e-3);
-    EXPECT_NEAR(view::eyeDistanceFor(view::kStartFieldOfView, kDegToRad), 4352.9, 0.1);
-    EXPECT_DOUBLE_EQ(view::eyeDistanceFor(150.0, kDegToRad), 1.0);  // the lower bound
+    EXPECT_NEAR(frame::eyeDistanceFor(140.0, kDegToRad), 1.2836, 1e-3);
+    EXPECT_NEAR(frame::eyeDistanceFor(model::kStartFieldOfView, kDegToRad), 4352.9, 0.1);
+    EXPECT_DOUBLE_EQ(frame::eyeDistanceFor(150.0, kDegToRad), 1.0);  // the lower bound
 }
 
 TEST(EyeProjection, SingleViewAndStereoPairs) {
     const double d = 100.0;
-    auto single = view::eyeProjection(0, 0, 30.0, d, kDegToRad);
+    auto single = frame::eyeProjection(0, 0, 30.0, d, kDegToRad);
     EXPECT_DOUBLE_EQ(single.fieldOfView, 30.11);
     EXPECT_DOUBLE_EQ(single.shiftX, 0.0);
     EXPECT_DOUBLE_EQ(single.nearPlane, 99.3);
     EXPECT_DOUBLE_EQ(single.farPlane, 125.0);
 
     // Each picture of a pair: the half-angle's tangent doubles, no margin.
-    auto pair = view::eyeProjection(1, 1, 30.0, d, kDegToRad);
+    auto pair = frame::eyeProjection(1, 1, 30.0, d, kDegToRad);
     EXPECT_NEAR(std::tan(pair.fieldOfView * kDegToRad / 2), 2 * std::tan(15 * kDegToRad), 1e-12);
     const double spread = 0.41 - 0.4 * d / 213.4;
     EXPECT_DOUBLE_EQ(pair.shiftX, spread - 0.825);                                     // L:R, left eye
-    EXPECT_DOUBLE_EQ(view::eyeProjection(1, -1, 30.0, d, kDegToRad).shiftX, -spread + 0.825);
-    EXPECT_DOUBLE_EQ(view::eyeProjection(-1, 1, 30.0, d, kDegToRad).shiftX, spread);  // R:L
-    EXPECT_DOUBLE_EQ(view::eyeProjection(-1, -1, 30.0, d, kDegToRad).shiftX, -spread);
+    EXPECT_DOUBLE_EQ(frame::eyeProjection(1, -1, 30.0, d, kDegToRad).shiftX, -spread + 0.825);
+    EXPECT_DOUBLE_EQ(frame::eyeProjection(-1, 1, 30.0, d, kDegToRad).shiftX, spread);  // R:L
+    EXPECT_DOUBLE_EQ(frame::eyeProjection(-1, -1, 30.0, d, kDegToRad).shiftX, -spread);
     // In R:L the pictures cross over where the spread changes sign.
-    EXPECT_LT(view::eyeProjection(-1, 1, 30.0, 220.0, kDegToRad).shiftX, 0.0);
+    EXPECT_LT(frame::eyeProjection(-1, 1, 30.0, 220.0, kDegToRad).shiftX, 0.0);
 }
 
 // Model-view of the two orientation rotations (latitude about x, then longitude about z).
@@ -57,27 +57,27 @@ void orientation(double latitude, double longitude, double m[16]) {
 TEST(CentreLatLon, FromTheModelViewMatrix) {
     double m[16], lat, lon;
     orientation(-90, -360, m);  // the first frame: equator facing, longitude 0
-    view::centreFromModelView(m, lat, lon);
+    frame::centreFromModelView(m, lat, lon);
     EXPECT_NEAR(lat, 0.0, 1e-9);
     EXPECT_NEAR(lon, 0.0, 1e-9);
 
     orientation(-44.5, -266.6, m);  // lat = viewLatitude + 90, lon = -viewLongitude
-    view::centreFromModelView(m, lat, lon);
+    frame::centreFromModelView(m, lat, lon);
     EXPECT_NEAR(lat, 45.5, 1e-9);
     EXPECT_NEAR(lon, -93.4, 1e-9);
 
     orientation(-90, -180, m);  // exactly 180 stays 180: the range is (-180, 180]
-    view::centreFromModelView(m, lat, lon);
+    frame::centreFromModelView(m, lat, lon);
     EXPECT_NEAR(std::fabs(lon), 180.0, 1e-9);
     EXPECT_GT(lon, -180.0);
 
     orientation(20, -360, m);  // turned over the north pole: the far side comes up
-    view::centreFromModelView(m, lat, lon);
+    frame::centreFromModelView(m, lat, lon);
     EXPECT_NEAR(lat, 70.0, 1e-9);
     EXPECT_NEAR(std::fabs(lon), 180.0, 1e-9);
 
     orientation(-200, -360, m);  // and over the south pole
-    view::centreFromModelView(m, lat, lon);
+    frame::centreFromModelView(m, lat, lon);
     EXPECT_NEAR(lat, -70.0, 1e-9);
     EXPECT_NEAR(std::fabs(lon), 180.0, 1e-9);
 }
@@ -100,9 +100,9 @@ TEST(GridLabels, NumbersAndPlaces) {
 }
 
 TEST(FirstFrame, ValuesOfTheFirstFrame) {
-    view::state = view::State{};
-    view::firstFrameValues();
-    const view::State& s = view::state;
+    model::state = model::State{};
+    frame::firstFrameValues();
+    const model::State& s = model::state;
     EXPECT_EQ(s.MenuNew, 13);
     EXPECT_EQ(s.viewMode, 13);
     EXPECT_EQ(s.pointerX, 510);
@@ -114,7 +114,7 @@ TEST(FirstFrame, ValuesOfTheFirstFrame) {
     EXPECT_EQ(s.fieldOfView, static_cast<double>(0.5241f));
     EXPECT_GT(s.fieldOfView, 0.5241);
     EXPECT_DOUBLE_EQ(s.degToRad, kDegToRad);
-    view::state = view::State{};
+    model::state = model::State{};
 }
 
 }  // namespace

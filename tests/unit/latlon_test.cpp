@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "view/state.hpp"
+#include "model/state.hpp"
 
 namespace {
 
@@ -24,7 +24,7 @@ protected:
         scratch_ = pattern;
         ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
         ASSERT_EQ(chdir(scratch_.c_str()), 0);
-        view::state = view::State{};
+        model::state = model::State{};
     }
     void TearDown() override {
         ASSERT_EQ(chdir(previous_), 0);
@@ -48,14 +48,14 @@ view::LatLonValues parse(const std::string& text) {
 }
 
 TEST_F(LatLonFile, ExportWritesThreeLinesWithSixColumnNumbers) {
-    view::state.centreLatitude = 45;
-    view::state.centreLongitude = -93.4;
+    model::state.centreLatitude = 45;
+    model::state.centreLongitude = -93.4;
     view::ExportLatLon();
     EXPECT_EQ(readFile(), "   45.0\n  -93.4\n Above: latitude & longitude in degrees.\n");
 
     // A second export replaces the file; -180.0 fills the whole field.
-    view::state.centreLatitude = -89.96;
-    view::state.centreLongitude = -180.0;
+    model::state.centreLatitude = -89.96;
+    model::state.centreLongitude = -180.0;
     view::ExportLatLon();
     EXPECT_EQ(readFile(), "  -90.0\n -180.0\n Above: latitude & longitude in degrees.\n");
 }
@@ -127,38 +127,38 @@ TEST(LatLonParse, RefusesLinesWithoutAUsableNumber) {
 }
 
 TEST_F(LatLonFile, ImportTurnsTheViewToTheFilePosition) {
-    view::state.importPending = 1;
+    model::state.importPending = 1;
     writeFile(" 45.3\n -93.4\n");
     testing::internal::CaptureStdout();
     view::ImportLatLon();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_DOUBLE_EQ(view::state.centreLatitude, 45.3);
-    EXPECT_DOUBLE_EQ(view::state.centreLongitude, -93.4);
-    EXPECT_DOUBLE_EQ(view::state.viewLatitude, 45.3 - 90);
-    EXPECT_DOUBLE_EQ(view::state.viewLongitude, -360 + 93.4);
-    EXPECT_EQ(view::state.importPending, 0);
+    EXPECT_DOUBLE_EQ(model::state.centreLatitude, 45.3);
+    EXPECT_DOUBLE_EQ(model::state.centreLongitude, -93.4);
+    EXPECT_DOUBLE_EQ(model::state.viewLatitude, 45.3 - 90);
+    EXPECT_DOUBLE_EQ(model::state.viewLongitude, -360 + 93.4);
+    EXPECT_EQ(model::state.importPending, 0);
 
     // Values out of range are used as they are.
-    view::state.importPending = 1;
+    model::state.importPending = 1;
     writeFile(" 0.0\n 190.0\n");
     view::ImportLatLon();
-    EXPECT_DOUBLE_EQ(view::state.viewLatitude, -90);
-    EXPECT_DOUBLE_EQ(view::state.viewLongitude, -550);
+    EXPECT_DOUBLE_EQ(model::state.viewLatitude, -90);
+    EXPECT_DOUBLE_EQ(model::state.viewLongitude, -550);
 }
 
 TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
     const auto expectUnchanged = [] {
-        EXPECT_DOUBLE_EQ(view::state.viewLatitude, -30);
-        EXPECT_DOUBLE_EQ(view::state.viewLongitude, -300);
-        EXPECT_DOUBLE_EQ(view::state.centreLatitude, 60);
-        EXPECT_DOUBLE_EQ(view::state.centreLongitude, -60);
-        EXPECT_EQ(view::state.importPending, 1);
+        EXPECT_DOUBLE_EQ(model::state.viewLatitude, -30);
+        EXPECT_DOUBLE_EQ(model::state.viewLongitude, -300);
+        EXPECT_DOUBLE_EQ(model::state.centreLatitude, 60);
+        EXPECT_DOUBLE_EQ(model::state.centreLongitude, -60);
+        EXPECT_EQ(model::state.importPending, 1);
     };
-    view::state.viewLatitude = -30;
-    view::state.viewLongitude = -300;
-    view::state.centreLatitude = 60;
-    view::state.centreLongitude = -60;
-    view::state.importPending = 1;
+    model::state.viewLatitude = -30;
+    model::state.viewLongitude = -300;
+    model::state.centreLatitude = 60;
+    model::state.centreLongitude = -60;
+    model::state.importPending = 1;
 
     // No file: silent.
     testing::internal::CaptureStdout();

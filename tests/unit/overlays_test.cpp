@@ -7,18 +7,18 @@
 
 namespace {
 
-using view::state;
+using model::state;
 
 const std::string kDegree(1, static_cast<char>(176));
 
 void setName(int k, const char* name) {
-    std::memset(state.ORVEPATH[k].text, ' ', view::kNameLength);
+    std::memset(state.ORVEPATH[k].text, ' ', model::kNameLength);
     std::memcpy(state.ORVEPATH[k].text, name, std::strlen(name));
 }
 
 // A full view with help on, five images and a stereo pair.
 void resetState() {
-    state = view::State{};
+    state = model::State{};
     state.imageCount = 5;
     for (int k = 1; k <= 5; ++k) state.ORVEXRAD[k] = 1000.0 * k;
     setName(1, "Earth.Bmp");
@@ -28,7 +28,7 @@ void resetState() {
     setName(5, "ABCDEFGHIJKLMNOPQRST");
     state.ORVEXRAD[1] = 6371.0;
     state.selectedImage = 1;
-    state.fieldOfView = view::kStartFieldOfView;
+    state.fieldOfView = model::kStartFieldOfView;
     state.elevationKm = 1386.5;
     state.fullView = 1;
     state.helpShown = 1;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "places/gazetteer.hpp"
-#include "view/state.hpp"
+#include "model/state.hpp"
 #include "view/stroke.hpp"
 
 namespace {
@@ -116,10 +116,10 @@ TEST(PlaceLetters, BaselinePointsEastAndUprightPointsNorth) {
 }
 
 TEST(PlaceStep, NamesOffNeverCompilesTheList) {
-    view::state = view::State{};
-    view::state.placesShown = 0;
+    model::state = model::State{};
+    model::state.placesShown = 0;
     places::PlaceStep();  // touches no GL at all, so it is safe without a context
-    EXPECT_EQ(view::state.placesListBuilt, 0);
+    EXPECT_EQ(model::state.placesListBuilt, 0);
 }
 
 }  // namespace

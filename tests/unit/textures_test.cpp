@@ -45,7 +45,7 @@ TEST(TextureMatrix, MapsTheSphereOntoExactlyThePicture) {
 }
 
 TEST(SizeLine, LayoutOfTheImportReport) {
-    view::NameField name;
+    model::NameField name;
     std::memcpy(name.text, "earth.bmp", 9);
     char line[128];
     startup::formatSizeLine(line, sizeof line, name, 1000, 500, 1024, 512);

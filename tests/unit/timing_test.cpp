@@ -1,30 +1,31 @@
-#include "view/timing.hpp"
+#include "frame/timing.hpp"
+#include "platform/clock.hpp"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using view::state;
+using model::state;
 
 TEST(Clock, DayNumbersAreConsecutiveAcrossMonthsYearsAndLeapDays) {
-    EXPECT_EQ(view::CivilDayNumber(1970, 1, 1), 0);
-    EXPECT_EQ(view::CivilDayNumber(2024, 1, 1) - view::CivilDayNumber(2023, 12, 31), 1);
-    EXPECT_EQ(view::CivilDayNumber(2024, 3, 1) - view::CivilDayNumber(2024, 2, 28), 2);
-    EXPECT_EQ(view::CivilDayNumber(2023, 3, 1) - view::CivilDayNumber(2023, 2, 28), 1);
-    EXPECT_EQ(view::CivilDayNumber(2001, 1, 1) - view::CivilDayNumber(2000, 1, 1), 366);
-    EXPECT_EQ(view::CivilDayNumber(2101, 1, 1) - view::CivilDayNumber(2100, 1, 1), 365);
+    EXPECT_EQ(wallclock::CivilDayNumber(1970, 1, 1), 0);
+    EXPECT_EQ(wallclock::CivilDayNumber(2024, 1, 1) - wallclock::CivilDayNumber(2023, 12, 31), 1);
+    EXPECT_EQ(wallclock::CivilDayNumber(2024, 3, 1) - wallclock::CivilDayNumber(2024, 2, 28), 2);
+    EXPECT_EQ(wallclock::CivilDayNumber(2023, 3, 1) - wallclock::CivilDayNumber(2023, 2, 28), 1);
+    EXPECT_EQ(wallclock::CivilDayNumber(2001, 1, 1) - wallclock::CivilDayNumber(2000, 1, 1), 366);
+    EXPECT_EQ(wallclock::CivilDayNumber(2101, 1, 1) - wallclock::CivilDayNumber(2100, 1, 1), 365);
 }
 
 TEST(Clock, EveryMidnightOfTheRunAddsADaySoTheClockNeverRunsBack) {
-    view::ClockState clock;
-    const long day = view::CivilDayNumber(2024, 12, 30);
-    EXPECT_FLOAT_EQ(view::ClockReading(clock, day, 8639990), 86399.9f);
-    EXPECT_FLOAT_EQ(view::ClockReading(clock, day + 1, 5), 86400.05f);    // first midnight
-    EXPECT_FLOAT_EQ(view::ClockReading(clock, day + 2, 10), 172800.1f);   // second midnight
-    EXPECT_FLOAT_EQ(view::ClockReading(clock, day + 2, 12345), 172923.45f);
+    wallclock::ClockState clock;
+    const long day = wallclock::CivilDayNumber(2024, 12, 30);
+    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day, 8639990), 86399.9f);
+    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day + 1, 5), 86400.05f);    // first midnight
+    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day + 2, 10), 172800.1f);   // second midnight
+    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day + 2, 12345), 172923.45f);
     // Hundredths count from 0: the very first reading of a day is exactly its midnight.
-    view::ClockState other;
-    EXPECT_EQ(view::ClockReading(other, day + 5, 0), 0.0f);
+    wallclock::ClockState other;
+    EXPECT_EQ(wallclock::ClockReading(other, day + 5, 0), 0.0f);
 }
 
 // A scripted clock: each reading returns the next value.
@@ -33,7 +34,7 @@ int readings = 0;
 float scriptedClock() { return script[readings++]; }
 
 void startTiming(float start) {
-    state = view::State{};
+    state = model::State{};
     state.benchmarkStart = start;
     readings = 0;
 }
@@ -42,11 +43,11 @@ TEST(FrameTiming, PeriodClosesAfterOneSecondWithAFreshReading) {
     const float clock[] = {100.5f, 101.0f, 101.2f, 101.3f};
     script = clock;
     startTiming(100.0f);
-    view::FrameTimingStep(state, scriptedClock);   // 0.5 s in
-    view::FrameTimingStep(state, scriptedClock);   // exactly 1 s: still open
+    frame::FrameTimingStep(state, scriptedClock);   // 0.5 s in
+    frame::FrameTimingStep(state, scriptedClock);   // exactly 1 s: still open
     EXPECT_EQ(state.benchmarkFrames, 2);
     EXPECT_EQ(state.secondsPerFrame, 0.0f);
-    view::FrameTimingStep(state, scriptedClock);   // 1.2 s over three frames closes it
+    frame::FrameTimingStep(state, scriptedClock);   // 1.2 s over three frames closes it
     EXPECT_NEAR(state.secondsPerFrame, 0.4f, 1e-5);
     EXPECT_EQ(state.benchmarkFrames, 0);
     EXPECT_EQ(state.benchmarkStart, 101.3f);       // read again, not the value of the test
@@ -59,34 +60,34 @@ TEST(FrameTiming, LongOrBackwardPeriodsAreDiscardedKeepingTheLastMeasure) {
     startTiming(100.0f);
     state.secondsPerFrame = 0.016f;
     state.benchmarkFrames = 7;
-    view::FrameTimingStep(state, scriptedClock);   // 31 s after a pause
+    frame::FrameTimingStep(state, scriptedClock);   // 31 s after a pause
     EXPECT_FLOAT_EQ(state.benchmarkElapsed, 31.0f);
     EXPECT_EQ(state.secondsPerFrame, 0.016f);
     EXPECT_EQ(state.benchmarkFrames, 0);
     EXPECT_EQ(state.benchmarkStart, 131.5f);
 
-    view::FrameTimingStep(state, scriptedClock);   // the clock was set back
+    frame::FrameTimingStep(state, scriptedClock);   // the clock was set back
     EXPECT_EQ(state.secondsPerFrame, 0.016f);
     EXPECT_EQ(state.benchmarkFrames, 0);
     EXPECT_EQ(state.benchmarkStart, 50.25f);
 }
 
 TEST(FrameCounter, StopsAtTheCeiling) {
-    state = view::State{};
-    view::CountFrame(state);
+    state = model::State{};
+    frame::CountFrame(state);
     EXPECT_EQ(state.iterationCount, 1);
     state.iterationCount = 2000000000;
-    view::CountFrame(state);
+    frame::CountFrame(state);
     EXPECT_EQ(state.iterationCount, 2000000001);
-    view::CountFrame(state);
+    frame::CountFrame(state);
     EXPECT_EQ(state.iterationCount, 2000000001);
 }
 
 TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
-    state = view::State{};
+    state = model::State{};
     state.viewLongitude = -360.0;
     state.pointerY = 382;
-    view::PointerWarp w = view::AutoRotate(state);
+    frame::PointerWarp w = frame::AutoRotate(state);
     EXPECT_DOUBLE_EQ(state.viewLongitude, -359.8);
     EXPECT_DOUBLE_EQ(state.viewLatitude, -90.0);
     EXPECT_TRUE(w.warp);
@@ -94,13 +95,13 @@ TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
     EXPECT_EQ(w.y, 382);
 
     state.viewLongitude = -180.1;  // passes -180: brought back by a turn in the same step
-    w = view::AutoRotate(state);
+    w = frame::AutoRotate(state);
     EXPECT_NEAR(state.viewLongitude, -539.9, 1e-9);
     EXPECT_EQ(w.x, 869);
 
     // A full turn and more: always in (-540, -180], the pointer always inside the window.
     for (int frame = 0; frame < 2000; ++frame) {
-        w = view::AutoRotate(state);
+        w = frame::AutoRotate(state);
         ASSERT_GT(state.viewLongitude, -540.0);
         ASSERT_LE(state.viewLongitude, -180.0);
         ASSERT_GE(w.x, 150);
@@ -109,7 +110,7 @@ TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
 
     state.pointerY = 0;  // top row: the sphere turns, the pointer stays
     const double before = state.viewLongitude;
-    w = view::AutoRotate(state);
+    w = frame::AutoRotate(state);
     EXPECT_FALSE(w.warp);
     EXPECT_DOUBLE_EQ(state.viewLatitude, 101.0);
     EXPECT_NE(state.viewLongitude, before);

@@ -2,7 +2,7 @@
 // screen texts and one or two eye passes of the scene, swaps and posts the next frame.
 #pragma once
 
-namespace view {
+namespace frame {
 
 void displayFrame();  // GLUT display callback
 void idleFrame();     // GLUT idle callback: draws the next frame at once
@@ -25,4 +25,4 @@ void centreFromModelView(const double m[16], double& latitude, double& longitude
 // The first frame's values of the view state (the pointer warp is the caller's).
 void firstFrameValues();
 
-}  // namespace view
+}  // namespace frame

@@ -1,21 +1,21 @@
-#include "view/frame.hpp"
+#include "frame/frame.hpp"
 
 #include <GL/freeglut.h>
 
 #include <cmath>
 
+#include "frame/timing.hpp"
 #include "input/commands.hpp"
+#include "model/state.hpp"
 #include "places/placestep.hpp"
+#include "platform/clock.hpp"
 #include "platform/console.hpp"
 #include "screen/glcheck.hpp"
-#include "startup/textures.hpp"
 #include "view/latlon.hpp"
 #include "view/overlays.hpp"
 #include "view/scene.hpp"
-#include "view/state.hpp"
-#include "view/timing.hpp"
 
-namespace view {
+namespace frame {
 
 double eyeDistanceFor(double fieldOfView, double degToRad) {
     double d = 20.0 / std::sin(fieldOfView * degToRad / 2.0) - 20.0;
@@ -57,7 +57,7 @@ void centreFromModelView(const double m[16], double& latitude, double& longitude
 }
 
 void firstFrameValues() {
-    State& s = state;
+    model::State& s = model::state;
     s.importPending = 0;
     s.MenuNew = 13;
     s.pointerX = 510;
@@ -67,11 +67,11 @@ void firstFrameValues() {
     s.viewLongitude = 0.0;
     s.gridShown = 1;
     s.gridLabelsShown = 1;
-    s.fieldOfView = kStartFieldOfView;
+    s.fieldOfView = model::kStartFieldOfView;
     s.degToRad = std::atan2(1.0, 1.0) / 45.0;
     s.placesShown = 0;
     s.imageShown = 1;
-    s.benchmarkStart = ClockSeconds();
+    s.benchmarkStart = wallclock::ClockSeconds();
     s.iterationCount = 0;
     s.benchmarkFrames = 0;
     s.eyeMode = 0;
@@ -86,7 +86,7 @@ namespace {
 
 // The pointer position that gives the current orientation back through the pointer mapping.
 void warpToOrientation() {
-    State& s = state;
+    model::State& s = model::state;
     s.pointerX = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
     s.pointerY = static_cast<int>(std::trunc(2.0 * (101.0 - s.viewLatitude)));
     glutWarpPointer(s.pointerX, s.pointerY);
@@ -104,21 +104,21 @@ void holdFullWindow() {
 
 // Frame step 7: the lat/lon exchange, auto-rotation or the pointer mapping.
 void modeStep() {
-    State& s = state;
+    model::State& s = model::state;
     if (s.viewMode == 11) {
         s.fullView = 1 - s.fullView;
         s.viewMode = 13;
         if (s.fullView == 0) {
             glutReshapeWindow(320, 240);
             if (s.exportDone < 1) {
-                ExportLatLon();
+                view::ExportLatLon();
                 s.importPending = 1;
                 s.exportDone = 1;
             }
         } else {
             glutReshapeWindow(1024, 748);
             glutPositionWindow(0, 20);
-            if (s.importPending != 0) ImportLatLon();
+            if (s.importPending != 0) view::ImportLatLon();
             warpToOrientation();
             s.exportDone = 0;
         }
@@ -131,7 +131,7 @@ void modeStep() {
 
 // Frame step 11: one eye pass of the scene.
 void eyePass(int eyeIndex) {
-    State& s = state;
+    model::State& s = model::state;
     const double aspectRatio = static_cast<double>(s.ISCRNHV[1]) / s.ISCRNHV[2];
     const EyeProjection p = eyeProjection(s.eyeMode, eyeIndex, s.fieldOfView, s.eyeDistance, s.degToRad);
     glMatrixMode(GL_PROJECTION);
@@ -145,7 +145,7 @@ void eyePass(int eyeIndex) {
     glTranslated(0.0, 0.0, -s.eyeDistance - 20.0);
     glShadeModel(GL_SMOOTH);
 
-    drawCrossHair();
+    view::drawCrossHair();
 
     glRotated(s.viewLatitude, 1.0, 0.0, 0.0);
     glRotated(s.viewLongitude, 0.0, 0.0, 1.0);
@@ -154,14 +154,14 @@ void eyePass(int eyeIndex) {
     centreFromModelView(m, s.centreLatitude, s.centreLongitude);
 
     glDisable(GL_CULL_FACE);
-    drawSphereGridAndLabels();
+    view::drawSphereGridAndLabels();
     places::PlaceStep();
 }
 
 }  // namespace
 
 void displayFrame() {
-    State& s = state;
+    model::State& s = model::state;
     input::SpecialKeyStep();                                  // 1. zoom key
     if (s.initialised == 0) {                                 // 2. first frame
         firstFrameValues();
@@ -187,9 +187,9 @@ void displayFrame() {
 
     screen::OverlaySetup(0);                                  // 10. screen texts
     if (s.fullView == 0) {
-        DrawSmallWindowTexts();
+        view::DrawSmallWindowTexts();
     } else {
-        DrawFullViewTexts();
+        view::DrawFullViewTexts();
     }
 
     const int step = s.eyeMode == 0 ? 1 : 2 * s.eyeMode;     // 11. eye passes
@@ -209,4 +209,4 @@ void displayFrame() {
 
 void idleFrame() { displayFrame(); }
 
-}  // namespace view
+}  // namespace frame

@@ -1,11 +1,11 @@
 // The view state: the one set of variables through which start-up, the input callbacks and the
-// frame routine talk. One instance, `view::state`; tests reset it by assigning a fresh State.
+// frame routine talk. One instance, `model::state`; tests reset it by assigning a fresh State.
 #pragma once
 #include <GL/glu.h>
 
 #include "platform/table.hpp"
 
-namespace view {
+namespace model {
 
 constexpr int kMaxImages = 5;
 constexpr int kNameLength = 20;  // file names are fixed fields of 20 characters, blank padded
@@ -76,4 +76,4 @@ extern State state;
 // The single-precision value nearest 0.5241, the first frame's field of view.
 constexpr double kStartFieldOfView = static_cast<double>(0.5241f);
 
-}  // namespace view
+}  // namespace model

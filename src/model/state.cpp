@@ -1,0 +1,7 @@
+#include "model/state.hpp"
+
+namespace model {
+
+State state;
+
+}  // namespace model

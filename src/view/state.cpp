@@ -1,7 +1,0 @@
-#include "view/state.hpp"
-
-namespace view {
-
-State state;
-
-}  // namespace view
