@@ -11,6 +11,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxtst-dev
   xvfb xauth xdotool x11-apps x11-utils
   imagemagick xplanet-images mandoc
+  libvips-dev libvips-tools
   clang libclang-rt-14-dev valgrind libstb-dev bc gnuplot-nox
   "$@"
 )

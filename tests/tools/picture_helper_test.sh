@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tests of tools/orvex-picture. Usage: picture_helper_test.sh HELPER GROUP
-# Each group runs in a scratch folder; a failed check prints what differed and exits 1.
+# Each group runs in a scratch folder; a failed check prints what differed and exits 1. Small
+# inputs are drawn with ImageMagick, large ones with libvips (beyond ImageMagick's policy limits).
 set -uo pipefail
 
 helper=$1
@@ -53,6 +54,17 @@ conversions)
         check "$input becomes a 24-bit uncompressed BMP" \
             same "$(header 28 2 "$input.bmp") $(header 30 4 "$input.bmp")" "24 0"
     done
+    check "transparency is flattened onto black, the opaque pixel kept" \
+        same "$(bytes_at $((54 + 2 * 24)) 6 alpha.png.bmp)" "0 0 0 0 0 255"
+
+    # A 256 x 2 grey ramp: with -8 every grey level keeps its own palette entry, grey itself.
+    "$CONVERT" -size 2x256 gradient:white-black -rotate 90 -colorspace Gray -depth 8 ramp.png
+    run -8 ramp.png 100 ramp.bmp
+    check "8-bit grey: 256 distinct indexes in a row" \
+        same "$(od -An -v -t u1 -j 1078 -N 256 ramp.bmp | xargs -n 1 | sort -un | wc -l)" 256
+    check "8-bit grey: palette entries 0, 128 and 255 are those greys" \
+        same "$(bytes_at 54 3 ramp.bmp) $(bytes_at $((54 + 4 * 128)) 3 ramp.bmp) $(bytes_at $((54 + 4 * 255)) 3 ramp.bmp)" \
+             "0 0 0 128 128 128 255 255 255"
     ;;
 
 scaling)
@@ -60,7 +72,9 @@ scaling)
     run --max-size 16 map.png 100 a.bmp
     check "--max-size 16 halves a 40 x 20 map to 16 x 8" same "$("$IDENTIFY" -format '%w %h' a.bmp)" "16 8"
     run --max-size 20 map.png 100 b.bmp
-    check "--max-size 20 keeps to the power of two below it" same "$("$IDENTIFY" -format '%w %h' b.bmp)" "16 8"
+    check "--max-size 20 scales a 40 x 20 map to exactly 20 x 10" same "$("$IDENTIFY" -format '%w %h' b.bmp)" "20 10"
+    run --max-size 20 --power-of-two map.png 100 b2.bmp
+    check "--power-of-two takes the longer side down to 16" same "$("$IDENTIFY" -format '%w %h' b2.bmp)" "16 8"
     run --max-size 64 map.png 100 c.bmp
     check "a picture within the limit keeps its size" same "$("$IDENTIFY" -format '%w %h' c.bmp)" "40 20"
     check "a 2:1 map gives no warning" same "$(cat err.txt)" ""
@@ -68,6 +82,23 @@ scaling)
     run square.png 100 d.bmp
     check "a picture not twice as wide as high is converted with a warning" \
         grep -q "warning: square.png is 30 x 20; a whole-planet map is twice" err.txt
+
+    # 20000 pixels wide: above the 16K side that Debian's ImageMagick policy allows.
+    rm Orvex.Txt
+    vips black wide.v 20000 100 --bands 3 && vips copy wide.v wide.png
+    run wide.png 100 wide.bmp
+    check "a 20000 x 100 picture is converted at its size" \
+        same "$(header 18 4 wide.bmp) $(header 22 4 wide.bmp) $(stat -c %s wide.bmp)" "20000 100 $((54 + 60000 * 100))"
+    run -8 --max-size 8192 wide.png 100 wide8.bmp
+    check "and scaled to 8192 wide in 8 bits" same "$(header 18 4 wide8.bmp) $(header 22 4 wide8.bmp)" "8192 41"
+
+    DISPLAY= run --fit-gl map.png 100 gl.bmp
+    check "--fit-gl without a display says what it assumes" \
+        grep -q "could not ask OpenGL for its largest texture (no display); assuming 8192" err.txt
+    if command -v xvfb-run >/dev/null; then
+        DISPLAY= xvfb-run -a "$helper" --fit-gl map.png 100 gl.bmp >out.txt 2>err.txt
+        check "--fit-gl asks the display's OpenGL" grep -Eq "largest texture OpenGL accepts: [0-9]{4,}$" out.txt
+    fi
     ;;
 
 config)
@@ -111,22 +142,43 @@ limits)
 errors)
     printf '%s\n' 1 a.bmp 1 >Orvex.Txt
     echo "not a picture" >junk.jpg
-    expect_error() {  # message fragment, helper arguments...
-        local fragment=$1; shift
-        run "$@"; local status=$?
-        check "$* fails" test $status -ne 0
-        check "$* says: $fragment" grep -q -- "$fragment" err.txt
-    }
-    expect_error "no such file: missing.png" missing.png 100 x.bmp
-    expect_error "cannot read junk.jpg as a picture" junk.jpg 100 x.bmp
-    expect_error "is not a number" corner.png 12km x.bmp
-    expect_error "above 0 km" corner.png 0 x.bmp
-    expect_error "has 21 characters" corner.png 100 abcdefghijklmnopq.bmp
-    expect_error "expected PICTURE RADIUS_KM" corner.png
-    check "no failed call wrote anything" same "$(ls)" $'Orvex.Txt\ncorner.png\nerr.txt\njunk.jpg\nout.txt'
+    # A JPEG cut short, and one with a stray restart marker in its data (the decoder warns).
+    "$CONVERT" -size 256x128 pattern:checkerboard -quality 95 board.jpg
+    size=$(stat -c %s board.jpg)
+    head -c $((size * 6 / 10)) board.jpg >cut.jpg
+    { head -c $((size / 2)) board.jpg; printf '\377\320'; tail -c +$((size / 2 + 1)) board.jpg; } >marker.jpg
+    # Each row: message fragment | arguments. Every call must fail and write nothing.
+    while IFS='|' read -r fragment arguments; do
+        read -ra argv <<<"$arguments"
+        run "${argv[@]}"; status=$?
+        check "$arguments fails" test $status -ne 0
+        check "$arguments says: $fragment" grep -q -- "$fragment" err.txt
+    done <<'TABLE'
+no such file: missing.png|missing.png 100 x.bmp
+cannot read junk.jpg as a picture: VipsForeignLoad|junk.jpg 100 x.bmp
+cannot convert cut.jpg: VipsJpeg: Premature end|cut.jpg 100 x.bmp
+the radius '-3389.5' is negative; give the distance from the centre, 3389.5|corner.png -3389.5 x.bmp
+the radius '12mi' is not a number of kilometres|corner.png 12mi x.bmp
+the radius '0' is below 1 km, which the viewer would read as 1 km|corner.png 0 x.bmp
+the radius '0.5' is below 1 km|corner.png 0.5 x.bmp
+the radius '1e7' is above 9999999 km|corner.png 1e7 x.bmp
+the BMP name '-x.bmp' starts with '-'|corner.png 100 -- -x.bmp
+has 21 characters|corner.png 100 abcdefghijklmnopq.bmp
+expected PICTURE RADIUS_KM|corner.png
+--max-size needs a whole number|--max-size 2x corner.png 100 x.bmp
+--dither works with -8 only|--dither corner.png 100 x.bmp
+TABLE
+    check "no failed call wrote anything" \
+        same "$(ls)" $'Orvex.Txt\nboard.jpg\ncorner.png\ncut.jpg\nerr.txt\njunk.jpg\nmarker.jpg\nout.txt'
     check "Orvex.Txt is untouched" same "$(cat Orvex.Txt)" $'1\na.bmp\n1'
+
+    run marker.jpg 3389.5km m.bmp
+    check "a damaged JPEG is converted with the decoder's warning" \
+        grep -q "warning: marker.jpg may be damaged: VipsJpeg: Corrupt JPEG data" err.txt
+    check "a radius in km is written as the number" same "$(tail -n 1 Orvex.Txt)" "3389.5"
     printf '%s\n' "three" a.bmp 1 >Orvex.Txt
-    expect_error "is not a whole number" corner.png 100 x.bmp
+    run corner.png 100 x.bmp
+    check "an unreadable count is refused" grep -q "is not a whole number" err.txt
     run --help
     check "--help shows the usage and succeeds" grep -q "^Usage: orvex-picture" out.txt
     ;;
