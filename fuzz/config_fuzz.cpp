@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const startup::ConfigResult r =
         startup::parseConfiguration(reinterpret_cast<const char*>(data), size, exists, nullptr);
     check(r.imageCount >= 0 && r.imageCount <= model::kMaxImages);
-    check(!r.stopped || !r.stopMessage.empty());
+    check(!r.stopped || r.stopsSilently || !r.stopMessage.empty());
     if (r.stopped) return 0;
     for (int i = 0; i < r.imageCount; ++i) {
         check(r.radii[i] >= 1.0);

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(std::isfinite(v.latitude) && std::isfinite(v.longitude));
 
     // The small window formats whatever was read, however large.
-    view::ScreenText texts[view::kSmallWindowTextCount];
+    screen::ScreenText texts[view::kSmallWindowTextCount];
     view::smallWindowTexts(v.latitude, v.longitude, texts);
 
     if (std::fabs(v.latitude) < 999.0 && std::fabs(v.longitude) < 999.0) {

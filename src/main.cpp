@@ -2,5 +2,5 @@
 #include "startup/run.hpp"
 
 int main() {
-    startup::Run();  // never returns: the run ends by a stop or inside the GLUT main loop
+    startup::run();  // never returns: the run ends by a stop or inside the GLUT main loop
 }

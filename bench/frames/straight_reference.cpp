@@ -90,12 +90,12 @@ void referenceFrame() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
-    frame::FrameTiming();
+    frame::frameTiming();
 
     screen::OverlaySetup(0);
-    view::OverlayText text;
+    screen::ScreenText text;
     for (int id = 1; id <= view::kFullViewTextCount; ++id) {
-        if (!view::FormatFullViewText(id, s, text)) continue;
+        if (!view::formatFullViewText(id, s, text)) continue;
         int row = text.row, col = text.col;
         screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
     }

@@ -6,6 +6,7 @@
 
 #include "frame/timing.hpp"
 #include "input/commands.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 #include "places/placestep.hpp"
 #include "platform/clock.hpp"
@@ -59,9 +60,9 @@ void centreFromModelView(const double m[16], double& latitude, double& longitude
 void firstFrameValues() {
     model::State& s = model::state;
     s.importPending = 0;
-    s.MenuNew = 13;
+    s.MenuNew = model::kDragMenuValue;
     s.pointerX = 510;
-    s.viewMode = 13;
+    s.viewMode = model::kPointerMode;
     s.pointerY = 382;
     s.viewLatitude = 0.0;
     s.viewLongitude = 0.0;
@@ -71,7 +72,7 @@ void firstFrameValues() {
     s.degToRad = std::atan2(1.0, 1.0) / 45.0;
     s.placesShown = 0;
     s.imageShown = 1;
-    s.benchmarkStart = wallclock::ClockSeconds();
+    s.benchmarkStart = wallclock::clockSeconds();
     s.iterationCount = 0;
     s.benchmarkFrames = 0;
     s.eyeMode = 0;
@@ -87,8 +88,8 @@ namespace {
 // The pointer position that gives the current orientation back through the pointer mapping.
 void warpToOrientation() {
     model::State& s = model::state;
-    s.pointerX = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
-    s.pointerY = static_cast<int>(std::trunc(2.0 * (101.0 - s.viewLatitude)));
+    s.pointerX = model::pointerXOfLongitude(s.viewLongitude);
+    s.pointerY = model::pointerYOfLatitude(s.viewLatitude);
     glutWarpPointer(s.pointerX, s.pointerY);
 }
 
@@ -105,27 +106,27 @@ void holdFullWindow() {
 // Frame step 7: the lat/lon exchange, auto-rotation or the pointer mapping.
 void modeStep() {
     model::State& s = model::state;
-    if (s.viewMode == 11) {
+    if (s.viewMode == model::kLatLonExchange) {
         s.fullView = 1 - s.fullView;
-        s.viewMode = 13;
+        s.viewMode = model::kPointerMode;
         if (s.fullView == 0) {
             glutReshapeWindow(320, 240);
             if (s.exportDone < 1) {
-                view::ExportLatLon();
+                view::exportLatLon();
                 s.importPending = 1;
                 s.exportDone = 1;
             }
         } else {
             glutReshapeWindow(1024, 748);
             glutPositionWindow(0, 20);
-            if (s.importPending != 0) view::ImportLatLon();
+            if (s.importPending != 0) view::importLatLon();
             warpToOrientation();
             s.exportDone = 0;
         }
-    } else if (s.viewMode == 12 && s.fullView != 0) {
-        AutoRotationStep();
-    } else if (s.viewMode == 13 && s.fullView != 0) {
-        input::PointerMapping();
+    } else if (s.viewMode == model::kAutoRotating && s.fullView != 0) {
+        autoRotationStep();
+    } else if (s.viewMode == model::kPointerMode && s.fullView != 0) {
+        input::pointerMapping();
     }
 }
 
@@ -155,19 +156,19 @@ void eyePass(int eyeIndex) {
 
     glDisable(GL_CULL_FACE);
     view::drawSphereGridAndLabels();
-    places::PlaceStep();
+    places::placeStep();
 }
 
 }  // namespace
 
 void displayFrame() {
     model::State& s = model::state;
-    input::SpecialKeyStep();                                  // 1. zoom key
+    input::specialKeyStep();                                  // 1. zoom key
     if (s.initialised == 0) {                                 // 2. first frame
         firstFrameValues();
         glutWarpPointer(510, 382);
     }
-    CountFrame(s);                                            // 3. frame counter
+    countFrame(s);                                            // 3. frame counter
     input::CommandStep();                                     // 4. commands
 
     s.eyeDistance = eyeDistanceFor(s.fieldOfView, s.degToRad);  // 5. derived values
@@ -183,13 +184,13 @@ void displayFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
 
-    FrameTiming();                                            // 9. frame timing
+    frameTiming();                                            // 9. frame timing
 
     screen::OverlaySetup(0);                                  // 10. screen texts
     if (s.fullView == 0) {
-        view::DrawSmallWindowTexts();
+        view::drawSmallWindowTexts();
     } else {
-        view::DrawFullViewTexts();
+        view::drawFullViewTexts();
     }
 
     const int step = s.eyeMode == 0 ? 1 : 2 * s.eyeMode;     // 11. eye passes
@@ -203,7 +204,7 @@ void displayFrame() {
     glutPostRedisplay();
     s.initialised = 1;
 
-    screen::CheckGL(489, s.glErrorCode);                      // 13. error check
+    screen::CheckGL(screen::kCheckEndOfFrame, s.glErrorCode);                      // 13. error check
     if (s.glErrorCode != 0) console::stop("Orvex: halt!");
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "model/orientation.hpp"
 #include "platform/clock.hpp"
 
 namespace frame {
@@ -20,11 +21,11 @@ constexpr double kRotationStep = 0.2;    // degrees per drawn frame
 // Frame counter and frame timing
 // ================================================================================================
 
-void CountFrame(model::State& s) {
+void countFrame(model::State& s) {
     if (s.iterationCount <= kIterationCeiling) s.iterationCount += 1;
 }
 
-void FrameTimingStep(model::State& s, float (*readClock)()) {
+void frameTimingStep(model::State& s, float (*readClock)()) {
     s.benchmarkFrames += 1;
     s.benchmarkElapsed = readClock() - s.benchmarkStart;
     // A clock that went back (set by hand, summer time ending) would stall the period for as
@@ -39,14 +40,14 @@ void FrameTimingStep(model::State& s, float (*readClock)()) {
     }
 }
 
-void FrameTiming() { FrameTimingStep(model::state, wallclock::ClockSeconds); }
+void frameTiming() { frameTimingStep(model::state, wallclock::clockSeconds); }
 
 // ================================================================================================
 // Auto-rotation
 // ================================================================================================
 
-PointerWarp AutoRotate(model::State& s) {
-    s.viewLatitude = 101.0 - s.pointerY / 2.0;  // the pointer's height still tilts the sphere
+PointerWarp autoRotationTurn(model::State& s) {
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);  // the pointer's height still tilts the sphere
     s.viewLongitude += kRotationStep;
     if (s.viewLongitude > -180.0) s.viewLongitude -= 360.0;  // stays in (-540, -180]
 
@@ -54,14 +55,14 @@ PointerWarp AutoRotate(model::State& s) {
     if (s.pointerY >= 1) {
         // Where pointer mode would give back this longitude: x runs from 870 down to 150.
         w.warp = true;
-        w.x = static_cast<int>(std::trunc(-2.0 * (s.viewLongitude + 105.0)));
+        w.x = model::pointerXOfLongitude(s.viewLongitude);
         w.y = s.pointerY;
     }
     return w;
 }
 
-void AutoRotationStep() {
-    const PointerWarp w = AutoRotate(model::state);
+void autoRotationStep() {
+    const PointerWarp w = autoRotationTurn(model::state);
     if (w.warp) glutWarpPointer(w.x, w.y);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/types.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 
@@ -16,15 +17,9 @@ namespace image {
 
 namespace {
 
-constexpr int kNameFieldLength = 20;  // file names are fixed fields of 20 characters
-
-// The 20-character name field as a C string: up to 20 characters, trailing blanks dropped.
-void nameOf(const char* field, char (&name)[kNameFieldLength + 1]) {
-    int length = 0;
-    while (length < kNameFieldLength && field[length] != '\0') ++length;
-    while (length > 0 && field[length - 1] == ' ') --length;
-    std::memcpy(name, field, static_cast<std::size_t>(length));
-    name[length] = '\0';
+// The 20-character name field as a C string: trailing blanks dropped.
+void nameOf(const char* field, char (&name)[model::kNameLength + 1]) {
+    std::memcpy(name, model::trimmedName(field).text, sizeof name);
 }
 
 // The pixel rows cannot be read completely: status line, pause, stop.

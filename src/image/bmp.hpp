@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "image/bmpdecode.hpp"
+#include "model/types.hpp"
 
 namespace image {
 
@@ -23,7 +24,7 @@ void BmpImpor(const char* fileName20, int channel, int maxWidth, int maxHeight,
 
 struct BmpPicture {
     std::FILE* file = nullptr;  // open from BmpOpen until BmpImpor returns
-    char name[21] = {};         // the name field without its trailing blanks
+    char name[model::kNameLength + 1] = {};  // the name field without its trailing blanks
     long long length = 0;       // the file's length in bytes
     BmpHeader header;           // as read by BmpOpen
     BmpLayout layout;           // as checked by BmpCheck

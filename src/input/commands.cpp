@@ -6,6 +6,7 @@
 
 #include "image/screendump.hpp"
 #include "platform/console.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace input {
@@ -17,11 +18,8 @@ constexpr int kDownArrow = 103;        // GLUT_KEY_DOWN
 constexpr double kWidestFieldOfView = 140.0;
 constexpr double kNarrowestFieldOfView = 0.5241;
 constexpr double kZoomStep = 0.5;
-constexpr int kDragValue = 13;         // MenuNew posted by pointer motion with a button held
 constexpr int kQuitValue = 7;
 constexpr int kDumpChannel = 20;
-
-int menuId = 0;  // identifier GLUT gave the pop-up menu; kept, never used again
 
 // The key that a menu value stands for, or 0 (13 and unknown values stand for no key).
 int keyOfMenuValue(int value) {
@@ -60,12 +58,12 @@ void applyKey(model::State& s, int key) {
     } else if (key == 'I' || key == 'i') {
         s.imageShown = 1 - s.imageShown;
     } else if (key == 'L' || key == 'l') {
-        s.viewMode = 11;
+        s.viewMode = model::kLatLonExchange;
     } else if (key == 'P' || key == 'p') {
         s.placesShown = 1 - s.placesShown;
     } else if (key == 'R' || key == 'r') {
         s.autoRotate = 1 - s.autoRotate;
-        s.viewMode = s.autoRotate == 0 ? 13 : 12;
+        s.viewMode = s.autoRotate == 0 ? model::kPointerMode : model::kAutoRotating;
     } else {
         console::bellLine();
     }
@@ -93,17 +91,11 @@ const MenuEntry kMenuEntries[kMenuEntryCount] = {
     {"Q      ***Quit***", 7},
 };
 
-int TrimmedLength(const char* label) {
-    int length = static_cast<int>(std::strlen(label));
-    while (length > 0 && label[length - 1] == ' ') --length;
-    return length;
-}
-
 void MenuBuild() {
-    menuId = glutCreateMenu(MenuPick);
+    glutCreateMenu(MenuPick);
     for (const MenuEntry& entry : kMenuEntries) {
         char label[64] = {};
-        int length = TrimmedLength(entry.label);
+        int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));
         if (length > static_cast<int>(sizeof label) - 1) length = sizeof label - 1;
         std::memcpy(label, entry.label, static_cast<size_t>(length));
         glutAddMenuEntry(label, entry.value);
@@ -115,13 +107,13 @@ void MenuBuild() {
 // Callbacks: record the request, nothing more (but for "Q", "~" and the quit entry)
 // ================================================================================================
 
-void RecordKey(unsigned char key) {
+void recordKey(unsigned char key) {
     model::state.KeyChar = key;
     if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
 }
 
 void KeyPress(unsigned char key, int, int) {
-    RecordKey(key);
+    recordKey(key);
     if (key == '~') image::ScrnDmp(kDumpChannel);
 }
 
@@ -132,27 +124,27 @@ static bool isModifierKey(int key) {
     return key == GLUT_KEY_NUM_LOCK || (key >= GLUT_KEY_SHIFT_L && key <= GLUT_KEY_SUPER_R);
 }
 
-void RecordSpecialKey(int key) {
+void recordSpecialKey(int key) {
     model::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
 void SpecialKeyPress(int key, int, int) {
-    RecordSpecialKey(key);
+    recordSpecialKey(key);
     glutPostRedisplay();
 }
 
-void RecordMenuChoice(int value) {
+void recordMenuChoice(int value) {
     if (value == kQuitValue) console::stop("End of run (menu).");
     if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 
 void MenuPick(int value) {
-    RecordMenuChoice(value);
+    recordMenuChoice(value);
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
     glutWarpPointer(model::state.pointerX, model::state.pointerY);
 }
 
-void RecordPointer(int x, int y) {
+void recordPointer(int x, int y) {
     model::state.pointerX = x;
     model::state.pointerY = y;
 }
@@ -160,12 +152,12 @@ void RecordPointer(int x, int y) {
 void MouseButton(int, int, int, int) {}
 
 void MouseDrag(int x, int y) {
-    model::state.MenuNew = kDragValue;
+    model::state.MenuNew = model::kDragMenuValue;
     MouseMove(x, y);
 }
 
 void MouseMove(int x, int y) {
-    RecordPointer(x, y);
+    recordPointer(x, y);
     glutPostRedisplay();
 }
 
@@ -173,7 +165,7 @@ void MouseMove(int x, int y) {
 // Per-frame steps
 // ================================================================================================
 
-void SpecialKeyStep() {
+void specialKeyStep() {
     model::State& s = model::state;
     if (s.ArrowKey == 0) return;
     if (s.ArrowKey == kUpArrow) {
@@ -192,8 +184,8 @@ void CommandStep() {
     model::State& s = model::state;
     // A menu choice stands for its key and overrides one typed before the same frame; a drag
     // (13) returns to pointer mode and lets the key through.
-    if (s.MenuNew == kDragValue) {
-        s.viewMode = 13;
+    if (s.MenuNew == model::kDragMenuValue) {
+        s.viewMode = model::kPointerMode;
         s.autoRotate = 0;
     } else if (int key = keyOfMenuValue(s.MenuNew); key != 0) {
         s.KeyChar = key;
@@ -204,10 +196,10 @@ void CommandStep() {
     s.KeyChar = 0;
 }
 
-void PointerMapping() {
+void pointerMapping() {
     model::State& s = model::state;
-    s.viewLatitude = 101.0 - s.pointerY / 2.0;
-    s.viewLongitude = -(s.pointerX / 2.0) - 105.0;
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);
+    s.viewLongitude = model::longitudeOfPointer(s.pointerX);
 }
 
 }  // namespace input

@@ -16,23 +16,23 @@ void MouseMove(int x, int y);
 void MenuBuild();
 
 // First step of every frame: applies and clears a pending special key (zoom or bell).
-void SpecialKeyStep();
+void specialKeyStep();
 // Command step of every frame: menu translation, then the pending key; clears every request.
 void CommandStep();
 // Pointer mode: the orientation as a linear function of the pointer position. The frame calls it
 // only with viewMode 13 in the full view.
-void PointerMapping();
+void pointerMapping();
 
 // --- the parts of the callbacks that touch no window (GLUT needs one for the rest) ---------------
 
 // Records a key in KeyChar; "Q"/"q" ends the run. The screen dump of "~" is left to KeyPress.
-void RecordKey(unsigned char key);
+void recordKey(unsigned char key);
 // Records a special key in ArrowKey; codes 10..99 (F10..F12 and the like) are stored as 0.
-void RecordSpecialKey(int key);
+void recordSpecialKey(int key);
 // Records a menu choice in MenuNew; value 7 ends the run, values outside 1..25 are ignored.
-void RecordMenuChoice(int value);
+void recordMenuChoice(int value);
 // Records the pointer position (a drag posts MenuNew 13 first, which cancels auto-rotation).
-void RecordPointer(int x, int y);
+void recordPointer(int x, int y);
 
 // --- the pop-up menu -------------------------------------------------------------------------------
 
@@ -42,8 +42,5 @@ struct MenuEntry {
 };
 constexpr int kMenuEntryCount = 13;
 extern const MenuEntry kMenuEntries[kMenuEntryCount];
-
-// Length of a label without its trailing blanks.
-int TrimmedLength(const char* label);
 
 }  // namespace input

@@ -1,36 +1,30 @@
 // The view state: the one set of variables through which start-up, the input callbacks and the
 // frame routine talk. One instance, `model::state`; tests reset it by assigning a fresh State.
 #pragma once
-#include <GL/glu.h>
-
+#include "model/types.hpp"
 #include "platform/table.hpp"
 
+// GLU's quadric object, declared as <GL/glu.h> declares it, so that this header needs no GL one.
+class GLUquadric;
+
 namespace model {
-
-constexpr int kMaxImages = 5;
-constexpr int kNameLength = 20;  // file names are fixed fields of 20 characters, blank padded
-
-// A file name field: 20 characters, blank padded, plus a NUL so it can be printed.
-struct NameField {
-    char text[kNameLength + 1] = "                    ";
-};
 
 struct State {
     // --- configured at start-up -----------------------------------------------------------
     int imageCount = 0;                        // images named in Orvex.Txt, 0..5
     Table<NameField, kMaxImages> ORVEPATH;     // file name of each image, blank padded
     Table<double, kMaxImages> ORVEXRAD;        // body radius shown with each image, km
-    Table<GLuint, kMaxImages> ITEXNAME;        // GL texture object of each image
+    Table<unsigned, kMaxImages> ITEXNAME;      // GL texture object (GLuint) of each image
     Table<GLUquadric*, kMaxImages> IQUAD;      // GLU quadric of each configured image
     Table<Table<double, 16>, kMaxImages> THOMOG2;  // texture matrix of each image, column-major
     double textureMatrixWork[16] = {};         // copy of the selected image's texture matrix
-    char windowTitle[kNameLength + 1] = "Orvex.Exe v0.73     ";  // 20 characters, blank padded
+    NameField windowTitle = {"Orvex.Exe v0.73     "};   // 20 characters, blank padded
     Table<int, 2> ISCRNHV = {{1024, 768}};     // layout size in pixels: (1) width, (2) height
     int fileUnit = 14;                         // channel of Orvex.Txt, the pictures and Orvex.Out
 
     // --- deposited by the input callbacks --------------------------------------------------
     int KeyChar = 0;                           // last command key, 0 = none
-    int MenuNew = 0;                           // pending menu value (13 = drag), 0 = none
+    int MenuNew = 0;                           // pending menu value (kDragMenuValue), 0 = none
     int ArrowKey = 0;                          // pending GLUT special-key code, 0 = none
     int pointerX = 0;                          // last pointer position, window pixels
     int pointerY = 0;
@@ -52,7 +46,7 @@ struct State {
     int placesShown = 0;                       // place names drawn
     int helpShown = 0;                         // help screen drawn
     int autoRotate = 0;                        // auto-rotation on
-    int viewMode = 0;                          // 11 lat/lon I/O, 12 auto-rotating, 13 pointer
+    ViewMode viewMode = kNoViewMode;           // what the frame's mode step does
     int fullView = 0;                          // 1 full window with overlays, 0 small window
 
     // --- kept by the frame routine between frames ------------------------------------------

@@ -33,7 +33,7 @@ PlaceLetter placeLetter(int row, int slot) {
     return letter;
 }
 
-void PlaceStep() {
+void placeStep() {
     if (model::state.placesShown == 0) return;
     if (model::state.placesListBuilt < 1) {
         // Compile only: nothing is drawn while the 8070 letters are recorded.

@@ -25,6 +25,6 @@ PlaceLetter placeLetter(int row, int slot);
 
 // Run once in every eye pass with the sphere's model-view matrix in force: while placesShown is
 // 1, compiles the names into the display list the first time, then calls the list.
-void PlaceStep();
+void placeStep();
 
 }  // namespace places

@@ -6,7 +6,7 @@ namespace wallclock {
 
 ClockState clockState;
 
-long CivilDayNumber(int year, int month, int day) {
+long civilDayNumber(int year, int month, int day) {
     // Days since 1970-01-01: March-based years make the leap day the last day of a year.
     const long y = static_cast<long>(year) - (month <= 2 ? 1 : 0);
     const long era = (y >= 0 ? y : y - 399) / 400;
@@ -16,7 +16,7 @@ long CivilDayNumber(int year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
-float ClockReading(ClockState& clock, long dayNumber, long hundredths) {
+float clockReading(ClockState& clock, long dayNumber, long hundredths) {
     if (clock.started == 0) {
         clock.started = 1;
         clock.firstDay = dayNumber;
@@ -25,14 +25,14 @@ float ClockReading(ClockState& clock, long dayNumber, long hundredths) {
     return static_cast<float>(hundredths / 100.0 + 86400.0 * days);
 }
 
-float ClockSeconds() {
+float clockSeconds() {
     std::timespec now{};
     std::timespec_get(&now, TIME_UTC);
     std::tm local{};
     localtime_r(&now.tv_sec, &local);
     const long hundredths =
         (local.tm_hour * 3600L + local.tm_min * 60L + local.tm_sec) * 100L + now.tv_nsec / 10000000L;
-    return ClockReading(clockState, CivilDayNumber(local.tm_year + 1900, local.tm_mon + 1,
+    return clockReading(clockState, civilDayNumber(local.tm_year + 1900, local.tm_mon + 1,
                                                    local.tm_mday),
                         hundredths);
 }

@@ -13,12 +13,12 @@ extern ClockState clockState;
 
 // Seconds since local midnight in hundredths, single precision; every day since the run's first
 // reading adds 86400, so the clock never runs backwards across midnights.
-float ClockSeconds();
+float clockSeconds();
 
 // The clock value for a reading taken on `dayNumber` at `hundredths` since local midnight.
-float ClockReading(ClockState& clock, long dayNumber, long hundredths);
+float clockReading(ClockState& clock, long dayNumber, long hundredths);
 
 // Consecutive day numbers for consecutive calendar days (proleptic Gregorian calendar).
-long CivilDayNumber(int year, int month, int day);
+long civilDayNumber(int year, int month, int day);
 
 }  // namespace wallclock

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace console {
 
@@ -24,11 +23,14 @@ void bellLine() {
 
 void stop(const char* message) {
     std::fflush(stdout);  // an open report line reaches the console before the message
-    if (std::strcmp(message, " ") != 0) {
-        std::fputs(message, stderr);
-        std::fputc('\n', stderr);
-    }
+    std::fputs(message, stderr);
+    std::fputc('\n', stderr);
     std::fflush(stderr);
+    std::exit(0);
+}
+
+void stopSilently() {
+    std::fflush(stdout);
     std::exit(0);
 }
 

@@ -9,9 +9,10 @@ void write(const char* text, int count);      // the first `count` characters of
 void writeLine(const char* text);             // text, then a line end
 void bellLine();                              // a line holding only the bell character (code 7)
 
-// Ends the run: message and line end on standard error, exit status 0. A message that is a
-// single blank writes nothing at all.
+// Ends the run: message and line end on standard error, exit status 0.
 [[noreturn]] void stop(const char* message);
+// Ends the run the same way without writing anything.
+[[noreturn]] void stopSilently();
 
 // Writes the message as a line on standard output, then waits for one line of standard input
 // (its text is discarded; the end of input counts as a line).

@@ -83,7 +83,7 @@ void hex(char* out, std::uint32_t value, int width) {
 }
 
 TextLine& TextLine::chars(const char* s, int count) {
-    for (int k = 0; k < count && length < capacity; ++k) text[length++] = s[k];
+    for (int k = 0; k < count && length < kCapacity; ++k) text[length++] = s[k];
     text[length] = 0;
     return *this;
 }
@@ -93,7 +93,7 @@ TextLine& TextLine::str(const char* s) { return chars(s, static_cast<int>(std::s
 TextLine& TextLine::ch(char c) { return chars(&c, 1); }
 
 TextLine& TextLine::blanks(int count) {
-    while (count-- > 0 && length < capacity) text[length++] = ' ';
+    while (count-- > 0 && length < kCapacity) text[length++] = ' ';
     text[length] = 0;
     return *this;
 }
@@ -101,7 +101,7 @@ TextLine& TextLine::blanks(int count) {
 TextLine& TextLine::padTo(int count) { return blanks(count - length); }
 
 TextLine& TextLine::i(long long value, int width) {
-    if (width > 0 && length + width <= capacity) {
+    if (width > 0 && length + width <= kCapacity) {
         integer(text + length, value, width);
         length += width;
         text[length] = 0;
@@ -110,7 +110,7 @@ TextLine& TextLine::i(long long value, int width) {
 }
 
 TextLine& TextLine::f(double value, int width, int digits) {
-    if (width > 0 && length + width <= capacity) {
+    if (width > 0 && length + width <= kCapacity) {
         fixed(text + length, value, width, digits);
         length += width;
         text[length] = 0;
@@ -119,7 +119,7 @@ TextLine& TextLine::f(double value, int width, int digits) {
 }
 
 TextLine& TextLine::z(std::uint32_t value, int width) {
-    if (width > 0 && length + width <= capacity) {
+    if (width > 0 && length + width <= kCapacity) {
         hex(text + length, value, width);
         length += width;
         text[length] = 0;

@@ -16,8 +16,8 @@ void hex(char* out, std::uint32_t value, int width);
 
 // A line of text built piece by piece into a fixed buffer; never allocates.
 struct TextLine {
-    static constexpr int capacity = 160;
-    char text[capacity + 1] = {};  // always NUL-terminated
+    static constexpr int kCapacity = 160;
+    char text[kCapacity + 1] = {};  // always NUL-terminated
     int length = 0;                // characters written
 
     TextLine& str(const char* s);                 // appended up to its NUL

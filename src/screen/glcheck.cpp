@@ -38,7 +38,7 @@ void OverlaySetup(int overlayLevel) {
     glLoadIdentity();
     glOrtho(-1.333, 1.333, -1.0, 1.0, 1.0, -1.0);
     int overlayError = 0;  // read by nobody: the check only reports and clears the flag
-    CheckGL(409, overlayError);
+    CheckGL(kCheckOverlaySetup, overlayError);
 }
 
 }  // namespace screen

@@ -5,6 +5,13 @@
 
 namespace screen {
 
+// The numbered check-points at which the error flag is polled.
+enum CheckPoint : int {
+    kCheckBeforeMainLoop = 698,  // the end of start-up
+    kCheckEndOfFrame = 489,      // after every frame's swap; an error ends the run
+    kCheckOverlaySetup = 409,    // after the overlay projection (reported, never acted on)
+};
+
 // errorCode = glGetError(); a nonzero code is reported on the console with the check-point.
 void CheckGL(int checkPoint, int& errorCode);
 

@@ -75,4 +75,10 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     advanceCursor(grid, length, row, col);
 }
 
+void drawScreenText(const ScreenText& text) {
+    int row = text.row;
+    int col = text.col;
+    PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
+}
+
 }  // namespace screen

@@ -2,6 +2,8 @@
 // layout size ISCRNHV, drawn with GLUT's 8 x 13 bitmap font in one of 16 palette colours.
 #pragma once
 
+#include "platform/fields.hpp"
+
 namespace screen {
 
 struct PaletteEntry {
@@ -37,5 +39,19 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col);
 // the matrix mode is left at the projection matrix. Every caller passes iFont 1 and fileRow 0.
 void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
               int iFont, int fileRow);
+
+constexpr int kTextBufferLength = 80;  // every screen text is formatted into 80 characters
+
+// One screen text ready for PrntOrth: the first `length` characters of `buffer` at (row, col).
+struct ScreenText {
+    fields::TextLine buffer;  // kTextBufferLength characters, blank padded
+    int length = 0;           // characters printed from the buffer
+    int row = 0;              // character cell of the first character, counted from 1
+    int col = 0;
+    int colour = 0;           // textPalette entry
+};
+
+// Draws one screen text; every text starts at its own cell (PrntOrth's cursor is not carried on).
+void drawScreenText(const ScreenText& text);
 
 }  // namespace screen

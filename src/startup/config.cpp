@@ -8,96 +8,40 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
+#include "platform/listread.hpp"
 #include "startup/textures.hpp"
 
 namespace startup {
 
 namespace {
 
-// A cursor over the file's lines. Every value is read from a fresh line.
-struct LineReader {
-    const char* data;
-    std::size_t size;
-    std::size_t pos = 0;
+// Orvex.Txt takes the plain grammar: blanks and tabs, a CR only before a line end.
+constexpr listread::ListGrammar kConfigGrammar = {};
 
-    // The next line holding anything but blanks and tabs; false at the end of the file.
-    bool nextValueLine(const char*& begin, const char*& end) {
-        while (pos < size) {
-            const char* lineBegin = data + pos;
-            const char* nl = static_cast<const char*>(std::memchr(lineBegin, '\n', size - pos));
-            const char* lineEnd = nl ? nl : data + size;
-            pos = nl ? static_cast<std::size_t>(nl - data) + 1 : size;
-            if (lineEnd > lineBegin && lineEnd[-1] == '\r') --lineEnd;  // files written on DOS
-            const char* p = lineBegin;
-            while (p < lineEnd && (*p == ' ' || *p == '\t')) ++p;
-            if (p < lineEnd) {
-                begin = p;
-                end = lineEnd;
-                return true;
-            }
-        }
-        return false;
-    }
-};
-
-enum class Read { Value, Null, End, Bad };
-
-bool endsValue(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
+enum class Read { value, null, end, bad };
 
 // The unquoted value at the start of a line: up to the first blank, tab, comma or slash.
 std::string unquotedToken(const char* begin, const char* end) {
-    const char* p = begin;
-    while (p < end && !endsValue(*p)) ++p;
-    return std::string(begin, p);
+    return std::string(begin, listread::valueEnd(begin, end, kConfigGrammar));
 }
 
-// An optional sign and digits, within 32 bits.
 bool parseInteger(const std::string& token, long long& value) {
-    std::size_t k = 0;
-    if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
-    if (k == token.size()) return false;
-    for (std::size_t j = k; j < token.size(); ++j) {
-        if (token[j] < '0' || token[j] > '9') return false;
-    }
-    if (token.size() - k > 10) return false;
-    value = std::strtoll(token.c_str(), nullptr, 10);
-    return value >= -2147483648LL && value <= 2147483647LL;
+    return listread::readInteger(token.data(), token.data() + token.size(), value);
 }
 
-// Integer, fixed-point or exponent form (e, E, d or D), with optional signs; finite.
 bool parseReal(const std::string& token, double& value) {
-    std::string t = token;
-    std::size_t k = 0;
-    if (k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
-    std::size_t digits = 0;
-    while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k, ++digits;
-    if (k < t.size() && t[k] == '.') {
-        ++k;
-        while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k, ++digits;
-    }
-    if (digits == 0) return false;
-    if (k < t.size() && (t[k] == 'e' || t[k] == 'E' || t[k] == 'd' || t[k] == 'D')) {
-        t[k] = 'e';
-        ++k;
-        if (k < t.size() && (t[k] == '+' || t[k] == '-')) ++k;
-        std::size_t expDigits = 0;
-        while (k < t.size() && t[k] >= '0' && t[k] <= '9') ++k, ++expDigits;
-        if (expDigits == 0) return false;
-    }
-    if (k != t.size()) return false;
-    errno = 0;
-    value = std::strtod(t.c_str(), nullptr);
-    return std::isfinite(value);
+    return listread::readReal(token.data(), token.data() + token.size(), kConfigGrammar, value);
 }
 
 // Reads one name: quoted (apostrophes or double quotes, doubled quotes inside) or unquoted.
-Read readName(LineReader& in, std::string& name) {
+Read readName(listread::LineCursor& in, std::string& name) {
     const char* begin;
     const char* end;
-    if (!in.nextValueLine(begin, end)) return Read::End;
-    if (*begin == ',' || *begin == '/') return Read::Null;
+    if (!in.nextValueLine(begin, end)) return Read::end;
+    if (*begin == ',' || *begin == '/') return Read::null;
     if (*begin == '\'' || *begin == '"') {
         char quote = *begin;
         std::string text;
@@ -108,35 +52,26 @@ Read readName(LineReader& in, std::string& name) {
                     ++p;
                 } else {
                     name = text;
-                    return Read::Value;
+                    return Read::value;
                 }
             } else {
                 text += *p;
             }
         }
-        return Read::Bad;  // no closing quote on the line
+        return Read::bad;  // no closing quote on the line
     }
     name = unquotedToken(begin, end);
-    return Read::Value;
+    return Read::value;
 }
 
 // Reads the unquoted token of the next value line; Null for an empty value (comma, slash).
-Read readToken(LineReader& in, std::string& token) {
+Read readToken(listread::LineCursor& in, std::string& token) {
     const char* begin;
     const char* end;
-    if (!in.nextValueLine(begin, end)) return Read::End;
-    if (*begin == ',' || *begin == '/') return Read::Null;
+    if (!in.nextValueLine(begin, end)) return Read::end;
+    if (*begin == ',' || *begin == '/') return Read::null;
     token = unquotedToken(begin, end);
-    return Read::Value;
-}
-
-void setName(model::NameField& field, const std::string& name) {
-    std::memset(field.text, ' ', model::kNameLength);
-    std::size_t n = name.size() < static_cast<std::size_t>(model::kNameLength)
-                        ? name.size()
-                        : static_cast<std::size_t>(model::kNameLength);
-    std::memcpy(field.text, name.data(), n);
-    field.text[model::kNameLength] = 0;
+    return Read::value;
 }
 
 bool existsOnDisk(const char* name, void*) {
@@ -146,16 +81,10 @@ bool existsOnDisk(const char* name, void*) {
 
 }  // namespace
 
-std::string trimmedName(const model::NameField& name) {
-    std::string s(name.text, model::kNameLength);
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
-}
-
 ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists exists,
                                 void* context) {
     ConfigResult r;
-    LineReader in{data, size};
+    listread::LineCursor in{data, size, kConfigGrammar};
     auto stop = [&r](const char* message) {
         r.stopped = true;
         r.stopMessage = message;
@@ -166,7 +95,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
     long long count = 0;
     std::string token;
     Read countRead = readToken(in, token);
-    if (countRead == Read::Value && !parseInteger(token, count)) {
+    if (countRead == Read::value && !parseInteger(token, count)) {
         r.report += " Orvex: error reading the number of texture images.\n";
         return r;
     }
@@ -181,16 +110,18 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
     for (int i = 0; i < r.imageCount; ++i) {
         std::string name;
         Read nameRead = readName(in, name);
-        if (nameRead == Read::Bad) {
+        if (nameRead == Read::bad) {
             r.report += " ...not found.\n";
-            return stop(" ");
+            r.stopsSilently = true;
+            return stop("");
         }
-        setName(r.names[i], nameRead == Read::Value ? name : std::string());
+        if (nameRead != Read::value) name.clear();
+        model::setName(r.names[i], name.data(), name.size());
         r.report += "  Importing:[";
         r.report.append(r.names[i].text, model::kNameLength);
         r.report += "]";
-        std::string trimmed = trimmedName(r.names[i]);
-        if (trimmed.empty() || !exists(trimmed.c_str(), context)) {
+        const model::TrimmedName trimmed = model::trimmedName(r.names[i].text);
+        if (trimmed.text[0] == '\0' || !exists(trimmed.text, context)) {
             r.report += "           ...not found.\a";
             return stop(" Halt.");
         }
@@ -198,7 +129,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
 
         double radius = 1.0;
         std::string radiusToken;
-        if (readToken(in, radiusToken) == Read::Value) {
+        if (readToken(in, radiusToken) == Read::value) {
             double value;
             if (parseReal(radiusToken, value)) radius = value;
         }
@@ -213,7 +144,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
     return r;
 }
 
-void ReadConfiguration() {
+void readConfiguration() {
     model::State& s = model::state;
     console::write("  Searching for the user-supplied file Orvex.Txt");
     if (!existsOnDisk("Orvex.Txt", nullptr)) {
@@ -242,6 +173,7 @@ void ReadConfiguration() {
     ConfigResult r = parseConfiguration(text.data(), text.size(), existsOnDisk, nullptr);
     // By length: a NUL byte read into a name must not cut the rest of the report short.
     console::write(r.report.data(), static_cast<int>(r.report.size()));
+    if (r.stopped && r.stopsSilently) console::stopSilently();
     if (r.stopped) console::stop(r.stopMessage.c_str());
 
     s.imageCount = r.imageCount;

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "model/state.hpp"
+#include "model/types.hpp"
 
 namespace startup {
 
@@ -13,7 +13,8 @@ namespace startup {
 struct ConfigResult {
     std::string report;             // standard-output text, exactly as printed
     bool stopped = false;           // the run ends after the report
-    std::string stopMessage;        // message of that stop (" " writes nothing)
+    bool stopsSilently = false;     // that stop writes no message
+    std::string stopMessage;        // message of that stop, when it writes one
     int imageCount = 0;             // 0..5
     model::NameField names[model::kMaxImages];  // 20-character blank-padded names
     double radii[model::kMaxImages] = {};      // km, at least 1.0 for configured images
@@ -27,11 +28,8 @@ using FileExists = bool (*)(const char* name, void* context);
 ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists exists,
                                 void* context);
 
-// The name field without its trailing blanks.
-std::string trimmedName(const model::NameField& name);
-
 // Runs the configuration step on the working directory's Orvex.Txt: prints the report, fills
 // the configured part of the view state and the image extents, or ends the run.
-void ReadConfiguration();
+void readConfiguration();
 
 }  // namespace startup

@@ -22,7 +22,7 @@ namespace {
 void GLAPIENTRY quadricError(GLenum code) { screen::QuadErr(code); }
 
 // Window, display mode, depth test, the seven callbacks and the pop-up menu.
-void OpenWindow() {
+void openWindow() {
     const model::State& s = model::state;
     static char programName[] = "noname";
     static char* arguments[] = {programName, nullptr};
@@ -44,7 +44,7 @@ void OpenWindow() {
 }
 
 // Texture and quadric of image i, interleaved as the GL set-up requires.
-void SetUpImage(int i) {
+void setUpImage(int i) {
     model::State& s = model::state;
     s.selectedImage = i;
     s.textureSlot = i;
@@ -62,16 +62,16 @@ void SetUpImage(int i) {
         gluQuadricTexture(quadric, GL_TRUE);
     }
     glGetError();  // errors up to here never reach the check before the main loop
-    SetTextureParameters();
+    setTextureParameters();
     glGetError();
-    UploadImage(i);
+    uploadImage(i);
     glDisable(GL_TEXTURE_2D);
     glFlush();
 }
 
 }  // namespace
 
-void Run() {
+void run() {
     std::fesetenv(FE_DFL_ENV);  // IEEE double, round to nearest, exceptions masked
     // Buffers of 1 MB and more (pictures until GL has them, screen dumps, the Orvex.Out read)
     // are mapped from the system and handed back when released, so a long run keeps a flat
@@ -83,16 +83,16 @@ void Run() {
     model::State& s = model::state;
 
     console::write(" ");
-    console::writeLine(s.windowTitle);
-    ReadConfiguration();
-    ImportAll();
+    console::writeLine(s.windowTitle.text);
+    readConfiguration();
+    importAll();
 
-    OpenWindow();
+    openWindow();
     glGenTextures(model::kMaxImages, &s.ITEXNAME[1]);
     for (int i = 1; i <= model::kMaxImages; ++i) {
         for (int k = 1; k <= 16; ++k) s.THOMOG2[i][k] = 0.0;
     }
-    for (int i = 1; i <= s.imageCount; ++i) SetUpImage(i);
+    for (int i = 1; i <= s.imageCount; ++i) setUpImage(i);
 
     // Image 1 becomes current. Without any configured image nothing is selected: there is no
     // texture, quadric or name to show, and the frame draws only what needs none of them.
@@ -105,15 +105,15 @@ void Run() {
         s.textureSlot = 0;
         s.currentQuadric = nullptr;
     }
-    LoadTextureMatrix(1);
+    loadTextureMatrix(1);
 
     glFlush();
     glutSwapBuffers();
     glutPostRedisplay();
-    screen::CheckGL(698, s.glErrorCode);
+    screen::CheckGL(screen::kCheckBeforeMainLoop, s.glErrorCode);
     if (s.glErrorCode == 0) {
         glutMainLoop();
-        console::stop(" ");  // the main loop returns only if GLUT was told to leave it
+        console::stopSilently();  // the main loop returns only if GLUT was told to leave it
     }
     console::pause("Orvex: OpenGL error detected prior to GlutMainLoop call.");
     console::stop("Orvex: Input data error. Exiting.");

@@ -4,6 +4,6 @@
 
 namespace startup {
 
-[[noreturn]] void Run();
+[[noreturn]] void run();
 
 }  // namespace startup

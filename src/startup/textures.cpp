@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "image/bmp.hpp"
+#include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 #include "platform/memory.hpp"
@@ -44,7 +45,7 @@ void formatSizeLine(char* out, int outSize, const model::NameField& name, long l
     std::snprintf(out, static_cast<std::size_t>(outSize), "%s", line.c_str());
 }
 
-void ImportAll() {
+void importAll() {
     model::State& s = model::state;
     for (int i = 1; i <= s.imageCount; ++i) {
         // The file is opened once: header, checks and pixels all read from the same open file.
@@ -71,7 +72,7 @@ void ImportAll() {
         if (ijn[3] <= 0 || ijn[3] > INT32_MAX || ijn[6] > INT32_MAX) {
             console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         }
-        // GL receives only the picture (see UploadImage), so only the picture is held here.
+        // GL receives only the picture (see uploadImage), so only the picture is held here.
         textures.buffer[i] = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
         if (!textures.buffer[i]) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
         int status = 0;
@@ -79,7 +80,7 @@ void ImportAll() {
     }
 }
 
-void SetTextureParameters() {
+void setTextureParameters() {
     static const GLfloat border[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -124,7 +125,7 @@ static void fillSeams(const std::uint8_t* picture, GLsizei width, GLsizei height
     std::free(column);
 }
 
-void UploadImage(int i) {
+void uploadImage(int i) {
     model::State& s = model::state;
     const Table<long long, 6>& ijn = textures.IJN[i];
     const GLsizei width = static_cast<GLsizei>(ijn[1]), height = static_cast<GLsizei>(ijn[2]);
@@ -144,7 +145,7 @@ void UploadImage(int i) {
     textures.buffer[i] = nullptr;
 }
 
-void LoadTextureMatrix(int i) {
+void loadTextureMatrix(int i) {
     model::State& s = model::state;
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

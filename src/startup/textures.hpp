@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/table.hpp"
-#include "model/state.hpp"
+#include "model/types.hpp"
 
 namespace startup {
 
@@ -28,13 +28,13 @@ void formatSizeLine(char* out, int outSize, const model::NameField& name, long l
                     long long height, long long glWidth, long long glHeight);
 
 // Imports every configured image: header, fitted sizes, report line, buffer, pixels.
-void ImportAll();
+void importAll();
 
 // Uploads image i into the bound texture: parameters, whole buffer, matrix, picture.
-void SetTextureParameters();
-void UploadImage(int i);
+void setTextureParameters();
+void uploadImage(int i);
 
 // Makes image 1's texture matrix current in GL.
-void LoadTextureMatrix(int i);
+void loadTextureMatrix(int i);
 
 }  // namespace startup

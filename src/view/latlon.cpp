@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/console.hpp"
+#include "platform/listread.hpp"
 #include "screen/text.hpp"
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace view {
@@ -21,84 +23,17 @@ constexpr const char* kCommentLine = " Above: latitude & longitude in degrees.";
 // huge file (or a device) must not be pulled into memory whole.
 constexpr std::size_t kMaxImportBytes = 1 << 20;
 
-// Longest number text converted; longer digit strings count as no usable number.
-constexpr int kMaxNumberChars = 255;
+// Orvex.Out is written by this program or by hand on any system: a CR counts as a blank, an
+// exponent may be marked by its sign alone, and a number longer than 255 characters is refused.
+constexpr listread::ListGrammar kLatLonGrammar = {true, true, 255};
 
-// --- free-form number reading --------------------------------------------------------------------
-
-// Blanks around a number. A carriage return belongs to a line end written on another system.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-// Characters after which a number is complete.
-bool endsNumber(char c) { return isBlank(c) || c == ',' || c == '/' || c == '\n'; }
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The start of the line after the one that holds p (or end).
-const char* nextLine(const char* p, const char* end) {
-    while (p < end && *p != '\n') ++p;
-    return p < end ? p + 1 : end;
-}
-
-enum class LineRead { blank, number, noNumber };
-
-// Reads the number at the start of the line beginning at p (leading blanks skipped).
-LineRead numberAtLineStart(const char* p, const char* end, double& value) {
-    while (p < end && isBlank(*p)) ++p;
-    if (p == end || *p == '\n') return LineRead::blank;
-
-    // Scan the token and check its form before anything converts it.
-    const char* q = p;
-    if (*q == '+' || *q == '-') ++q;
-    int mantissaDigits = 0;
-    while (q < end && isDigit(*q)) ++q, ++mantissaDigits;
-    if (q < end && *q == '.') {
-        ++q;
-        while (q < end && isDigit(*q)) ++q, ++mantissaDigits;
-    }
-    if (mantissaDigits == 0) return LineRead::noNumber;
-    const char* exponent = nullptr;  // first character after the exponent's marker letter
-    bool exponentLetter = false;
-    if (q < end && (*q == 'e' || *q == 'E' || *q == 'd' || *q == 'D')) {
-        exponentLetter = true;
-        exponent = ++q;
-    } else if (q < end && (*q == '+' || *q == '-')) {
-        exponent = q;  // 1.5+3: the sign alone marks the exponent
-    }
-    if (exponent) {
-        if (q < end && (*q == '+' || *q == '-')) ++q;
-        int exponentDigits = 0;
-        while (q < end && isDigit(*q)) ++q, ++exponentDigits;
-        if (exponentDigits == 0) return LineRead::noNumber;
-    }
-    if (q < end && !endsNumber(*q)) return LineRead::noNumber;
-
-    // Rewrite the exponent marker as 'e' so the C library converts the token exactly.
-    char text[kMaxNumberChars + 2];
-    int n = 0;
-    for (const char* c = p; c < q; ++c) {
-        if (n >= kMaxNumberChars) return LineRead::noNumber;
-        if (c == exponent && !exponentLetter) text[n++] = 'e';
-        if (exponentLetter && c + 1 == exponent) {
-            text[n++] = 'e';
-            continue;
-        }
-        text[n++] = *c;
-    }
-    text[n] = 0;
-    value = std::strtod(text, nullptr);
-    return std::isfinite(value) ? LineRead::number : LineRead::noNumber;
-}
-
-// Reads the first number from the line at p, skipping blank lines; p moves past its line.
-bool readNumber(const char*& p, const char* end, double& value) {
-    while (p < end) {
-        const LineRead r = numberAtLineStart(p, end, value);
-        p = nextLine(p, end);
-        if (r == LineRead::number) return true;
-        if (r == LineRead::noNumber) return false;
-    }
-    return false;
+// Reads the first number of the next line that holds anything; false when it holds no number.
+bool readNumber(listread::LineCursor& in, double& value) {
+    const char* begin;
+    const char* end;
+    if (!in.nextValueLine(begin, end)) return false;
+    return listread::readReal(begin, listread::valueEnd(begin, end, kLatLonGrammar), kLatLonGrammar,
+                              value);
 }
 
 }  // namespace
@@ -114,13 +49,12 @@ void formatLatLonFile(double latitude, double longitude, fields::TextLine& out) 
 
 LatLonValues parseLatLon(const char* text, std::size_t length) {
     LatLonValues result;
-    const char* p = text;
-    const char* end = text + length;
-    if (!readNumber(p, end, result.latitude)) {
+    listread::LineCursor in{text, length, kLatLonGrammar};
+    if (!readNumber(in, result.latitude)) {
         result.status = LatLonStatus::noLatitude;
         return result;
     }
-    if (!readNumber(p, end, result.longitude)) {
+    if (!readNumber(in, result.longitude)) {
         result.status = LatLonStatus::noLongitude;
         return result;
     }
@@ -128,7 +62,7 @@ LatLonValues parseLatLon(const char* text, std::size_t length) {
     return result;
 }
 
-void ExportLatLon() {
+void exportLatLon() {
     fields::TextLine content;
     formatLatLonFile(model::state.centreLatitude, model::state.centreLongitude, content);
     std::FILE* file = std::fopen(kLatLonFileName, "w");
@@ -139,7 +73,7 @@ void ExportLatLon() {
     if (!written) console::ioFailure("cannot write", kLatLonFileName);
 }
 
-void ImportLatLon() {
+void importLatLon() {
     std::FILE* file = std::fopen(kLatLonFileName, "rb");
     if (!file) return;  // no file: the view stays as it is, without a message
     std::vector<char> text(kMaxImportBytes);
@@ -155,39 +89,44 @@ void ImportLatLon() {
         return;
     }
     model::state.centreLatitude = values.latitude;
-    model::state.viewLatitude = model::state.centreLatitude - 90;
+    model::state.viewLatitude = model::viewLatitudeFor(model::state.centreLatitude);
     model::state.centreLongitude = values.longitude;
-    model::state.viewLongitude = -360 - model::state.centreLongitude;
+    model::state.viewLongitude = model::viewLongitudeFor(model::state.centreLongitude);
     model::state.importPending = 0;
 }
 
 // --- the small window --------------------------------------------------------------------------------
 
-void smallWindowTexts(double latitude, double longitude,
-                      ScreenText (&texts)[kSmallWindowTextCount]) {
-    for (ScreenText& t : texts) t.buffer.clear();
-    texts[0].buffer.str("Orvex.Exe");
-    texts[0].length = 9, texts[0].row = 3, texts[0].col = 1, texts[0].color = 15;
-    texts[1].buffer.str("`L` to return");
-    texts[1].length = 13, texts[1].row = 58, texts[1].col = 86, texts[1].color = 14;
-    // The value after the label lies beyond the printed length: only "Orvex.Out=" shows.
-    texts[2].buffer.str("Orvex.Out=").f(latitude, 6, 1).ch(kDegreeSign);
-    texts[2].length = 10, texts[2].row = 50, texts[2].col = 1, texts[2].color = 15;
-    texts[3].buffer.str("Lat=").f(latitude, 6, 1).ch(kDegreeSign);
-    texts[3].length = 11, texts[3].row = 54, texts[3].col = 1, texts[3].color = 15;
-    texts[4].buffer.str("Lon=").f(longitude, 6, 1).ch(kDegreeSign);
-    texts[4].length = 11, texts[4].row = 58, texts[4].col = 1, texts[4].color = 15;
-    for (ScreenText& t : texts) t.buffer.padTo(kTextBufferLength);
+namespace {
+
+// Places a text formatted into `t`: its printed length, cell and colour.
+void placeText(screen::ScreenText& t, int length, int row, int col, int colour) {
+    t.buffer.padTo(screen::kTextBufferLength);
+    t.length = length, t.row = row, t.col = col, t.colour = colour;
 }
 
-void DrawSmallWindowTexts() {
-    ScreenText texts[kSmallWindowTextCount];
+}  // namespace
+
+void smallWindowTexts(double latitude, double longitude,
+                      screen::ScreenText (&texts)[kSmallWindowTextCount]) {
+    for (screen::ScreenText& t : texts) t.buffer.clear();
+    texts[0].buffer.str("Orvex.Exe");
+    placeText(texts[0], 9, 3, 1, 15);
+    texts[1].buffer.str("`L` to return");
+    placeText(texts[1], 13, 58, 86, 14);
+    // The value after the label lies beyond the printed length: only "Orvex.Out=" shows.
+    texts[2].buffer.str("Orvex.Out=").f(latitude, 6, 1).ch(kDegreeSign);
+    placeText(texts[2], 10, 50, 1, 15);
+    texts[3].buffer.str("Lat=").f(latitude, 6, 1).ch(kDegreeSign);
+    placeText(texts[3], 11, 54, 1, 15);
+    texts[4].buffer.str("Lon=").f(longitude, 6, 1).ch(kDegreeSign);
+    placeText(texts[4], 11, 58, 1, 15);
+}
+
+void drawSmallWindowTexts() {
+    screen::ScreenText texts[kSmallWindowTextCount];
     smallWindowTexts(model::state.centreLatitude, model::state.centreLongitude, texts);
-    for (const ScreenText& t : texts) {
-        int row = t.row;
-        int col = t.col;
-        screen::PrntOrth(t.length, t.buffer.c_str(), row, col, t.color, 0, 1, 0);
-    }
+    for (const screen::ScreenText& t : texts) screen::drawScreenText(t);
 }
 
 }  // namespace view

@@ -4,12 +4,13 @@
 #include <cstddef>
 
 #include "platform/fields.hpp"
+#include "screen/text.hpp"
 
 namespace view {
 
-void ExportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
-void ImportLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
-void DrawSmallWindowTexts();  // the texts of the 320 x 240 window
+void exportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
+void importLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
+void drawSmallWindowTexts();  // the texts of the 320 x 240 window
 
 constexpr const char* kLatLonFileName = "Orvex.Out";
 
@@ -40,19 +41,10 @@ LatLonValues parseLatLon(const char* text, std::size_t length);
 
 // --- the small window's texts --------------------------------------------------------------------
 
-constexpr int kTextBufferLength = 80;  // every screen text is formatted into 80 characters
 constexpr int kSmallWindowTextCount = 5;
-
-struct ScreenText {
-    fields::TextLine buffer;  // kTextBufferLength characters, blank padded
-    int length = 0;           // characters printed from the buffer
-    int row = 0;              // character cell of the first character, counted from 1
-    int col = 0;
-    int color = 0;            // textPalette entry
-};
 
 // Formats the five texts of the small window for the given centre position.
 void smallWindowTexts(double latitude, double longitude,
-                      ScreenText (&texts)[kSmallWindowTextCount]);
+                      screen::ScreenText (&texts)[kSmallWindowTextCount]);
 
 }  // namespace view

@@ -149,7 +149,7 @@ void formatBenchmark(const model::State& s, fields::TextLine& line) {
 void formatVarying(int id, const model::State& s, fields::TextLine& line) {
     switch (id) {
         case kTitleText:
-            line.chars(s.windowTitle, model::kNameLength).str(" 2004.11.05");
+            line.chars(s.windowTitle.text, model::kNameLength).str(" 2004.11.05");
             return;
         case kSelectedImageText:
             line.str("User supplied image #").i(s.selectedImage, 1).str(": ");
@@ -202,10 +202,9 @@ void formatVarying(int id, const model::State& s, fields::TextLine& line) {
 
 }  // namespace
 
-const char* CreditLine() { return kCredit; }
-const char* BuildPlatformLine() { return kBuildPlatform; }
+const char* buildPlatformLine() { return kBuildPlatform; }
 
-bool FormatFullViewText(int id, const model::State& s, OverlayText& out) {
+bool formatFullViewText(int id, const model::State& s, screen::ScreenText& out) {
     if (id < 1 || id > kFullViewTextCount || !shown(id, s)) return false;
     const TextPlace& place = kPlaces[id];
     out.row = place.row;
@@ -218,17 +217,14 @@ bool FormatFullViewText(int id, const model::State& s, OverlayText& out) {
     } else {
         formatVarying(id, s, out.buffer);
     }
-    out.buffer.padTo(kOverlayBufferLength);
+    out.buffer.padTo(screen::kTextBufferLength);
     return true;
 }
 
-void DrawFullViewTexts() {
-    OverlayText text;
+void drawFullViewTexts() {
+    screen::ScreenText text;
     for (int id = 1; id <= kFullViewTextCount; ++id) {
-        if (!FormatFullViewText(id, model::state, text)) continue;
-        int row = text.row;  // PrntOrth advances its cursor; every text starts afresh
-        int col = text.col;
-        screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
+        if (formatFullViewText(id, model::state, text)) screen::drawScreenText(text);
     }
 }
 

@@ -2,13 +2,13 @@
 // centre latitude/longitude.
 #pragma once
 
-#include "platform/fields.hpp"
+#include "screen/text.hpp"
 #include "model/state.hpp"
 
 namespace view {
 
 // Draws every full-view text of the frame (after OverlaySetup).
-void DrawFullViewTexts();
+void drawFullViewTexts();
 
 // Colour of the centre Lat/Lon lines and of the cross-hair's inner ends.
 constexpr int overlayColour = 15;
@@ -42,23 +42,11 @@ enum FullViewTextId {
     kFullViewTextCount = kCentreLongitudeText,
 };
 
-constexpr int kOverlayBufferLength = 80;  // each text is formatted into 80 blank-padded characters
-
-// One text ready for PrntOrth: the first `length` characters of `buffer` at (row, col).
-struct OverlayText {
-    fields::TextLine buffer;
-    int length = 0;
-    int row = 0;
-    int col = 0;
-    int colour = 0;
-};
-
 // Formats text `id` for the state into `out`; false (and nothing formatted) when the state does
 // not show it in this frame.
-bool FormatFullViewText(int id, const model::State& s, OverlayText& out);
+bool formatFullViewText(int id, const model::State& s, screen::ScreenText& out);
 
 // The wording chosen for this program's own lines (the build line is derived from the compiler).
-const char* CreditLine();
-const char* BuildPlatformLine();
+const char* buildPlatformLine();
 
 }  // namespace view

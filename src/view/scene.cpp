@@ -13,6 +13,8 @@
 
 namespace view {
 
+SceneState scene;
+
 namespace {
 
 void numberText(char text[40], int value) {
@@ -104,11 +106,10 @@ void drawSphereGridAndLabels() {
     if (s.fieldOfView > 120.0) return;
     if (s.gridShown != 0) {
         // Without a configured image there is no quadric of an image: the grid gets its own.
-        static GLUquadric* spareQuadric = nullptr;
         GLUquadric* quadric = s.currentQuadric;
         if (!quadric) {
-            if (!spareQuadric) spareQuadric = gluNewQuadric();
-            quadric = spareQuadric;
+            if (!scene.spareQuadric) scene.spareQuadric = gluNewQuadric();
+            quadric = scene.spareQuadric;
         }
         if (quadric) {
             gluQuadricDrawStyle(quadric, GLU_LINE);
@@ -118,28 +119,28 @@ void drawSphereGridAndLabels() {
     if (s.gridLabelsShown == 0) return;
 
     // The labels never change: they are laid out once.
-    static GridLabel longitudes[36][2], latitudes[17][2];
-    static GridLabel south, north;
-    static bool laidOut = false;
-    if (!laidOut) {
+    SceneState& g = scene;
+    if (g.labelsLaidOut == 0) {
         for (int k = 0; k < 36; ++k) {
-            longitudes[k][0] = longitudeLabel(k, false, s.degToRad);
-            longitudes[k][1] = longitudeLabel(k, true, s.degToRad);
+            g.longitudes[k][0] = longitudeLabel(k, false, s.degToRad);
+            g.longitudes[k][1] = longitudeLabel(k, true, s.degToRad);
         }
         for (int k = 0; k < 17; ++k) {
-            latitudes[k][0] = latitudeLabel(k, false, s.degToRad);
-            latitudes[k][1] = latitudeLabel(k, true, s.degToRad);
+            g.latitudes[k][0] = latitudeLabel(k, false, s.degToRad);
+            g.latitudes[k][1] = latitudeLabel(k, true, s.degToRad);
         }
-        south = GridLabel{{0.0, 0.0, -20.6}, {0.0, 90.0, 180.0}, {}};
-        north = GridLabel{{0.0, 0.0, 23.0}, {0.0, 90.0, 180.0}, {}};
-        labelText(south.text, "South");
-        labelText(north.text, "North");
-        laidOut = true;
+        g.south = GridLabel{{0.0, 0.0, -20.6}, {0.0, 90.0, 180.0}, {}};
+        g.north = GridLabel{{0.0, 0.0, 23.0}, {0.0, 90.0, 180.0}, {}};
+        labelText(g.south.text, "South");
+        labelText(g.north.text, "North");
+        g.labelsLaidOut = 1;
     }
-    for (auto& pair : longitudes) drawBordered(pair[0], pair[1]);
-    for (auto& pair : latitudes) drawBordered(pair[0], pair[1]);
+    for (auto& pair : g.longitudes) drawBordered(pair[0], pair[1]);
+    for (auto& pair : g.latitudes) drawBordered(pair[0], pair[1]);
 
     // The pole labels turn with the longitude so that they face the viewer.
+    GridLabel& south = g.south;
+    GridLabel& north = g.north;
     south.angles[0] = north.angles[0] = s.viewLongitude;
     s.strokeLineWidth = 1.0f;
     drawStrokeText(south.text, south.position, south.angles, 0.35, 15);

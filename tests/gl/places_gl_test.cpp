@@ -11,7 +11,7 @@ class PlacesGl : public gltest::WindowTest {};
 
 TEST_F(PlacesGl, ListIsCompiledOnceAndOnlyWithNamesOn) {
     model::state.strokeLineWidth = 1.0f;
-    places::PlaceStep();  // names off: nothing compiled, nothing drawn
+    places::placeStep();  // names off: nothing compiled, nothing drawn
     EXPECT_EQ(model::state.placesListBuilt, 0);
 
     model::state.placesShown = 1;
@@ -20,7 +20,7 @@ TEST_F(PlacesGl, ListIsCompiledOnceAndOnlyWithNamesOn) {
     glOrtho(-22, 22, -22, 22, -100, 100);
     glMatrixMode(GL_MODELVIEW);
     glRotated(-90, 1, 0, 0);
-    places::PlaceStep();
+    places::placeStep();
     EXPECT_EQ(model::state.placesListBuilt, 1);
     EXPECT_EQ(glIsList(1), GL_TRUE);
     const auto first = gltest::readPixels();
@@ -30,7 +30,7 @@ TEST_F(PlacesGl, ListIsCompiledOnceAndOnlyWithNamesOn) {
 
     // A second call replays the same list: the same pixels.
     glClear(GL_COLOR_BUFFER_BIT);
-    places::PlaceStep();
+    places::placeStep();
     EXPECT_EQ(gltest::readPixels(), first);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glDeleteLists(1, 1);

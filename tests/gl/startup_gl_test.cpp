@@ -130,10 +130,10 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     glGenTextures(1, &name);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, name);
-    startup::SetTextureParameters();
-    startup::UploadImage(i);
+    startup::setTextureParameters();
+    startup::uploadImage(i);
     EXPECT_EQ(startup::textures.buffer[i], nullptr);  // released once GL holds it
-    startup::LoadTextureMatrix(i);
+    startup::loadTextureMatrix(i);
 
     double tx[16];
     glGetDoublev(GL_TEXTURE_MATRIX, tx);

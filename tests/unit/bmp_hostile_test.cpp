@@ -199,7 +199,7 @@ TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
 // Orvex.Txt read as start-up reads it.
 void readConfiguration(const char*) {
     if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
-    startup::ReadConfiguration();
+    startup::readConfiguration();
     std::exit(0);
 }
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <tuple>
 
+#include "model/orientation.hpp"
 #include "model/state.hpp"
 
 namespace {
@@ -18,7 +20,7 @@ void resetState() {
     state.imageCount = 3;
     state.selectedImage = 1;
     state.fieldOfView = model::kStartFieldOfView;
-    state.viewMode = 13;
+    state.viewMode = model::kPointerMode;
     state.gridShown = state.gridLabelsShown = 1;
     state.imageShown = 1;
     state.fullView = 1;
@@ -47,7 +49,7 @@ Settings settings() {
 }
 
 void frameWithKey(unsigned char key) {
-    input::RecordKey(key);
+    input::recordKey(key);
     input::CommandStep();
 }
 
@@ -59,9 +61,9 @@ Settings expectedAfterKey(char key) {
         case 'G': state.gridShown = state.gridLabelsShown = 0; break;
         case 'H': state.helpShown = 1; break;
         case 'I': state.imageShown = 0; break;
-        case 'L': state.viewMode = 11; break;
+        case 'L': state.viewMode = model::kLatLonExchange; break;
         case 'P': state.placesShown = 1; break;
-        case 'R': state.autoRotate = 1; state.viewMode = 12; break;
+        case 'R': state.autoRotate = 1; state.viewMode = model::kAutoRotating; break;
         case '2': state.selectedImage = 2; break;
     }
     const Settings expected = settings();
@@ -72,8 +74,8 @@ Settings expectedAfterKey(char key) {
 // A special key in one frame; returns the bell lines it wrote.
 int specialKeyFrame(int code) {
     return bellsDuring([&] {
-        input::RecordSpecialKey(code);
-        input::SpecialKeyStep();
+        input::recordSpecialKey(code);
+        input::specialKeyStep();
     });
 }
 
@@ -122,14 +124,14 @@ TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
     }
 
     resetState();
-    input::RecordKey('g');
-    input::RecordKey('g');  // the same key twice before one frame toggles once
+    input::recordKey('g');
+    input::recordKey('g');  // the same key twice before one frame toggles once
     input::CommandStep();
     EXPECT_EQ(state.gridShown, 0);
 
     resetState();
-    input::RecordKey('g');
-    input::RecordKey('h');  // two keys before one frame: only the later one acts
+    input::recordKey('g');
+    input::recordKey('h');  // two keys before one frame: only the later one acts
     input::CommandStep();
     EXPECT_EQ(state.gridShown, 1);
     EXPECT_EQ(state.helpShown, 1);
@@ -152,7 +154,7 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
 
         resetState();
         state.imageShown = 0;
-        input::RecordMenuChoice(entry.value);
+        input::recordMenuChoice(entry.value);
         EXPECT_EQ(state.MenuNew, entry.value);
         EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), keyBells) << entry.label;
         const Settings byMenu = settings();
@@ -167,16 +169,16 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
 
 TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     resetState();
-    input::RecordKey('g');
-    input::RecordMenuChoice(14);  // "H" from the menu
+    input::recordKey('g');
+    input::recordMenuChoice(14);  // "H" from the menu
     input::CommandStep();
     EXPECT_EQ(state.helpShown, 1);
     EXPECT_EQ(state.gridShown, 1);
 
     resetState();
     state.autoRotate = 1;
-    state.viewMode = 12;
-    input::RecordKey('g');
+    state.viewMode = model::kAutoRotating;
+    input::recordKey('g');
     state.MenuNew = 13;  // the pointer was dragged
     input::CommandStep();
     EXPECT_EQ(state.viewMode, 13);
@@ -186,11 +188,11 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     // Values outside 1..25 are not recorded; 1..25 without a meaning do nothing in the step.
     resetState();
     for (int value : {0, -3, 26, 99}) {
-        input::RecordMenuChoice(value);
+        input::recordMenuChoice(value);
         EXPECT_EQ(state.MenuNew, 0) << value;
     }
     const Settings before = settings();
-    input::RecordMenuChoice(12);
+    input::recordMenuChoice(12);
     EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), 0);
     EXPECT_EQ(settings(), before);
     EXPECT_EQ(state.MenuNew, 0);
@@ -198,30 +200,30 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
 
 TEST(CommandStepDeathTest, QuitFromKeyboardAndMenu) {
     resetState();
-    EXPECT_EXIT(input::RecordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
-    EXPECT_EXIT(input::RecordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
-    EXPECT_EXIT(input::RecordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
+    EXPECT_EXIT(input::recordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::recordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
+    EXPECT_EXIT(input::recordMenuChoice(7), testing::ExitedWithCode(0), "^End of run \\(menu\\)\\.\n$");
 }
 
 TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     resetState();
-    input::RecordSpecialKey(103);  // down arrow from the starting value
-    input::SpecialKeyStep();
+    input::recordSpecialKey(103);  // down arrow from the starting value
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 0.5241);
-    input::RecordSpecialKey(103);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(103);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 0.5241);
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 1.0241);
     EXPECT_EQ(state.ArrowKey, 0);
 
     state.fieldOfView = 139.75;
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 140.0);
-    input::RecordSpecialKey(101);
-    input::SpecialKeyStep();
+    input::recordSpecialKey(101);
+    input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 140.0);
 
     // F10..F12 are dropped silently; F1..F9, the side arrows and the page keys ring.
@@ -246,10 +248,21 @@ TEST(PointerMapping, HalfADegreePerPixel) {
     };
     for (const Case& c : cases) {
         resetState();
-        input::RecordPointer(c.x, c.y);
-        input::PointerMapping();
+        input::recordPointer(c.x, c.y);
+        input::pointerMapping();
         EXPECT_EQ(state.viewLatitude, c.latitude);
         EXPECT_EQ(state.viewLongitude, c.longitude);
+    }
+}
+
+// The warps after an import and in auto-rotation put the pointer where pointer mode gives the
+// orientation back, so the sphere does not jump when pointer mode resumes.
+TEST(PointerMapping, WarpTargetsGiveTheOrientationBackForEveryPixel) {
+    for (int x = -20; x <= 1044; ++x) {
+        ASSERT_EQ(model::pointerXOfLongitude(model::longitudeOfPointer(x)), x);
+    }
+    for (int y = -20; y <= 768; ++y) {
+        ASSERT_EQ(model::pointerYOfLatitude(model::latitudeOfPointer(y)), y);
     }
 }
 
@@ -276,11 +289,10 @@ TEST(Menu, LabelsValuesAndOrder) {
     ASSERT_EQ(input::kMenuEntryCount, 13);
     for (int k = 0; k < input::kMenuEntryCount; ++k) {
         const input::MenuEntry& entry = input::kMenuEntries[k];
-        EXPECT_EQ(std::string(entry.label, input::TrimmedLength(entry.label)), expected[k].label);
+        const int length = model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)));
+        EXPECT_EQ(std::string(entry.label, length), expected[k].label);
         EXPECT_EQ(entry.value, expected[k].value);
     }
-    EXPECT_EQ(input::TrimmedLength("R  x   "), 4);
-    EXPECT_EQ(input::TrimmedLength("   "), 0);
 }
 
 }  // namespace

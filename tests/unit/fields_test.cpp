@@ -49,8 +49,8 @@ TEST(NumberFields, TextLinePadsAndCutsAtItsCapacity) {
     line.str("ab").padTo(5).str("c");
     EXPECT_STREQ(line.c_str(), "ab   c");
     fields::TextLine full;
-    full.blanks(fields::TextLine::capacity + 10).str("x");
-    EXPECT_EQ(full.length, fields::TextLine::capacity);
+    full.blanks(fields::TextLine::kCapacity + 10).str("x");
+    EXPECT_EQ(full.length, fields::TextLine::kCapacity);
 }
 
 }  // namespace

@@ -17,12 +17,13 @@ std::string readAll(const char* name) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Runs the configuration step in the death-test child with standard output in a file.
-void configureInto(const char* outputFile) {
+// Runs the configuration step in the death-test child with standard output in a file; the child
+// ends with `statusAfter` when the step returns instead of stopping.
+void configureInto(const char* outputFile, int statusAfter = 0) {
     if (!std::freopen(outputFile, "w", stdout)) std::_Exit(98);
-    startup::ReadConfiguration();
+    startup::readConfiguration();
     std::fflush(stdout);
-    std::_Exit(0);
+    std::_Exit(statusAfter);
 }
 
 class HostileText : public bmptest::ScratchFolder {};
@@ -42,6 +43,15 @@ TEST_F(HostileText, NulByteInANameDoesNotCutTheReportShort) {
         "  Importing:[" + std::string("ab\0c.bmp", 8) + "            ]               ...found.  radius=      7. km\n" +
         "  Importing:[second.bmp          ]               ...found.  radius=      3. km\n";
     EXPECT_EQ(readAll("out.txt"), expected);
+}
+
+// A name without its closing quote ends the run after the report, writing no message at all.
+TEST_F(HostileText, UnclosedQuoteStopsWithoutAMessage) {
+    const std::string config = "1\n'no closing quote\n1\n";
+    bmptest::writeFile("Orvex.Txt", bmptest::Bytes(config.begin(), config.end()));
+    EXPECT_EXIT(configureInto("out.txt", 3), ::testing::ExitedWithCode(0), "^$");
+    EXPECT_EQ(readAll("out.txt"), "  Searching for the user-supplied file Orvex.Txt ...found.\n"
+                                  "     1 texture images:\n ...not found.\n");
 }
 
 }  // namespace

@@ -50,19 +50,19 @@ view::LatLonValues parse(const std::string& text) {
 TEST_F(LatLonFile, ExportWritesThreeLinesWithSixColumnNumbers) {
     model::state.centreLatitude = 45;
     model::state.centreLongitude = -93.4;
-    view::ExportLatLon();
+    view::exportLatLon();
     EXPECT_EQ(readFile(), "   45.0\n  -93.4\n Above: latitude & longitude in degrees.\n");
 
     // A second export replaces the file; -180.0 fills the whole field.
     model::state.centreLatitude = -89.96;
     model::state.centreLongitude = -180.0;
-    view::ExportLatLon();
+    view::exportLatLon();
     EXPECT_EQ(readFile(), "  -90.0\n -180.0\n Above: latitude & longitude in degrees.\n");
 }
 
 TEST_F(LatLonFile, ExportThatCannotCreateTheFileEndsTheRun) {
     ASSERT_EQ(mkdir("Orvex.Out", 0700), 0);
-    EXPECT_EXIT(view::ExportLatLon(), ::testing::ExitedWithCode(2), "Orvex\\.Out");
+    EXPECT_EXIT(view::exportLatLon(), ::testing::ExitedWithCode(2), "Orvex\\.Out");
 }
 
 TEST(LatLonParse, ReadsFreeFormNumbers) {
@@ -130,7 +130,7 @@ TEST_F(LatLonFile, ImportTurnsTheViewToTheFilePosition) {
     model::state.importPending = 1;
     writeFile(" 45.3\n -93.4\n");
     testing::internal::CaptureStdout();
-    view::ImportLatLon();
+    view::importLatLon();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_DOUBLE_EQ(model::state.centreLatitude, 45.3);
     EXPECT_DOUBLE_EQ(model::state.centreLongitude, -93.4);
@@ -141,7 +141,7 @@ TEST_F(LatLonFile, ImportTurnsTheViewToTheFilePosition) {
     // Values out of range are used as they are.
     model::state.importPending = 1;
     writeFile(" 0.0\n 190.0\n");
-    view::ImportLatLon();
+    view::importLatLon();
     EXPECT_DOUBLE_EQ(model::state.viewLatitude, -90);
     EXPECT_DOUBLE_EQ(model::state.viewLongitude, -550);
 }
@@ -162,7 +162,7 @@ TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
 
     // No file: silent.
     testing::internal::CaptureStdout();
-    view::ImportLatLon();
+    view::importLatLon();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     expectUnchanged();
 
@@ -171,7 +171,7 @@ TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
         SCOPED_TRACE(text);
         writeFile(text);
         testing::internal::CaptureStdout();
-        view::ImportLatLon();
+        view::importLatLon();
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   " Orvex.Out holds no usable latitude/longitude.\n");
         expectUnchanged();
@@ -179,11 +179,11 @@ TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
 }
 
 TEST(SmallWindowTexts, LabelsAndValuesAtTheirCells) {
-    view::ScreenText texts[view::kSmallWindowTextCount];
+    screen::ScreenText texts[view::kSmallWindowTextCount];
     view::smallWindowTexts(45.5, -93.5, texts);
     struct Expected {
         std::string start;
-        int length, row, col, color;
+        int length, row, col, colour;
     } expected[] = {
         {"Orvex.Exe", 9, 3, 1, 15},
         {"`L` to return", 13, 58, 86, 14},
@@ -199,7 +199,7 @@ TEST(SmallWindowTexts, LabelsAndValuesAtTheirCells) {
         EXPECT_EQ(texts[k].length, expected[k].length);
         EXPECT_EQ(texts[k].row, expected[k].row);
         EXPECT_EQ(texts[k].col, expected[k].col);
-        EXPECT_EQ(texts[k].color, expected[k].color);
+        EXPECT_EQ(texts[k].colour, expected[k].colour);
     }
 }
 

@@ -46,9 +46,9 @@ struct Drawn {
 };
 
 Drawn format(int id) {
-    view::OverlayText out;
-    if (!view::FormatFullViewText(id, state, out)) return {false, "", 0, 0, 0};
-    EXPECT_EQ(out.buffer.length, view::kOverlayBufferLength) << id;
+    screen::ScreenText out;
+    if (!view::formatFullViewText(id, state, out)) return {false, "", 0, 0, 0};
+    EXPECT_EQ(out.buffer.length, screen::kTextBufferLength) << id;
     return {true, std::string(out.buffer.c_str(), out.length), out.row, out.col, out.colour};
 }
 
@@ -140,18 +140,18 @@ TEST(Overlays, WhichTextsAFrameShows) {
     state.eyeMode = -1;  // the R:L pair
     EXPECT_EQ(format(view::kLeftEyeText).text, "Right");
     EXPECT_EQ(format(view::kRightEyeText).text, "Left ");
-    view::OverlayText unused;
-    EXPECT_FALSE(view::FormatFullViewText(0, state, unused));
-    EXPECT_FALSE(view::FormatFullViewText(view::kFullViewTextCount + 1, state, unused));
+    screen::ScreenText unused;
+    EXPECT_FALSE(view::formatFullViewText(0, state, unused));
+    EXPECT_FALSE(view::formatFullViewText(view::kFullViewTextCount + 1, state, unused));
 }
 
 TEST(Overlays, EveryTextFitsItsLengthAndOwnLinesFitTheirFields) {
     resetState();
     for (int id = 1; id <= view::kFullViewTextCount; ++id) {
-        view::OverlayText out;
-        ASSERT_TRUE(view::FormatFullViewText(id, state, out)) << id;
+        screen::ScreenText out;
+        ASSERT_TRUE(view::formatFullViewText(id, state, out)) << id;
         // Beyond N only blanks: a text cut short by its length would lose characters.
-        for (int k = out.length; k < view::kOverlayBufferLength; ++k) {
+        for (int k = out.length; k < screen::kTextBufferLength; ++k) {
             EXPECT_EQ(out.buffer.text[k], ' ') << "text " << id << " longer than " << out.length;
         }
         EXPECT_GE(out.row, 1);
@@ -159,7 +159,7 @@ TEST(Overlays, EveryTextFitsItsLengthAndOwnLinesFitTheirFields) {
         EXPECT_GE(out.col, 1);
         EXPECT_LE(out.col, 128);
     }
-    const std::string build = view::BuildPlatformLine();
+    const std::string build = view::buildPlatformLine();
     EXPECT_LE(build.size(), 38u);
     EXPECT_TRUE(build.find("GCC") != std::string::npos || build.find("Clang") != std::string::npos);
     EXPECT_NE(build.find("freeglut"), std::string::npos);

@@ -118,7 +118,7 @@ TEST(PlaceLetters, BaselinePointsEastAndUprightPointsNorth) {
 TEST(PlaceStep, NamesOffNeverCompilesTheList) {
     model::state = model::State{};
     model::state.placesShown = 0;
-    places::PlaceStep();  // touches no GL at all, so it is safe without a context
+    places::placeStep();  // touches no GL at all, so it is safe without a context
     EXPECT_EQ(model::state.placesListBuilt, 0);
 }
 

@@ -8,24 +8,24 @@ namespace {
 using model::state;
 
 TEST(Clock, DayNumbersAreConsecutiveAcrossMonthsYearsAndLeapDays) {
-    EXPECT_EQ(wallclock::CivilDayNumber(1970, 1, 1), 0);
-    EXPECT_EQ(wallclock::CivilDayNumber(2024, 1, 1) - wallclock::CivilDayNumber(2023, 12, 31), 1);
-    EXPECT_EQ(wallclock::CivilDayNumber(2024, 3, 1) - wallclock::CivilDayNumber(2024, 2, 28), 2);
-    EXPECT_EQ(wallclock::CivilDayNumber(2023, 3, 1) - wallclock::CivilDayNumber(2023, 2, 28), 1);
-    EXPECT_EQ(wallclock::CivilDayNumber(2001, 1, 1) - wallclock::CivilDayNumber(2000, 1, 1), 366);
-    EXPECT_EQ(wallclock::CivilDayNumber(2101, 1, 1) - wallclock::CivilDayNumber(2100, 1, 1), 365);
+    EXPECT_EQ(wallclock::civilDayNumber(1970, 1, 1), 0);
+    EXPECT_EQ(wallclock::civilDayNumber(2024, 1, 1) - wallclock::civilDayNumber(2023, 12, 31), 1);
+    EXPECT_EQ(wallclock::civilDayNumber(2024, 3, 1) - wallclock::civilDayNumber(2024, 2, 28), 2);
+    EXPECT_EQ(wallclock::civilDayNumber(2023, 3, 1) - wallclock::civilDayNumber(2023, 2, 28), 1);
+    EXPECT_EQ(wallclock::civilDayNumber(2001, 1, 1) - wallclock::civilDayNumber(2000, 1, 1), 366);
+    EXPECT_EQ(wallclock::civilDayNumber(2101, 1, 1) - wallclock::civilDayNumber(2100, 1, 1), 365);
 }
 
 TEST(Clock, EveryMidnightOfTheRunAddsADaySoTheClockNeverRunsBack) {
     wallclock::ClockState clock;
-    const long day = wallclock::CivilDayNumber(2024, 12, 30);
-    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day, 8639990), 86399.9f);
-    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day + 1, 5), 86400.05f);    // first midnight
-    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day + 2, 10), 172800.1f);   // second midnight
-    EXPECT_FLOAT_EQ(wallclock::ClockReading(clock, day + 2, 12345), 172923.45f);
+    const long day = wallclock::civilDayNumber(2024, 12, 30);
+    EXPECT_FLOAT_EQ(wallclock::clockReading(clock, day, 8639990), 86399.9f);
+    EXPECT_FLOAT_EQ(wallclock::clockReading(clock, day + 1, 5), 86400.05f);    // first midnight
+    EXPECT_FLOAT_EQ(wallclock::clockReading(clock, day + 2, 10), 172800.1f);   // second midnight
+    EXPECT_FLOAT_EQ(wallclock::clockReading(clock, day + 2, 12345), 172923.45f);
     // Hundredths count from 0: the very first reading of a day is exactly its midnight.
     wallclock::ClockState other;
-    EXPECT_EQ(wallclock::ClockReading(other, day + 5, 0), 0.0f);
+    EXPECT_EQ(wallclock::clockReading(other, day + 5, 0), 0.0f);
 }
 
 // A scripted clock: each reading returns the next value.
@@ -43,11 +43,11 @@ TEST(FrameTiming, PeriodClosesAfterOneSecondWithAFreshReading) {
     const float clock[] = {100.5f, 101.0f, 101.2f, 101.3f};
     script = clock;
     startTiming(100.0f);
-    frame::FrameTimingStep(state, scriptedClock);   // 0.5 s in
-    frame::FrameTimingStep(state, scriptedClock);   // exactly 1 s: still open
+    frame::frameTimingStep(state, scriptedClock);   // 0.5 s in
+    frame::frameTimingStep(state, scriptedClock);   // exactly 1 s: still open
     EXPECT_EQ(state.benchmarkFrames, 2);
     EXPECT_EQ(state.secondsPerFrame, 0.0f);
-    frame::FrameTimingStep(state, scriptedClock);   // 1.2 s over three frames closes it
+    frame::frameTimingStep(state, scriptedClock);   // 1.2 s over three frames closes it
     EXPECT_NEAR(state.secondsPerFrame, 0.4f, 1e-5);
     EXPECT_EQ(state.benchmarkFrames, 0);
     EXPECT_EQ(state.benchmarkStart, 101.3f);       // read again, not the value of the test
@@ -60,13 +60,13 @@ TEST(FrameTiming, LongOrBackwardPeriodsAreDiscardedKeepingTheLastMeasure) {
     startTiming(100.0f);
     state.secondsPerFrame = 0.016f;
     state.benchmarkFrames = 7;
-    frame::FrameTimingStep(state, scriptedClock);   // 31 s after a pause
+    frame::frameTimingStep(state, scriptedClock);   // 31 s after a pause
     EXPECT_FLOAT_EQ(state.benchmarkElapsed, 31.0f);
     EXPECT_EQ(state.secondsPerFrame, 0.016f);
     EXPECT_EQ(state.benchmarkFrames, 0);
     EXPECT_EQ(state.benchmarkStart, 131.5f);
 
-    frame::FrameTimingStep(state, scriptedClock);   // the clock was set back
+    frame::frameTimingStep(state, scriptedClock);   // the clock was set back
     EXPECT_EQ(state.secondsPerFrame, 0.016f);
     EXPECT_EQ(state.benchmarkFrames, 0);
     EXPECT_EQ(state.benchmarkStart, 50.25f);
@@ -74,12 +74,12 @@ TEST(FrameTiming, LongOrBackwardPeriodsAreDiscardedKeepingTheLastMeasure) {
 
 TEST(FrameCounter, StopsAtTheCeiling) {
     state = model::State{};
-    frame::CountFrame(state);
+    frame::countFrame(state);
     EXPECT_EQ(state.iterationCount, 1);
     state.iterationCount = 2000000000;
-    frame::CountFrame(state);
+    frame::countFrame(state);
     EXPECT_EQ(state.iterationCount, 2000000001);
-    frame::CountFrame(state);
+    frame::countFrame(state);
     EXPECT_EQ(state.iterationCount, 2000000001);
 }
 
@@ -87,7 +87,7 @@ TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
     state = model::State{};
     state.viewLongitude = -360.0;
     state.pointerY = 382;
-    frame::PointerWarp w = frame::AutoRotate(state);
+    frame::PointerWarp w = frame::autoRotationTurn(state);
     EXPECT_DOUBLE_EQ(state.viewLongitude, -359.8);
     EXPECT_DOUBLE_EQ(state.viewLatitude, -90.0);
     EXPECT_TRUE(w.warp);
@@ -95,13 +95,13 @@ TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
     EXPECT_EQ(w.y, 382);
 
     state.viewLongitude = -180.1;  // passes -180: brought back by a turn in the same step
-    w = frame::AutoRotate(state);
+    w = frame::autoRotationTurn(state);
     EXPECT_NEAR(state.viewLongitude, -539.9, 1e-9);
     EXPECT_EQ(w.x, 869);
 
     // A full turn and more: always in (-540, -180], the pointer always inside the window.
-    for (int frame = 0; frame < 2000; ++frame) {
-        w = frame::AutoRotate(state);
+    for (int step = 0; step < 2000; ++step) {
+        w = frame::autoRotationTurn(state);
         ASSERT_GT(state.viewLongitude, -540.0);
         ASSERT_LE(state.viewLongitude, -180.0);
         ASSERT_GE(w.x, 150);
@@ -110,7 +110,7 @@ TEST(AutoRotation, TurnsWithinRangeAndWarpsThePointerInStep) {
 
     state.pointerY = 0;  // top row: the sphere turns, the pointer stays
     const double before = state.viewLongitude;
-    w = frame::AutoRotate(state);
+    w = frame::autoRotationTurn(state);
     EXPECT_FALSE(w.warp);
     EXPECT_DOUBLE_EQ(state.viewLatitude, 101.0);
     EXPECT_NE(state.viewLongitude, before);

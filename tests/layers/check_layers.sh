@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Checks the module graph of src/: a file includes only its own folder and folders on a lower
+# layer, and the headers of platform/ and model/ include no GL header. With --graph it prints the
+# folder graph made from the includes instead (one "from -> to" line per pair of folders).
+set -euo pipefail
+src=${1:-$(dirname "$0")/../../src}
+mode=check
+if [[ ${1:-} == --graph ]]; then mode=graph; src=${2:-$(dirname "$0")/../../src}; fi
+
+# Layer of each folder, bottom first. Folders on the same layer may not include each other.
+declare -A layer=([platform]=1 [model]=2 [image]=3 [screen]=3 [view]=4 [places]=5 [input]=6
+                  [frame]=7 [startup]=8)
+
+failures=0
+declare -A edges=()
+while IFS= read -r hit; do
+    file=${hit%%:*}
+    target=${hit#*\"}; target=${target%%/*}
+    folder=${file#"$src"/}; folder=${folder%%/*}
+    [[ $folder == main.cpp ]] && folder=main
+    [[ $folder == "$target" ]] && continue
+    edges["$folder -> $target"]=1
+    [[ $mode == graph || $folder == main ]] && continue
+    if [[ -z ${layer[$folder]:-} || -z ${layer[$target]:-} ]]; then
+        echo "unknown folder: $hit"; failures=$((failures + 1))
+    elif (( layer[$target] >= layer[$folder] )); then
+        echo "include upward or sideways: $hit"; failures=$((failures + 1))
+    fi
+done < <(grep -rHo '#include "[a-z]*/[^"]*"' "$src")
+
+if [[ $mode == graph ]]; then
+    printf '%s\n' "${!edges[@]}" | sort
+    exit 0
+fi
+
+while IFS= read -r hit; do
+    echo "GL header in a pure header: $hit"; failures=$((failures + 1))
+done < <(grep -Hn '#include <GL/' "$src"/platform/*.hpp "$src"/model/*.hpp || true)
+
+if (( failures > 0 )); then
+    echo "$failures include(s) break the layering; see docs/ARCHITECTURE.md"
+    exit 1
+fi
+echo "module graph: no upward include, no cycle"
