@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Runs every benchmark: import, start-up and frames, then draws the frame chart of
-# docs/performance.md. Never part of the test run; takes about a quarter of an hour.
-#   tools/bench.sh [rounds]         results in build-bench/results/, chart in docs/
+# docs/performance.md, and compares the pictures of this build with those of a reference commit
+# pixel for pixel. Never part of the test run; takes about a quarter of an hour.
+#   tools/bench.sh [rounds] [reference-commit]   results in build-bench/results/, chart in docs/
+# The reference commit (default: the last one before frames were drawn from display lists)
+# must give the same pictures in every view of tools/pixel_compare.sh.
 # The start-up pictures (5 x 100 MB) are written once into ${ORVEX_BENCH_CACHE:-~/.cache/orvex-bench}.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
+reference=${2:-36a91d0}
 build=build-bench
 results=$build/results
 cache=${ORVEX_BENCH_CACHE:-$HOME/.cache/orvex-bench}
@@ -37,3 +41,11 @@ if command -v gnuplot >/dev/null; then
   bash tools/bench_chart.sh "$results/frames.dat" docs/performance-frames.png
   echo "chart: docs/performance-frames.png"
 fi
+
+echo "== pixel identity with $reference"
+tree=$build/reference-src
+rm -rf "$tree" && mkdir -p "$tree"
+git archive "$reference" | tar -x -C "$tree"
+cmake -S "$tree" -B "$build/reference" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build/reference" --target orvex >/dev/null
+bash tools/pixel_compare.sh "$build/reference/orvex" "$build/orvex" | tee "$results/pixels.txt"

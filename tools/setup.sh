@@ -8,8 +8,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev
-  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxtst-dev
-  xvfb xauth xdotool x11-apps x11-utils
+  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxi-dev libxtst-dev
+  xvfb xauth xdotool x11-apps x11-utils openbox
   imagemagick xplanet-images mandoc
   libvips-dev libvips-tools
   clang libclang-rt-14-dev valgrind libstb-dev bc gnuplot-nox

@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include <climits>
 #include <cmath>
 
 #include "frame/timing.hpp"
@@ -93,14 +94,26 @@ void warpToOrientation() {
     glutWarpPointer(s.pointerX, s.pointerY);
 }
 
+// Where the drawing area was on the screen when the window was last placed or found in place.
+struct Placement {
+    int x = INT_MIN, y = INT_MIN;
+} placement;
+
 // The full view re-imposes its size and place in every frame, so a move or resize by the user is
-// undone in the next one. A request goes to the X server only when the window is not already
-// there: asking every frame costs a configure round trip and a reshape each time.
+// undone in the next one. The place is the window's outer corner: under a window manager that is
+// the corner of its frame, and the drawing area sits inside it by the frame's border and title
+// bar. A request goes to the X server only when the window is not already there, and at most once
+// per place it is seen at, so a window manager that puts it elsewhere is not asked every frame.
 void holdFullWindow() {
     if (glutGet(GLUT_WINDOW_WIDTH) != 1024 || glutGet(GLUT_WINDOW_HEIGHT) != 748) {
         glutReshapeWindow(1024, 748);
     }
-    if (glutGet(GLUT_WINDOW_X) != 0 || glutGet(GLUT_WINDOW_Y) != 20) glutPositionWindow(0, 20);
+    const int x = glutGet(GLUT_WINDOW_X), y = glutGet(GLUT_WINDOW_Y);
+    if (x == placement.x && y == placement.y) return;
+    placement = {x, y};
+    if (x - glutGet(GLUT_WINDOW_BORDER_WIDTH) != 0 || y - glutGet(GLUT_WINDOW_HEADER_HEIGHT) != 20) {
+        glutPositionWindow(0, 20);
+    }
 }
 
 // Frame step 7: the lat/lon exchange, auto-rotation or the pointer mapping.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "input/commands.hpp"
 #include "model/orientation.hpp"
 #include "platform/clock.hpp"
 
@@ -63,7 +64,8 @@ PointerWarp autoRotationTurn(model::State& s) {
 
 void autoRotationStep() {
     const PointerWarp w = autoRotationTurn(model::state);
-    if (w.warp) glutWarpPointer(w.x, w.y);
+    // While the menu is open the globe turns on, but the pointer is left to reach an entry.
+    if (w.warp && !input::menuOpen()) glutWarpPointer(w.x, w.y);
 }
 
 }  // namespace frame

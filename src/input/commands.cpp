@@ -3,11 +3,13 @@
 #include <GL/freeglut.h>
 
 #include <cstring>
+#include <string>
 
 #include "image/screendump.hpp"
-#include "platform/console.hpp"
 #include "model/orientation.hpp"
 #include "model/state.hpp"
+#include "platform/console.hpp"
+#include "platform/xpointer.hpp"
 
 namespace input {
 
@@ -20,6 +22,22 @@ constexpr double kNarrowestFieldOfView = 0.5241;
 constexpr double kZoomStep = 0.5;
 constexpr int kQuitValue = 7;
 constexpr int kDumpChannel = 20;
+
+// GLUT 3.4 reads a button released over the viewer's window (where a press-drag-release ends
+// unless the release reaches the menu's own window) at a point shifted by the window's offset on
+// the screen: it may report the entry above the one under the pointer, or one of the last entries
+// for a release just below the menu. The menu's box follows from GLUT's fixed layout, so the
+// entry truly under the pointer is known, and a choice that only the shift explains is replaced.
+struct MenuTracking {
+    void* font = GLUT_BITMAP_HELVETICA_18;  // the menu font, set explicitly so its metrics are ours
+    int width = 0, height = 0;              // the box's size, from the labels in that font
+    int entryHeight = 0;                     // from one entry's top to the next one's
+    MenuBox box{};                           // where the open menu lies on the screen
+    bool open = false;                       // opened and not yet closed
+    bool closeKnown = false;                 // the two entries below belong to the next choice
+    int entryAtClose = 0;                    // under the pointer as the menu closed, 0 none
+    int entryShifted = 0;                    // at that point shifted by the window's offset
+} menu;
 
 // The key that a menu value stands for, or 0 (13 and unknown values stand for no key).
 int keyOfMenuValue(int value) {
@@ -101,6 +119,86 @@ void MenuBuild() {
         glutAddMenuEntry(label, entry.value);
     }
     glutAttachMenu(GLUT_RIGHT_BUTTON);
+
+    // GLUT's layout: entries one font height plus the border apart, the widest label plus twice
+    // the border on each side, the border above and below.
+    glutSetMenuFont(glutGetMenu(), menu.font);
+    menu.entryHeight = glutBitmapHeight(menu.font) + kMenuBorder;
+    int widest = 0;
+    for (const MenuEntry& entry : kMenuEntries) {
+        const std::string label(entry.label, static_cast<size_t>(model::trimmedLength(entry.label, static_cast<int>(std::strlen(entry.label)))));
+        const int width = glutBitmapLength(menu.font, reinterpret_cast<const unsigned char*>(label.c_str()));
+        if (width > widest) widest = width;
+    }
+    menu.width = widest + 4 * kMenuBorder;
+    menu.height = kMenuEntryCount * menu.entryHeight + 2 * kMenuBorder;
+    glutMenuStatusFunc(menuStatus);
+}
+
+MenuBox menuBoxAt(int pointerX, int pointerY, int width, int height, int entryHeight, int screenWidth,
+                  int screenHeight) {
+    MenuBox box{pointerX, pointerY, width, height, entryHeight};
+    if (box.x + width > screenWidth) box.x -= width;
+    if (box.y + height > screenHeight) {
+        box.y -= height;
+        if (box.y < 0) box.y = 0;
+    }
+    return box;
+}
+
+int menuEntryAt(const MenuBox& box, int x, int y) {
+    x -= box.x;
+    y -= box.y;
+    if (x < kMenuBorder || x >= box.width - kMenuBorder) return 0;
+    if (y < kMenuBorder || y >= box.height - kMenuBorder) return 0;
+    const int entry = (y - kMenuBorder) / box.entryHeight + 1;
+    return entry <= kMenuEntryCount ? entry : 0;
+}
+
+void recordMenuOpen(const MenuBox& box) {
+    menu.box = box;
+    menu.open = true;
+    menu.closeKnown = false;
+}
+
+void recordMenuClose(int x, int y, int windowX, int windowY) {
+    if (!menu.open) return;
+    menu.open = false;
+    menu.entryAtClose = menuEntryAt(menu.box, x, y);
+    menu.entryShifted = menuEntryAt(menu.box, x - windowX, y - windowY);
+    menu.closeKnown = true;
+}
+
+int menuValueAtClose(int reported) {
+    if (!menu.closeKnown) return reported;
+    menu.closeKnown = false;
+    const int shifted = menu.entryShifted, under = menu.entryAtClose;
+    // A choice that matches the entry under the pointer, or that the shift does not explain (a
+    // GLUT that reads the release right, a pointer that moved on before the close was seen),
+    // stands as reported.
+    if (shifted == under || shifted == 0 || kMenuEntries[shifted - 1].value != reported) return reported;
+    return under == 0 ? kMenuCancel : kMenuEntries[under - 1].value;
+}
+
+bool menuOpen() { return menu.open; }
+
+// The pointer on the screen, as GLUT read it a moment ago to place or close the menu; from the
+// window-relative position GLUT passes when X cannot be asked.
+static void screenPointer(int windowX, int windowY, int& x, int& y) {
+    if (xpointer::pointerOnScreen(x, y)) return;
+    x = windowX + glutGet(GLUT_WINDOW_X);
+    y = windowY + glutGet(GLUT_WINDOW_Y);
+}
+
+void menuStatus(int status, int x, int y) {
+    int screenX = 0, screenY = 0;
+    screenPointer(x, y, screenX, screenY);
+    if (status == GLUT_MENU_IN_USE) {
+        recordMenuOpen(menuBoxAt(screenX, screenY, menu.width, menu.height, menu.entryHeight,
+                                 glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT)));
+    } else {
+        recordMenuClose(screenX, screenY, glutGet(GLUT_WINDOW_X), glutGet(GLUT_WINDOW_Y));
+    }
 }
 
 // ================================================================================================
@@ -139,7 +237,7 @@ void recordMenuChoice(int value) {
 }
 
 void MenuPick(int value) {
-    recordMenuChoice(value);
+    recordMenuChoice(menuValueAtClose(value));
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
     glutWarpPointer(model::state.pointerX, model::state.pointerY);
 }

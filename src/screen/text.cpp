@@ -2,6 +2,8 @@
 
 #include <GL/freeglut.h>
 
+#include <cstring>
+
 #include "model/state.hpp"
 
 namespace screen {
@@ -45,6 +47,28 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
     }
 }
 
+namespace {
+
+// The characters in GLUT's 8 x 13 bitmap font from the raster position on. A run without NUL or
+// line feed goes to GLUT in one string: the same glBitmap per character, with the font's pixel
+// store set up once instead of once a character.
+void drawBitmapCharacters(const char* text, int length) {
+    char run[256];
+    bool plain = length < static_cast<int>(sizeof run);
+    for (int k = 0; plain && k < length; ++k) plain = text[k] != '\0' && text[k] != '\n';
+    if (!plain) {
+        for (int k = 0; k < length; ++k) {
+            glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(text[k]));
+        }
+        return;
+    }
+    std::memcpy(run, text, length);
+    run[length] = '\0';
+    glutBitmapString(GLUT_BITMAP_8_BY_13, reinterpret_cast<const unsigned char*>(run));
+}
+
+}  // namespace
+
 void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
               int iFont, int fileRow) {
     (void)fileRow;
@@ -62,9 +86,7 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     if (backColor >= 0) SetPalColor(backColor);
     SetPalColor(color);
     glRasterPos3d(p.x, p.y, p.z);
-    for (int k = 0; k < length; ++k) {
-        glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(text[k]));
-    }
+    drawBitmapCharacters(text, length);
     // No flush per text: the frame's buffer swap delivers everything, and with a software
     // renderer each flush sets the rasteriser going on a part-drawn frame.
 

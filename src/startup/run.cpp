@@ -10,6 +10,7 @@
 #include "input/commands.hpp"
 #include "model/state.hpp"
 #include "platform/console.hpp"
+#include "platform/xpointer.hpp"
 #include "screen/glcheck.hpp"
 #include "startup/config.hpp"
 #include "startup/textures.hpp"
@@ -41,6 +42,7 @@ void openWindow() {
     glutPassiveMotionFunc(input::MouseMove);
     glutSpecialFunc(input::SpecialKeyPress);
     input::MenuBuild();
+    xpointer::routeReleasesToMenu();  // a press-drag-release picks the entry under the pointer
 }
 
 // Texture and quadric of image i, interleaved as the GL set-up requires.

@@ -29,13 +29,35 @@ void labelText(char text[40], const char* word) {
     text[std::strlen(word)] = 0;
 }
 
-// Draws one grid number twice: white, then black and wider on top of it as its border.
-void drawBordered(const GridLabel& white, const GridLabel& black) {
-    model::State& s = model::state;
-    s.strokeLineWidth = 1.0f;
-    drawStrokeText(white.text, white.position, white.angles, 0.5, 15);
-    s.strokeLineWidth = 3.0f;
-    drawStrokeText(black.text, black.position, black.angles, 0.5, 0);
+// One batch of GL lines for the given copy of every grid number: the white numbers, or their
+// black borders. The numbers lie apart on the body, so where two meet on the screen the depth
+// test alone decides between them, and all white strokes before all black ones give the same
+// picture as each number's pair in turn: two draws instead of 106.
+void gridNumberBatch(bool black) {
+    const model::State& s = model::state;
+    const float width = black ? 3.0f : 1.0f;
+    glLineWidth(width);
+    glShadeModel(GL_FLAT);
+    screen::SetPalColor(black ? 0 : 15);
+    glBegin(GL_LINES);
+    for (int k = 0; k < 36; ++k) {
+        const GridLabel g = longitudeLabel(k, black, s.degToRad);
+        strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
+    }
+    for (int k = 0; k < 17; ++k) {
+        const GridLabel g = latitudeLabel(k, black, s.degToRad);
+        strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
+    }
+    glEnd();
+}
+
+// Compiles the grid numbers, which never move on the body, into their display list.
+void compileGridNumbers() {
+    scene.gridNumbers = glGenLists(1);
+    glNewList(scene.gridNumbers, GL_COMPILE);
+    gridNumberBatch(false);
+    gridNumberBatch(true);
+    glEndList();
 }
 
 }  // namespace
@@ -111,37 +133,25 @@ void drawSphereGridAndLabels() {
             if (!scene.spareQuadric) scene.spareQuadric = gluNewQuadric();
             quadric = scene.spareQuadric;
         }
-        if (quadric) {
+        if (scene.wireGrid == 0 && quadric) {
+            scene.wireGrid = glGenLists(1);
             gluQuadricDrawStyle(quadric, GLU_LINE);
+            glNewList(scene.wireGrid, GL_COMPILE);
             gluSphere(quadric, 20.3, 36, 18);
+            glEndList();
         }
+        if (scene.wireGrid != 0) glCallList(scene.wireGrid);
     }
     if (s.gridLabelsShown == 0) return;
 
-    // The labels never change: they are laid out once.
-    SceneState& g = scene;
-    if (g.labelsLaidOut == 0) {
-        for (int k = 0; k < 36; ++k) {
-            g.longitudes[k][0] = longitudeLabel(k, false, s.degToRad);
-            g.longitudes[k][1] = longitudeLabel(k, true, s.degToRad);
-        }
-        for (int k = 0; k < 17; ++k) {
-            g.latitudes[k][0] = latitudeLabel(k, false, s.degToRad);
-            g.latitudes[k][1] = latitudeLabel(k, true, s.degToRad);
-        }
-        g.south = GridLabel{{0.0, 0.0, -20.6}, {0.0, 90.0, 180.0}, {}};
-        g.north = GridLabel{{0.0, 0.0, 23.0}, {0.0, 90.0, 180.0}, {}};
-        labelText(g.south.text, "South");
-        labelText(g.north.text, "North");
-        g.labelsLaidOut = 1;
-    }
-    for (auto& pair : g.longitudes) drawBordered(pair[0], pair[1]);
-    for (auto& pair : g.latitudes) drawBordered(pair[0], pair[1]);
+    if (scene.gridNumbers == 0) compileGridNumbers();
+    glCallList(scene.gridNumbers);
 
     // The pole labels turn with the longitude so that they face the viewer.
-    GridLabel& south = g.south;
-    GridLabel& north = g.north;
-    south.angles[0] = north.angles[0] = s.viewLongitude;
+    GridLabel south{{0.0, 0.0, -20.6}, {s.viewLongitude, 90.0, 180.0}, {}};
+    GridLabel north{{0.0, 0.0, 23.0}, {s.viewLongitude, 90.0, 180.0}, {}};
+    labelText(south.text, "South");
+    labelText(north.text, "North");
     s.strokeLineWidth = 1.0f;
     drawStrokeText(south.text, south.position, south.angles, 0.35, 15);
     drawStrokeText(north.text, north.position, north.angles, 0.35, 15);

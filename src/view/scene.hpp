@@ -2,6 +2,8 @@
 // grid, its numbers and the pole labels.
 #pragma once
 
+#include <GL/gl.h>
+
 class GLUquadric;
 
 namespace view {
@@ -19,13 +21,13 @@ struct GridLabel {
     char text[40];
 };
 
-// What the scene keeps from one frame to the next.
+// What the scene keeps from one frame to the next. The display lists hold what every pass draws
+// the same in body coordinates, replayed under the orientation; 0 = not compiled yet. They are
+// compiled once and kept for the run, like the quadrics.
 struct SceneState {
     GLUquadric* spareQuadric = nullptr;  // the grid's quadric when no image is configured
-    int labelsLaidOut = 0;               // the grid labels below are filled in (they never change)
-    GridLabel longitudes[36][2];         // longitude numbers, white and black border copy
-    GridLabel latitudes[17][2];          // latitude numbers, white and black border copy
-    GridLabel south, north;              // pole labels; their angle follows viewLongitude
+    GLuint wireGrid = 0;                 // list of the wire grid sphere of radius 20.3
+    GLuint gridNumbers = 0;              // list of the 53 grid numbers, each with its black border
 };
 extern SceneState scene;
 

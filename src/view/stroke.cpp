@@ -78,13 +78,18 @@ void drawStrokeText(const char* text, const double position[3], const double ang
     glShadeModel(GL_FLAT);
     screen::SetPalColor(colour);
     glBegin(GL_LINES);
-    strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
+    strokeTextVertices(text, position, angles, size, model::state.strokeLineWidth);
+    glEnd();  // no flush per text: the frame's swap delivers it
+}
+
+void strokeTextVertices(const char* text, const double position[3], const double angles[3],
+                        double size, float lineWidth) {
+    strokeTextSegments(text, position, angles, size, lineWidth,
                        [](const StrokeSegment& s, void*) {
                            glVertex3d(s.from.x, s.from.y, s.from.z);
                            glVertex3d(s.to.x, s.to.y, s.to.z);
                        },
                        nullptr);
-    glEnd();  // no flush per text: the frame's swap delivers it
 }
 
 }  // namespace view

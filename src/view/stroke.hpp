@@ -12,6 +12,12 @@ constexpr int kStrokeTextLength = 40;  // a text is 40 characters; a NUL ends it
 void drawStrokeText(const char* text, const double position[3], const double angles[3],
                     double size, int colour);
 
+// Issues the line-segment vertices of the text as drawStrokeText would, inside a GL_LINES batch
+// the caller has opened, with the colour, width and shading the caller has set. Texts of one
+// colour and width then share a batch, and draw the same pixels as one call each.
+void strokeTextVertices(const char* text, const double position[3], const double angles[3],
+                        double size, float lineWidth);
+
 // --- geometry of a stroke text, apart from GL -------------------------------------------------
 
 struct StrokePoint {

@@ -114,7 +114,8 @@ private:
 // standard error and a pipe the test writes standard input through.
 class Viewer {
 public:
-    explicit Viewer(const std::filesystem::path& folder);
+    // `environment` holds extra "NAME=value" entries for the viewer's process alone.
+    explicit Viewer(const std::filesystem::path& folder, const std::vector<std::string>& environment = {});
     ~Viewer();  // stops the process if it still runs
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
@@ -171,6 +172,14 @@ inline constexpr Geometry kFramedGeometry{0, 20, 1024, 748};  // re-imposed by e
 std::optional<WindowId> findWindow(const std::string& name);
 std::optional<WindowId> waitForWindow(const std::string& name, Seconds limit = kStartupLimit);
 Geometry geometryOf(WindowId window);  // position relative to the root window
+// The frame a window manager put around a window (the window itself when there is none).
+Geometry frameOf(WindowId window);
+// Where every full-view frame puts the window: its outer corner (the frame's, under a window
+// manager) at (0, 20), its drawing area 1024 x 748.
+bool placedAsFullView(WindowId window);
+// True when the run asked for a window manager (ORVEX_E2E_WM=openbox): the private X server then
+// runs openbox, which frames and places the viewer's window.
+bool underWindowManager();
 // The viewer's window once frames are being drawn (the first frame has placed the window and
 // warped the pointer), so that input sent afterwards is not disturbed by the first frame.
 std::optional<WindowId> waitForFrames(Seconds limit = kStartupLimit);
@@ -199,9 +208,10 @@ void key(const std::string& name);
 void typeText(const std::string& text);
 void movePointer(int screenX, int screenY);
 void dragLeft(int fromX, int fromY, int toX, int toY, int steps = 8);
-// Opens the pop-up menu with a right click at (screenX, screenY), picks entry 1..13 and
-// returns the menu's geometry, from which the entry was placed.
-Geometry pickMenuEntry(int screenX, int screenY, int entry);
+// Opens the pop-up menu with the right button at (screenX, screenY), picks entry 1..13 one of the
+// two ways and returns the menu's geometry, from which the entry was placed.
+enum class MenuWay { ClickClick, PressDragRelease };
+Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way = MenuWay::ClickClick);
 
 // Sends a key and waits until the frame that applied it has changed the screen. Keys are applied
 // once per frame and a second key in the same frame replaces the first, so a run of keys that must
@@ -210,6 +220,12 @@ bool keyShown(const std::string& name);
 
 // A short pause where nothing on screen can tell that an input has been taken (a bell key).
 void pauseMs(int ms);
+
+// Waits until every input sent so far has been taken and its frame drawn: a key without a command
+// is sent twice, each awaited by its bell line. The frame that rings the first has taken all the
+// input before it, and the second rings only after that frame was swapped. The pointer must be
+// in the viewer's window; the two bell lines stay in its output.
+bool inputsDrawn(Viewer& viewer);
 
 // Runs a program to its end and returns its standard output (empty on failure).
 std::string runTool(const std::vector<std::string>& argv);

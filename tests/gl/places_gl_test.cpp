@@ -22,7 +22,7 @@ TEST_F(PlacesGl, ListIsCompiledOnceAndOnlyWithNamesOn) {
     glRotated(-90, 1, 0, 0);
     places::placeStep();
     EXPECT_EQ(model::state.placesListBuilt, 1);
-    EXPECT_EQ(glIsList(1), GL_TRUE);
+    EXPECT_EQ(glIsList(places::placeLists.first), GL_TRUE);
     const auto first = gltest::readPixels();
     int yellow = 0;
     for (size_t k = 0; k + 2 < first.size(); k += 3) yellow += first[k] == 255 && first[k + 1] == 255 && first[k + 2] == 85;
@@ -33,7 +33,7 @@ TEST_F(PlacesGl, ListIsCompiledOnceAndOnlyWithNamesOn) {
     places::placeStep();
     EXPECT_EQ(gltest::readPixels(), first);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glDeleteLists(1, 1);
+    glDeleteLists(places::placeLists.first, places::kMaxGroups);
 }
 
 }  // namespace

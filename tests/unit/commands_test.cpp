@@ -295,4 +295,52 @@ TEST(Menu, LabelsValuesAndOrder) {
     }
 }
 
+// freeglut's menu box: at the pointer, moved back by its size where it would leave the screen.
+TEST(Menu, BoxPlacementAndTheEntryUnderAPoint) {
+    const struct { int x, y, boxX, boxY; } placements[] = {
+        {510, 402, 510, 402},    // fits
+        {1200, 402, 978, 402},   // past the right edge: to the left of the pointer
+        {510, 900, 510, 571},    // past the bottom: above the pointer
+        {510, 1000, 510, 671},
+    };
+    for (const auto& p : placements) {
+        const input::MenuBox box = input::menuBoxAt(p.x, p.y, 222, 329, 25, 1280, 1024);
+        EXPECT_EQ(box.x, p.boxX) << p.x;
+        EXPECT_EQ(box.y, p.boxY) << p.y;
+    }
+    EXPECT_EQ(input::menuBoxAt(5, 100, 222, 329, 25, 1280, 300).y, 0) << "never above the top edge";
+
+    const input::MenuBox box = input::menuBoxAt(100, 200, 222, 329, 25, 1280, 1024);
+    const struct { int x, y, entry; } points[] = {
+        {102, 202, 1},  {101, 210, 0},  {102, 201, 0},  {200, 226, 1},  {200, 227, 2},
+        {319, 526, 13}, {320, 300, 0},  {200, 527, 0},  {200, 100, 0},  {200, 390, 8},
+    };
+    for (const auto& p : points) EXPECT_EQ(input::menuEntryAt(box, p.x, p.y), p.entry) << p.x << ", " << p.y;
+}
+
+// A choice freeglut read at the closing point shifted by the window's offset is replaced by the
+// entry under the pointer (or cancelled off the entries); any other choice stands.
+TEST(Menu, ChoiceShiftedByTheWindowOffsetIsCorrected) {
+    const input::MenuBox box = input::menuBoxAt(510, 402, 222, 329, 25, 1280, 1024);
+    const int entry8 = 402 + 2 + 7 * 25 + 12;  // the middle of "H" (14); 20 higher is "G" (15)
+    const struct {
+        int x, y, windowX, windowY, reported, expected;
+    } cases[] = {
+        {600, entry8, 0, 20, 15, 14},             // the entry above, read through the offset
+        {600, entry8, 1, 44, 19, 14},             // under a frame: two entries above, "E"
+        {600, 402 + 329 + 8, 0, 20, 7, input::kMenuCancel},  // below the menu: not Quit
+        {600, entry8, 0, 20, 14, 14},             // read right
+        {600, entry8, 0, 20, 16, 16},             // not explained by the offset: stands
+        {600, entry8, 0, 0, 14, 14},              // window at the top: nothing to correct
+    };
+    for (const auto& c : cases) {
+        input::recordMenuOpen(box);
+        input::recordMenuClose(c.x, c.y, c.windowX, c.windowY);
+        EXPECT_EQ(input::menuValueAtClose(c.reported), c.expected) << c.y << " offset " << c.windowY;
+        EXPECT_EQ(input::menuValueAtClose(c.reported), c.reported) << "used once";
+    }
+    input::recordMenuClose(600, entry8, 0, 20);  // a close without an open is not recorded
+    EXPECT_EQ(input::menuValueAtClose(15), 15);
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "places/gazetteer.hpp"
 #include "model/state.hpp"
@@ -120,6 +121,70 @@ TEST(PlaceStep, NamesOffNeverCompilesTheList) {
     model::state.placesShown = 0;
     places::placeStep();  // touches no GL at all, so it is safe without a context
     EXPECT_EQ(model::state.placesListBuilt, 0);
+}
+
+// The eye of a frame's model-view matrix: shifted sideways for a stereo eye, backed off by the
+// eye distance, then the sphere turned by the view latitude and longitude.
+void frameEye(double shiftX, double eyeDistance, double latDeg, double lonDeg, double eye[3]) {
+    const double a = latDeg * kDegToRad, b = lonDeg * kDegToRad;
+    // Column-major Rx(a)·Rz(b) with the translation (shiftX, 0, -eyeDistance - 20).
+    const double m[16] = {std::cos(b), std::cos(a) * std::sin(b), std::sin(a) * std::sin(b), 0,
+                          -std::sin(b), std::cos(a) * std::cos(b), std::sin(a) * std::cos(b), 0,
+                          0, -std::sin(a), std::cos(a), 0,
+                          shiftX, 0, -eyeDistance - 20, 1};
+    places::eyeInModel(m, eye);
+}
+
+// Whether the line of sight from the eye to p passes through the ball of radius r.
+bool sightBlocked(const double eye[3], const view::StrokePoint& p, double r) {
+    const double d[3] = {p.x - eye[0], p.y - eye[1], p.z - eye[2]};
+    const double t = -(eye[0] * d[0] + eye[1] * d[1] + eye[2] * d[2]) /
+                     (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    if (t <= 0 || t >= 1) return false;
+    const double c[3] = {eye[0] + t * d[0], eye[1] + t * d[1], eye[2] + t * d[2]};
+    return length(c) < r;
+}
+
+TEST(PlaceStep, EyeInModelUndoesTheFrameTurnsAndShifts) {
+    double eye[3];
+    frameEye(0, 100, -90, 0, eye);  // the first frame: the equator at longitude 0 faces the eye
+    EXPECT_NEAR(eye[0], 0, 1e-9);
+    EXPECT_NEAR(eye[1], -120, 1e-9);
+    EXPECT_NEAR(eye[2], 0, 1e-9);
+    frameEye(10, 100, -90, -90, eye);  // 90 E faces the eye; the scene moved 10 to the right
+    EXPECT_NEAR(eye[0], 120, 1e-9);
+    EXPECT_NEAR(eye[1], -10, 1e-9);  // so the eye sits 10 to its left, on the south-west side
+    EXPECT_NEAR(eye[2], 0, 1e-9);
+}
+
+// Every stroke end of a name the test calls hidden lies behind the sphere, from far and near
+// eyes, stereo eyes and eyes over the poles; and the test does hide names from every eye.
+TEST(PlaceStep, HiddenNamesAreBehindTheSphereWithRoomToSpare) {
+    struct Eye { double shiftX, distance, lat, lon; };
+    const Eye eyes[] = {{0, 4352.9, -90, 0},   {0, 4352.9, -60, -380}, {435, 4352.9, -120, -200},
+                        {0, 1.28, -90, 0},     {0, 1.28, -10, -250},   {-0.13, 1.28, -150, -30},
+                        {0, 20, -180, -123.5}, {0, 20, 0, -7}};
+    for (const Eye& e : eyes) {
+        double eye[3];
+        frameEye(e.shiftX, e.distance, e.lat, e.lon, eye);
+        int hidden = 0;
+        for (int row = 1; row <= places::kPlaceCount; ++row) {
+            const places::PlaceCap cap = places::placeCap(&row, 1, 1.0f);
+            if (!places::capHidden(cap, eye)) continue;
+            ++hidden;
+            for (int slot = 1; slot <= places::kPlaceNameLength; ++slot) {
+                const PlaceLetter l = placeLetter(row, slot);
+                std::pair<const double*, int> where{eye, row};
+                view::strokeTextSegments(l.text, l.position, l.angles, l.size, 1.0f,
+                    [](const view::StrokeSegment& s, void* context) {
+                        auto* w = static_cast<std::pair<const double*, int>*>(context);
+                        EXPECT_TRUE(sightBlocked(w->first, s.from, 19.9)) << "row " << w->second;
+                        EXPECT_TRUE(sightBlocked(w->first, s.to, 19.9)) << "row " << w->second;
+                    }, &where);
+            }
+        }
+        EXPECT_GT(hidden, 20) << "eye " << e.distance << " " << e.lat << " " << e.lon;
+    }
 }
 
 }  // namespace

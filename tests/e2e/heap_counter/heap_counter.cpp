@@ -1,0 +1,244 @@
+// Preloaded into the viewer by the soak test: keeps the process's live heap bytes, and apart from
+// them those allocated by code in the viewer's own executable, and its buffer swaps, in the file
+// named by ORVEX_HEAP_FILE, which the test maps and reads at any moment. Live bytes stay flat when
+// nothing leaks, whatever the driver's working set does to resident memory.
+#include <GL/glx.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+#include "../heap_record.hpp"
+
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void __libc_free(void*);
+void* __libc_memalign(size_t, size_t);
+}
+
+namespace {
+
+HeapRecord early{};           // counts until the shared file is mapped
+HeapRecord* record = &early;
+std::uintptr_t ownStart = 0;  // the executable's code
+std::uintptr_t ownEnd = 0;
+
+// The blocks allocated by the viewer's own code, with their sizes: open addressing with linear
+// probing, guarded by a spin lock (the driver's threads free blocks too).
+constexpr std::size_t kSlots = 1 << 16;
+struct Slot {
+    std::uintptr_t block;
+    std::int64_t bytes;
+};
+Slot ownBlocks[kSlots];
+std::atomic_flag tableLock = ATOMIC_FLAG_INIT;
+
+struct Guard {
+    Guard() { while (tableLock.test_and_set(std::memory_order_acquire)) {} }
+    ~Guard() { tableLock.clear(std::memory_order_release); }
+};
+
+std::size_t slotOf(std::uintptr_t block) { return (block >> 4) * 0x9E3779B97F4A7C15ull >> 48; }
+
+void insertOwn(std::uintptr_t block, std::int64_t bytes) {
+    Guard guard;
+    for (std::size_t i = slotOf(block), n = 0; n < kSlots; i = (i + 1) % kSlots, ++n) {
+        if (ownBlocks[i].block == 0) {
+            ownBlocks[i] = {block, bytes};
+            return;
+        }
+    }
+}
+
+// Removes a block and returns its size, or -1 when it is none of the viewer's own.
+std::int64_t removeOwn(std::uintptr_t block) {
+    Guard guard;
+    std::size_t i = slotOf(block);
+    for (std::size_t n = 0; ownBlocks[i].block != block; i = (i + 1) % kSlots, ++n) {
+        if (ownBlocks[i].block == 0 || n == kSlots) return -1;
+    }
+    const std::int64_t bytes = ownBlocks[i].bytes;
+    // Backward-shift deletion keeps every later entry of the probe run reachable.
+    for (std::size_t j = (i + 1) % kSlots; ownBlocks[j].block != 0; j = (j + 1) % kSlots) {
+        const std::size_t home = slotOf(ownBlocks[j].block);
+        if ((j > i && (home <= i || home > j)) || (j < i && home <= i && home > j)) {
+            ownBlocks[i] = ownBlocks[j];
+            i = j;
+        }
+    }
+    ownBlocks[i] = {0, 0};
+    return bytes;
+}
+
+void add(std::int64_t& field, std::int64_t amount) { __atomic_fetch_add(&field, amount, __ATOMIC_RELAXED); }
+
+void note(void* p, const void* caller) {
+    if (!p) return;
+    const auto bytes = static_cast<std::int64_t>(malloc_usable_size(p));
+    add(record->liveBytes, bytes);
+    add(record->liveBlocks, 1);
+    const auto at = reinterpret_cast<std::uintptr_t>(caller);
+    if (at >= ownStart && at < ownEnd) {
+        insertOwn(reinterpret_cast<std::uintptr_t>(p), bytes);
+        add(record->ownBytes, bytes);
+        add(record->ownBlocks, 1);
+    }
+}
+
+// Returns the block's size if it was one of the viewer's own, else -1.
+std::int64_t forget(void* p) {
+    if (!p) return -1;
+    add(record->liveBytes, -static_cast<std::int64_t>(malloc_usable_size(p)));
+    add(record->liveBlocks, -1);
+    const std::int64_t own = removeOwn(reinterpret_cast<std::uintptr_t>(p));
+    if (own >= 0) {
+        add(record->ownBytes, -own);
+        add(record->ownBlocks, -1);
+    }
+    return own;
+}
+
+void* aligned(std::size_t alignment, std::size_t n, const void* caller) {
+    void* p = __libc_memalign(alignment, n);
+    note(p, caller);
+    return p;
+}
+
+void* allocate(std::size_t n, const void* caller) {
+    void* p = __libc_malloc(n ? n : 1);
+    note(p, caller);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+// The executable is the first object the dynamic linker lists; its code is its executable segment.
+int findExecutable(dl_phdr_info* info, size_t, void*) {
+    for (int k = 0; k < info->dlpi_phnum; ++k) {
+        const ElfW(Phdr)& segment = info->dlpi_phdr[k];
+        if (segment.p_type == PT_LOAD && (segment.p_flags & PF_X)) {
+            ownStart = info->dlpi_addr + segment.p_vaddr;
+            ownEnd = ownStart + segment.p_memsz;
+        }
+    }
+    return 1;
+}
+
+__attribute__((constructor(101))) void start() {
+    dl_iterate_phdr(findExecutable, nullptr);
+    const char* path = std::getenv("ORVEX_HEAP_FILE");
+    if (!path) return;
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    void* mapped = MAP_FAILED;
+    if (::ftruncate(fd, sizeof(HeapRecord)) == 0)
+        mapped = ::mmap(nullptr, sizeof(HeapRecord), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (mapped == MAP_FAILED) return;
+    auto* shared = static_cast<HeapRecord*>(mapped);
+    *shared = early;
+    record = shared;
+}
+
+}  // namespace
+
+extern "C" {
+
+void* malloc(size_t n) {
+    void* p = __libc_malloc(n);
+    note(p, __builtin_return_address(0));
+    return p;
+}
+
+void* calloc(size_t count, size_t n) {
+    void* p = __libc_calloc(count, n);
+    note(p, __builtin_return_address(0));
+    return p;
+}
+
+void* realloc(void* old, size_t n) {
+    const void* caller = __builtin_return_address(0);
+    const std::int64_t own = forget(old);
+    void* p = __libc_realloc(old, n);
+    if (!p && old && n != 0) {  // failed: the old block is still there
+        note(old, own >= 0 ? reinterpret_cast<const void*>(ownStart) : nullptr);
+        return nullptr;
+    }
+    note(p, caller);
+    return p;
+}
+
+void* reallocarray(void* old, size_t count, size_t n) {
+    size_t bytes;
+    if (__builtin_mul_overflow(count, n, &bytes)) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    return realloc(old, bytes);
+}
+
+void free(void* p) {
+    forget(p);
+    __libc_free(p);
+}
+
+void* memalign(size_t alignment, size_t n) { return aligned(alignment, n, __builtin_return_address(0)); }
+void* aligned_alloc(size_t alignment, size_t n) { return aligned(alignment, n, __builtin_return_address(0)); }
+void* valloc(size_t n) { return aligned(static_cast<size_t>(getpagesize()), n, __builtin_return_address(0)); }
+
+int posix_memalign(void** out, size_t alignment, size_t n) {
+    if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
+    void* p = aligned(alignment, n, __builtin_return_address(0));
+    if (!p) return ENOMEM;
+    *out = p;
+    return 0;
+}
+
+void glXSwapBuffers(Display* display, GLXDrawable drawable) {
+    using SwapFn = void (*)(Display*, GLXDrawable);
+    static const auto real = reinterpret_cast<SwapFn>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+    real(display, drawable);
+    add(record->swaps, 1);
+}
+
+}  // extern "C"
+
+void* operator new(std::size_t n) { return allocate(n, __builtin_return_address(0)); }
+void* operator new[](std::size_t n) { return allocate(n, __builtin_return_address(0)); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    void* p = __libc_malloc(n ? n : 1);
+    note(p, __builtin_return_address(0));
+    return p;
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    void* p = __libc_malloc(n ? n : 1);
+    note(p, __builtin_return_address(0));
+    return p;
+}
+void* operator new(std::size_t n, std::align_val_t a) {
+    void* p = aligned(static_cast<std::size_t>(a), n ? n : 1, __builtin_return_address(0));
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+void* operator new[](std::size_t n, std::align_val_t a) {
+    void* p = aligned(static_cast<std::size_t>(a), n ? n : 1, __builtin_return_address(0));
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+void operator delete(void* p) noexcept { free(p); }
+void operator delete[](void* p) noexcept { free(p); }
+void operator delete(void* p, std::size_t) noexcept { free(p); }
+void operator delete[](void* p, std::size_t) noexcept { free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { free(p); }

@@ -1,0 +1,159 @@
+// The pop-up menu picked both ways, click-click and press-drag-release: every entry gives the
+// picture its key gives, bare or under a window manager (ORVEX_E2E_WM=openbox).
+#include <string>
+#include <vector>
+
+#include "harness.hpp"
+
+namespace e2e {
+namespace {
+
+// A viewer with five images of radius 1000 to 5000 km: the radius line tells which is shown.
+struct MenuSession {
+    Scratch scratch;
+    std::optional<Viewer> viewer;
+    WindowId window = 0;
+    Geometry area;  // the drawing area on the screen
+
+    MenuSession() {
+        std::string config = "5\n";
+        for (int i = 1; i <= 5; ++i) config += "cells" + std::to_string(i) + ".bmp\n" + std::to_string(1000 * i) + "\n";
+        scratch.writeConfig(config);
+        const auto picture = encodeBmp24(latLonCellTexture(360, 180));
+        for (int i = 1; i <= 5; ++i) scratch.write("cells" + std::to_string(i) + ".bmp", picture);
+        viewer.emplace(scratch.path());
+    }
+    bool ready() {
+        const auto found = waitForFrames();
+        if (!found) return false;
+        window = *found;
+        area = geometryOf(window);
+        movePointer(area.x + 510, area.y + 382);
+        return waitForStillScreen();
+    }
+    // The drawing area once the frames in flight have been drawn.
+    std::vector<Rgb> picture() {
+        waitForStillScreen();
+        return pixelsOf(grabScreen());
+    }
+    std::vector<Rgb> pixelsOf(const Screenshot& s) const {
+        std::vector<Rgb> p;
+        for (int y = area.y; y < area.y + area.height; ++y)
+            for (int x = area.x; x < area.x + area.width; ++x) p.push_back(s.at(x, y));
+        return p;
+    }
+    bool showsPicture(const std::vector<Rgb>& wanted) {
+        return waitForScreen([&](const Screenshot& s) { return pixelsOf(s) == wanted; });
+    }
+    void keys(const std::vector<const char*>& names) {
+        for (const char* name : names) keyShown(name);
+    }
+    void keysThenStill(const std::vector<const char*>& names) {  // for keys that may change nothing
+        for (const char* name : names) key(name);
+        waitForStillScreen();
+    }
+    int whitePixelsTopLeft(const Screenshot& s) const {  // the help screen's text
+        int n = 0;
+        for (int y = area.y + 60; y < area.y + 220; ++y)
+            for (int x = area.x + 8; x < area.x + 150; ++x) n += s.at(x, y) == Rgb{255, 255, 255};
+        return n;
+    }
+    void pick(int entry, MenuWay way) { pickMenuEntry(area.x + 510, area.y + 382, entry, way); }
+};
+
+// Entries whose effect is a steady picture: the pick must give the picture the key gives. `setUp`
+// makes the pick visible (another image first), `undo` returns to the picture before it.
+struct SameAsKey {
+    int entry;
+    const char* key;
+    std::vector<const char*> setUp, undo;
+};
+const SameAsKey kSameAsKey[] = {
+    {1, "1", {"2"}, {"2"}},  {2, "2", {"1"}, {"1"}},  {3, "3", {"1"}, {"1"}},
+    {4, "4", {"1"}, {"1"}},  {5, "5", {"1"}, {"1"}},  {6, "e", {}, {"e", "e"}},
+    {7, "g", {}, {"g"}},     {9, "i", {}, {"i"}},     {11, "p", {}, {"p"}},
+};
+
+class MenuPick : public ::testing::TestWithParam<MenuWay> {};
+
+TEST_P(MenuPick, EveryEntryRunsItsCommand) {
+    MenuSession m;
+    ASSERT_TRUE(m.ready()) << m.viewer->out() << m.viewer->err();
+    const MenuWay way = GetParam();
+
+    for (const SameAsKey& c : kSameAsKey) {
+        SCOPED_TRACE("entry " + std::to_string(c.entry));
+        m.keysThenStill(c.setUp);
+        const auto before = m.picture();
+        ASSERT_TRUE(keyShown(c.key));
+        const auto byKey = m.picture();
+        m.keys(c.undo);
+        ASSERT_TRUE(m.showsPicture(before));
+        m.pick(c.entry, way);
+        EXPECT_TRUE(m.showsPicture(byKey));
+        m.keys(c.undo);
+        ASSERT_TRUE(m.showsPicture(before));
+    }
+
+    // 8: the help screen, whose frame-rate figures change, so it is told by its text's pixels.
+    m.pick(8, way);
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) { return m.whitePixelsTopLeft(s) > 300; }));
+    keyShown("h");
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) { return m.whitePixelsTopLeft(s) == 0; }));
+
+    // 10: the small lat/lon window, and back with "l" typed in it.
+    m.pick(10, way);
+    EXPECT_TRUE(waitUntil([&] { const Geometry g = geometryOf(m.window); return g.width == 320 && g.height == 240; }));
+    const Geometry small = geometryOf(m.window);
+    movePointer(small.x + 100, small.y + 120);
+    key("l");
+    EXPECT_TRUE(waitUntil([&] { return placedAsFullView(m.window); }));
+    movePointer(m.area.x + 510, m.area.y + 382);
+
+    // 12: auto-rotation keeps changing the picture; picked again while the globe turns (which
+    // moves the pointer every frame, but not while the menu is open), it stops.
+    const auto turning = m.picture();
+    m.pick(12, way);
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) { return m.pixelsOf(s) != turning; }));
+    m.pick(12, way);
+    EXPECT_TRUE(waitForStillScreen());
+
+    // 13: quit.
+    m.pick(13, way);
+    ASSERT_TRUE(m.viewer->waitForExit()) << m.viewer->out() << m.viewer->err();
+    EXPECT_EQ(m.viewer->err(), "End of run (menu).\n");
+    EXPECT_EQ(m.viewer->exitStatus(), 0);
+    EXPECT_EQ(m.viewer->out().find('\a'), std::string::npos);
+}
+
+// Released just below the menu, where the window's offset would carry the point into the last
+// entries: nothing is picked (the run goes on, the picture stays).
+TEST(MenuPickOff, ReleaseBelowTheMenuPicksNothing) {
+    MenuSession m;
+    ASSERT_TRUE(m.ready()) << m.viewer->out() << m.viewer->err();
+    const auto before = m.picture();
+    runTool({"xdotool", "mousedown", "3"});
+    std::string ids;
+    ASSERT_TRUE(waitUntil([&] { return !(ids = runTool({"xdotool", "search", "--onlyvisible", "--name", kMenuName})).empty(); }));
+    const Geometry menu = geometryOf(std::stoul(ids));
+    movePointer(menu.x + menu.width / 2, menu.y + menu.height - 20);
+    movePointer(menu.x + menu.width / 2, menu.y + menu.height + 8);
+    runTool({"xdotool", "mouseup", "3"});
+    // Wherever the menu stays open, a press elsewhere in the window closes it.
+    if (!waitUntil([] { return runTool({"xdotool", "search", "--onlyvisible", "--name", kMenuName}).empty(); }, Seconds(2.0))) {
+        movePointer(m.area.x + 100, m.area.y + 100);
+        runTool({"xdotool", "click", "1"});
+    }
+    movePointer(m.area.x + 510, m.area.y + 382);
+    EXPECT_TRUE(m.showsPicture(before));
+    EXPECT_TRUE(m.viewer->running()) << m.viewer->err();
+    EXPECT_EQ(m.viewer->out().find('\a'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, MenuPick, ::testing::Values(MenuWay::ClickClick, MenuWay::PressDragRelease),
+                         [](const auto& info) {
+                             return std::string(info.param == MenuWay::ClickClick ? "ClickClick" : "PressDragRelease");
+                         });
+
+}  // namespace
+}  // namespace e2e
