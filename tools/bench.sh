@@ -13,7 +13,8 @@ reference=${2:-36a91d0}
 build=build-bench
 results=$build/results
 cache=${ORVEX_BENCH_CACHE:-$HOME/.cache/orvex-bench}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+source tools/build.sh
+orvex_configure build-bench "$build"
 cmake --build "$build" >/dev/null
 mkdir -p "$results"
 

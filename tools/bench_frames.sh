@@ -11,7 +11,8 @@ rounds=${1:-5}
 seconds=${2:-4}
 data=${3:-}
 build=build-bench
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+source tools/build.sh
+orvex_configure build-bench "$build"
 cmake --build "$build" --target orvex sphere_floor straight_reference swapcount >/dev/null
 
 work=$(mktemp -d)

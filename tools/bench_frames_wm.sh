@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 rounds=${1:-5}
 seconds=${2:-4}
 build=build-bench
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+source tools/build.sh
+orvex_configure build-bench "$build"
 cmake --build "$build" --target orvex swapcount >/dev/null
 viewer=${3:-$PWD/$build/orvex}
 counter="$PWD/$build/bench/frames/swapcount.so"

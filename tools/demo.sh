@@ -13,8 +13,7 @@ for need in /usr/bin/convert /usr/bin/identify "$images/earth.jpg" "$images/nigh
   [ -e "$need" ] || { echo "demo: $need is missing; run tools/setup.sh first" >&2; exit 1; }
 done
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target orvex
+bash tools/build.sh orvex
 
 mkdir -p demo
 

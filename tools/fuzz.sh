@@ -11,8 +11,8 @@ targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(config bmp latlon)
 
 build=build-fuzz
-cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DORVEX_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+source tools/build.sh
+orvex_configure build-fuzz "$build"
 cmake --build "$build" --target make_seeds $(printf '%s_fuzz ' "${targets[@]}")
 
 seeds="$build/seeds"

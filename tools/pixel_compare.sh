@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 old=$(realpath "$1"); new=$(realpath "$2"); shift 2
 build=build-bench
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+source tools/build.sh
+orvex_configure build-bench "$build"
 cmake --build "$build" --target framescript >/dev/null
 shim="$PWD/$build/bench/frames/framescript.so"
 

@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$(realpath "$1"); keys=${2:-}; out=$(realpath -m "${3:-callgrind.frames.out}")
 build=build-bench
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
+source tools/build.sh
+orvex_configure build-bench "$build"
 cmake --build "$build" --target framescript >/dev/null
 shim="$PWD/$build/bench/frames/framescript.so"
 work=$(mktemp -d)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Orvex needs on a Debian machine. Idempotent: when
-# every package is present it installs nothing and prints nothing.
+# Installs what building, running and testing Orvex needs on a Debian machine, and the packages
+# named as arguments. Idempotent: when every package is present it installs nothing and prints
+# nothing.
+#   tools/setup.sh [package ...]
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   imagemagick xplanet-images mandoc
   libvips-dev libvips-tools
   clang libclang-rt-14-dev valgrind libstb-dev bc gnuplot-nox
+  "$@"
 )
 
 missing=()

@@ -4,8 +4,9 @@
 #   tools/test_sanitized.sh [ctest arguments]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/build.sh
 build=${ORVEX_ASAN_BUILD_DIR:-build-asan}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_SANITIZE=ON >/dev/null
+orvex_configure build-asan "$build"
 cmake --build "$build"
 cd "$build"
 

@@ -12,7 +12,8 @@ root=$PWD
 frames=${1:-300}
 build=${ORVEX_BUILD_DIR:-build}
 [[ $build = /* ]] || build="$root/$build"
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+source tools/build.sh
+[ -f "$build/CMakeCache.txt" ] || orvex_configure build "$build"
 cmake --build "$build" --target orvex >/dev/null
 
 work=$(mktemp -d /tmp/orvex-valgrind-XXXXXX)

@@ -90,6 +90,41 @@ void setTextureParameters() {
     glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
 }
 
+// The sphere samples with repeat wrapping and a linear filter, which blends texels from beyond
+// each edge of the picture into its outermost half texel: past the right edge and in the
+// texture's last column (reached from the left edge), above the top row and in the texture's
+// last row (reached from the bottom row). Those texels get the picture's true neighbours across
+// each edge: the map wraps round in longitude, and each pole row meets itself. Where one spare
+// column or row is both, the first column and the top row win.
+static void fillSeams(const std::uint8_t* picture, GLsizei width, GLsizei height, GLsizei glWidth,
+                      GLsizei glHeight) {
+    auto pixel = [&](GLsizei x, GLsizei y) {
+        return picture + 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                              static_cast<std::size_t>(x));
+    };
+    auto sourceColumn = [&](GLsizei x) { return x < width ? x : x == width ? 0 : width - 1; };
+    auto sourceRow = [&](GLsizei y) { return y < height ? y : y == height ? height - 1 : 0; };
+    // Spare rows and columns: the one just past the picture and the texture's last, when distinct.
+    const GLsizei rows[] = {height < glHeight ? height : -1, glHeight - 1 > height ? glHeight - 1 : -1};
+    const GLsizei columns[] = {width < glWidth ? width : -1, glWidth - 1 > width ? glWidth - 1 : -1};
+    for (GLsizei y : rows) {
+        if (y < 0) continue;
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, width, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel(0, sourceRow(y)));
+    }
+    if (width >= glWidth) return;
+    // A spare column runs the texture's full height, so its corners with the spare rows match too.
+    auto* column = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(glHeight) * 3));
+    if (!column) return;
+    for (GLsizei x : columns) {
+        if (x < 0) continue;
+        for (GLsizei y = 0; y < glHeight; ++y) {
+            std::memcpy(column + 3 * static_cast<std::size_t>(y), pixel(sourceColumn(x), sourceRow(y)), 3);
+        }
+        glTexSubImage2D(GL_TEXTURE_2D, 0, x, 0, 1, glHeight, GL_RGB, GL_UNSIGNED_BYTE, column);
+    }
+    std::free(column);
+}
+
 void uploadImage(int i) {
     model::State& s = model::state;
     const Table<long long, 6>& ijn = textures.IJN[i];
@@ -102,23 +137,8 @@ void uploadImage(int i) {
                  GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     textureMatrix(ijn[1], ijn[2], ijn[4], ijn[5], textures.ORVEOUND[i], s.THOMOG2[i].slot);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture);
-    // The linear filter blends in the texels just past the picture's right and top edges: give
-    // them the first column (the map wraps round in longitude) and the top row (the pole), so
-    // no seam of stray colour shows along the date line or at the north pole.
-    if (picture && ijn[1] < ijn[4] && width > 0 && height > 0) {
-        std::uint8_t* column = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(height) * 3));
-        if (column) {
-            for (GLsizei y = 0; y < height; ++y) {
-                std::memcpy(column + 3 * static_cast<std::size_t>(y),
-                            picture + 3 * static_cast<std::size_t>(y) * static_cast<std::size_t>(width), 3);
-            }
-            glTexSubImage2D(GL_TEXTURE_2D, 0, width, 0, 1, height, GL_RGB, GL_UNSIGNED_BYTE, column);
-            std::free(column);
-        }
-    }
-    if (picture && ijn[2] < ijn[5] && width > 0 && height > 0) {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height, width, 1, GL_RGB, GL_UNSIGNED_BYTE,
-                        picture + 3 * static_cast<std::size_t>(width) * static_cast<std::size_t>(height - 1));
+    if (picture && width > 0 && height > 0) {
+        fillSeams(picture, width, height, static_cast<GLsizei>(ijn[4]), static_cast<GLsizei>(ijn[5]));
     }
     // GL holds its own copy now; the picture is never read again.
     memory::releasePicture(textures.buffer[i]);

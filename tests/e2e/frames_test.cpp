@@ -133,6 +133,36 @@ TEST(Frames, StereoPairsShowTwoHalfSizeDiscsInTheirOrder) {
     EXPECT_TRUE(cellsAround(kCentreX, kCentreY, 40, {0, 0}, {0, -10}, {-10, 0}, {-10, -10}));
 }
 
+// A 1000-pixel-wide map fills only part of its 1024-texel texture, yet the date line shows no
+// seam: centred on longitude 180 and zoomed in, the texels the filter blends in from across the
+// picture's edges hold the map's own colour, so a one-colour map stays one colour there.
+TEST(Frames, NoSeamAtTheDateLineOfANonPowerOfTwoMap) {
+    const Rgb sea{0, 126, 128};
+    Scratch scratch;
+    scratch.writeConfig("1\nsea.bmp\n6371\n");
+    scratch.write("sea.bmp", encodeBmp24(Picture(1000, 500, sea)));
+    Viewer viewer(scratch.path());
+    ASSERT_TRUE(waitForFrames().has_value()) << viewer.out() << viewer.err();
+    movePointer(kFramed.x + 870, kFramed.y + 382);  // 360 pixels right of the start: longitude 180
+    keys("g", 1);                                     // no grid line over the date line
+    keys("Up", 40);                                   // field of view 20.5: the seam is a pixel wide
+    std::string stray;
+    EXPECT_TRUE(waitForScreen([&](const Screenshot& s) {
+        stray.clear();
+        for (int y = kCentreY - 60; y <= kCentreY - 30; y += 3) {
+            for (int x = kCentreX - 20; x <= kCentreX + 20; ++x) {
+                const Rgb c = s.at(x, y);
+                if (!(c == sea) && stray.empty()) {
+                    stray = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(c.r) + " " +
+                            std::to_string(c.g) + " " + std::to_string(c.b);
+                }
+            }
+        }
+        return stray.empty();
+    }, kShortLimit)) << stray;
+    EXPECT_EQ(viewer.err(), "");
+}
+
 // The full view puts the window back where it belongs after the user moves or resizes it.
 TEST(Frames, FullViewUndoesAMoveAndAResize) {
     CellPlanet p;

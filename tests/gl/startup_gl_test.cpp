@@ -2,6 +2,7 @@
 // projection, the texture set-up and its matrix, and the error check.
 #include <GL/gl.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -103,7 +104,8 @@ TEST_F(StartupGl, CheckGLReportsAProvokedErrorOnceThenNothing) {
 }
 
 // A 1000 x 500 picture in a 1024 x 512 texture: the texture matrix scales onto the picture, the
-// picture sits in the lower-left corner, and the texel column just past it repeats the first.
+// picture sits in the lower-left corner, and the spare texels the filter reaches across each edge
+// hold the picture's neighbours there: first and last column, top and bottom row, their corners.
 TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     const int w = 1000, h = 500, i = 1;
     auto& ijn = startup::textures.IJN[i];
@@ -114,14 +116,14 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     ijn[5] = 512;
     ijn[6] = 3LL * 1024 * 512;
     startup::textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
+    // Every pixel tells its column and row: x and y modulo 256, and x once more in steps of 4.
+    auto colour = [](int x, int y) {
+        return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+                                           static_cast<std::uint8_t>(x / 4)};
+    };
     auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<size_t>(ijn[3])));
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = picture + 3 * (y * w + x);
-            p[0] = static_cast<std::uint8_t>(x);
-            p[1] = static_cast<std::uint8_t>(y);
-            p[2] = static_cast<std::uint8_t>(x == 0 ? 200 : 7);
-        }
+        for (int x = 0; x < w; ++x) std::memcpy(picture + 3 * (y * w + x), colour(x, y).data(), 3);
     }
     startup::textures.buffer[i] = picture;
     GLuint name;
@@ -151,11 +153,15 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
     auto texel = [&](int x, int y) { return texels.data() + 3 * (y * 1024 + x); };
-    EXPECT_EQ(texel(999, 0)[0], 999 & 255);  // bottom row first, as in the picture
-    EXPECT_EQ(texel(5, 499)[1], 499 & 255);
-    EXPECT_EQ(texel(1000, 123)[2], 200);      // the wrap column repeats column 0
-    EXPECT_EQ(texel(1000, 123)[1], 123);
-    EXPECT_EQ(texel(321, 500)[1], 499 & 255);  // the row above the picture repeats the top row
+    const int cases[][4] = {  // texel x, y: picture x, y
+        {999, 0, 999, 0},      {5, 499, 5, 499},      // bottom row first, as in the picture
+        {1000, 123, 0, 123},   {1023, 123, 999, 123}, // right of the date line and left of it
+        {321, 500, 321, 499},  {321, 511, 321, 0},    // above the north pole, below the south pole
+        {1000, 500, 0, 499},   {1023, 500, 999, 499}, {1000, 511, 0, 0}, {1023, 511, 999, 0}};
+    for (const auto& c : cases) {
+        const auto expected = colour(c[2], c[3]);
+        EXPECT_EQ(std::memcmp(texel(c[0], c[1]), expected.data(), 3), 0) << c[0] << "," << c[1];
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glDisable(GL_TEXTURE_2D);
     glMatrixMode(GL_TEXTURE);
