@@ -8,7 +8,7 @@ cd "$1" || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-for f in tools/*.sh .ci/* tests/*/*.sh debian/rules README.md; do
+for f in tools/*.sh tools/orvex-picture .ci/* tests/*/*.sh debian/rules README.md; do
   [ -f "$f" ] && [ "$f" != tools/build.sh ] || continue
   # (a tree of another source, such as an older commit's for a reference build, is its own)
   grep -nE 'cmake( [^|;&]*)? -(S|B|G)( |$)' "$f" | grep -vE -- '-S +[^. ]' | sed "s|^|configures a tree itself: $f:|" |
