@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "model/state.hpp"
@@ -49,6 +50,8 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
 
 namespace {
 
+constexpr int kMaxCharacters = 4096;  // longer texts go unboxed; no caller comes near
+
 // The characters in GLUT's 8 x 13 bitmap font from the raster position on. A run without NUL or
 // line feed goes to GLUT in one string: the same glBitmap per character, with the font's pixel
 // store set up once instead of once a character.
@@ -65,6 +68,25 @@ void drawBitmapCharacters(const char* text, int length) {
     std::memcpy(run, text, length);
     run[length] = '\0';
     glutBitmapString(GLUT_BITMAP_8_BY_13, reinterpret_cast<const unsigned char*>(run));
+}
+
+// Mesa gathers a run of bitmap characters and draws it as one 512 x 32 pixel textured quad. A
+// scissor box around the characters' own cells (8 pixels a character, 14 high from 3 below the
+// baseline, a pixel to spare all round) spares the rasteriser the rest of that quad; every pixel
+// a character can set lies inside it. `saved` receives the box to put back afterwards.
+void scissorToCharacters(int length, GLint saved[4]) {
+    glGetIntegerv(GL_SCISSOR_BOX, saved);
+    GLfloat raster[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    const int x = static_cast<int>(std::floor(raster[0]));
+    const int y = static_cast<int>(std::floor(raster[1]));
+    glScissor(x - 1, y - 4, 8 * length + 2, 16);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+void restoreScissor(const GLint saved[4]) {
+    glDisable(GL_SCISSOR_TEST);
+    glScissor(saved[0], saved[1], saved[2], saved[3]);
 }
 
 }  // namespace
@@ -86,7 +108,14 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     if (backColor >= 0) SetPalColor(backColor);
     SetPalColor(color);
     glRasterPos3d(p.x, p.y, p.z);
-    drawBitmapCharacters(text, length);
+    if (length > 0 && length <= kMaxCharacters) {
+        GLint saved[4];
+        scissorToCharacters(length, saved);
+        drawBitmapCharacters(text, length);
+        restoreScissor(saved);
+    } else if (length > 0) {
+        drawBitmapCharacters(text, length);
+    }
     // No flush per text: the frame's buffer swap delivers everything, and with a software
     // renderer each flush sets the rasteriser going on a part-drawn frame.
 

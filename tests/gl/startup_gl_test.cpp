@@ -1,14 +1,18 @@
 // GL state that only GL can tell: screen text leaves the matrices as it found them, the overlay
 // projection, the texture set-up and its matrix, and the error check.
-#include <GL/gl.h>
+#include <GL/freeglut.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "gl_fixture.hpp"
 #include "screen/glcheck.hpp"
 #include "screen/text.hpp"
+#include "model/state.hpp"
 #include "platform/memory.hpp"
 #include "startup/textures.hpp"
 
@@ -65,6 +69,56 @@ TEST_F(StartupGl, ScreenTextLandsInItsCellInItsColour) {
     EXPECT_GT(lit, 20);
     for (int y = 0; y < gltest::kWindowHeight; ++y) {  // nothing outside the text's cells
         for (int x = 40; x < gltest::kWindowWidth; ++x) ASSERT_EQ(at(x, y)[0], 0) << x << "," << y;
+    }
+}
+
+// The scissor box that keeps the rasteriser to a text's cells must cost no pixel of it: each text
+// is drawn by PrntOrth and again by plain GLUT calls at the same raster position, and the two
+// pictures must match. Afterwards the scissor test is off and the box is as it was.
+TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
+    struct Case {
+        int row, col;
+        std::string text;
+    };
+    std::string everyGlyph;
+    for (int c = 1; c < 256; ++c) everyGlyph += static_cast<char>(c);
+    const Case cases[] = {
+        {30, 1, "\xdb\xdb##gjpqy|_Q"},                   // full blocks, descenders
+        {1, 1, "\xdb\xdb\xdb top edge"},                 // first row, against the top
+        {59, 20, "bottom\xdb\xdb\xdb"},                   // last row, against the bottom
+        {20, 1, everyGlyph.substr(0, 120)},                // runs past the right edge
+        {10, 3, everyGlyph.substr(120)},                   // NUL-free but with high characters
+        {40, 2, std::string("line\nfeed\0nul", 13)},     // the character-by-character path
+    };
+    glScissor(3, 5, 200, 100);
+    for (const Case& c : cases) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        int row = c.row, col = c.col;
+        screen::PrntOrth(static_cast<int>(c.text.size()), c.text.data(), row, col, 14, 0, 1, 0);
+        const auto boxed = gltest::readPixels();
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+        GLint box[4];
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{3, 5, 200, 100}));
+
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        const screen::CellGrid grid = screen::cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
+        const screen::RasterPosition p = screen::cellRaster(grid, c.row, c.col);
+        screen::SetPalColor(14);
+        glRasterPos3d(p.x, p.y, p.z);
+        for (char ch : c.text) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(ch));
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+        const auto plain = gltest::readPixels();
+        EXPECT_TRUE(boxed == plain) << "row " << c.row << ", column " << c.col;
+        EXPECT_NE(std::count(plain.begin(), plain.end(), 255), 0) << "nothing drawn";
     }
 }
 
