@@ -120,6 +120,12 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         EXPECT_TRUE(boxed == plain) << "row " << c.row << ", column " << c.col;
         EXPECT_NE(std::count(plain.begin(), plain.end(), 255), 0) << "nothing drawn";
     }
+    // A negative length draws nothing (it once reached a memcpy as a huge size).
+    glClear(GL_COLOR_BUFFER_BIT);
+    int row = 30, col = 1;
+    screen::PrntOrth(-3, "abc", row, col, 14, 0, 1, 0);
+    const auto none = gltest::readPixels();
+    EXPECT_EQ(std::count(none.begin(), none.end(), 0), static_cast<long>(none.size()));
 }
 
 TEST_F(StartupGl, OverlayProjectionReplacesAllThreeMatrices) {
