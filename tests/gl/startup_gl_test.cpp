@@ -101,21 +101,13 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         glGetIntegerv(GL_SCISSOR_BOX, box);
         EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{3, 5, 200, 100}));
 
+        // The fixture's matrices are identities, and PrntOrth leaves them so.
         glClear(GL_COLOR_BUFFER_BIT);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
         const screen::CellGrid grid = screen::cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
         const screen::RasterPosition p = screen::cellRaster(grid, c.row, c.col);
         screen::SetPalColor(14);
         glRasterPos3d(p.x, p.y, p.z);
         for (char ch : c.text) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(ch));
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
         const auto plain = gltest::readPixels();
         EXPECT_TRUE(boxed == plain) << "row " << c.row << ", column " << c.col;
         EXPECT_NE(std::count(plain.begin(), plain.end(), 255), 0) << "nothing drawn";
