@@ -247,10 +247,20 @@ void recordPointer(int x, int y) {
     model::state.pointerY = y;
 }
 
-void MouseButton(int, int, int, int) {}
+// Buttons pressed in the viewer's window and not yet released, one bit per GLUT button. A
+// button that picked a menu entry went down on the menu, yet is still held when the pick's warp
+// (or auto-rotation's) moves the pointer, and GLUT reports that motion as a drag: counting it
+// would replace the pick before a frame used it, or stop the rotation just picked.
+static unsigned buttonsDown = 0;
+
+void MouseButton(int button, int buttonState, int, int) {
+    if (button < 0 || button >= 32) return;
+    const unsigned bit = 1u << button;
+    buttonsDown = buttonState == GLUT_DOWN ? buttonsDown | bit : buttonsDown & ~bit;
+}
 
 void MouseDrag(int x, int y) {
-    model::state.MenuNew = model::kDragMenuValue;
+    if (buttonsDown != 0) model::state.MenuNew = model::kDragMenuValue;
     MouseMove(x, y);
 }
 

@@ -771,7 +771,8 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way) {
     // size before it was sized (300 high: the first entry cut off, the rest 29 pixels up), so the
     // band may never light up although the menu takes the entry.
     if (!lit) std::cerr << "[ note ] menu entry " << entry << " not seen highlighted in the menu at " << g << "\n";
-    runTool(drag ? std::vector<std::string>{"xdotool", "mouseup", "3"} : std::vector<std::string>{"xdotool", "click", "1"});
+    runTool(drag ? std::vector<std::string>{"xdotool", "mouseup", "3"}
+                 : std::vector<std::string>{"xdotool", way == MenuWay::ClickHold ? "mousedown" : "click", "1"});
     waitUntil([&] { return runTool({"xdotool", "search", "--onlyvisible", "--name", kMenuName}).empty(); });
     return g;
 }

@@ -210,7 +210,8 @@ void movePointer(int screenX, int screenY);
 void dragLeft(int fromX, int fromY, int toX, int toY, int steps = 8);
 // Opens the pop-up menu with the right button at (screenX, screenY), picks entry 1..13 one of the
 // two ways and returns the menu's geometry, from which the entry was placed.
-enum class MenuWay { ClickClick, PressDragRelease };
+// ClickHold picks like ClickClick but leaves the picking button held: the caller releases it.
+enum class MenuWay { ClickClick, PressDragRelease, ClickHold };
 Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way = MenuWay::ClickClick);
 
 // Sends a key and waits until the frame that applied it has changed the screen. Keys are applied
