@@ -66,15 +66,16 @@ struct MenuSession {
 };
 
 // Entries whose effect is a steady picture: the pick must give the picture the key gives. `setUp`
-// makes the pick visible (another image first), `undo` returns to the picture before it.
+// makes the pick visible (another image first) and always changes the picture, so that each of
+// its keys is seen taken before the next input; `undo` returns to the picture before the pick.
 struct SameAsKey {
     int entry;
     const char* key;
     std::vector<const char*> setUp, undo;
 };
 const SameAsKey kSameAsKey[] = {
-    {1, "1", {"2"}, {"2"}},  {2, "2", {"1"}, {"1"}},  {3, "3", {"1"}, {"1"}},
-    {4, "4", {"1"}, {"1"}},  {5, "5", {"1"}, {"1"}},  {6, "e", {}, {"e", "e"}},
+    {1, "1", {"2"}, {"2"}},  {2, "2", {"1"}, {"1"}},  {3, "3", {"2"}, {"2"}},
+    {4, "4", {"1"}, {"1"}},  {5, "5", {"2"}, {"2"}},  {6, "e", {}, {"e", "e"}},
     {7, "g", {}, {"g"}},     {9, "i", {}, {"i"}},     {11, "p", {}, {"p"}},
 };
 
@@ -87,7 +88,7 @@ TEST_P(MenuPick, EveryEntryRunsItsCommand) {
 
     for (const SameAsKey& c : kSameAsKey) {
         SCOPED_TRACE("entry " + std::to_string(c.entry));
-        for (const char* name : c.setUp) key(name);  // may change nothing: picture() settles
+        m.keys(c.setUp);
         const auto before = m.picture();
         ASSERT_TRUE(keyShown(c.key));
         const auto byKey = m.picture();
