@@ -32,7 +32,8 @@ void recordKey(unsigned char key);
 void recordSpecialKey(int key);
 // Records a menu choice in MenuNew; value 7 ends the run, values outside 1..25 are ignored.
 void recordMenuChoice(int value);
-// Records the pointer position (a drag posts MenuNew 13 first, which cancels auto-rotation).
+// Records the pointer position (a drag with a button pressed in the window posts MenuNew 13
+// first, which cancels auto-rotation).
 void recordPointer(int x, int y);
 
 // --- the pop-up menu -------------------------------------------------------------------------------
