@@ -39,6 +39,11 @@ struct MenuSession {
         bells += 2;
         return inputsDrawn(*viewer);
     }
+    // True when the viewer rang the bell only for the settling keys.
+    bool onlySettlingBells() {
+        const std::string out = viewer->out();
+        return std::count(out.begin(), out.end(), '\a') == bells;
+    }
     // The drawing area once the inputs sent so far have been drawn.
     std::vector<Rgb> picture() {
         EXPECT_TRUE(settled()) << viewer->out();
@@ -130,8 +135,7 @@ TEST_P(MenuPick, EveryEntryRunsItsCommand) {
     ASSERT_TRUE(m.viewer->waitForExit()) << m.viewer->out() << m.viewer->err();
     EXPECT_EQ(m.viewer->err(), "End of run (menu).\n");
     EXPECT_EQ(m.viewer->exitStatus(), 0);
-    const std::string out = m.viewer->out();
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\a'), m.bells) << "a pick rang the bell";
+    EXPECT_TRUE(m.onlySettlingBells()) << "a pick rang the bell: " << m.viewer->out();
 }
 
 // Released just below the menu, where the window's offset would carry the point into the last
@@ -156,8 +160,7 @@ TEST(MenuPickOff, ReleaseBelowTheMenuPicksNothing) {
     movePointer(m.area.x + 510, m.area.y + 382);
     EXPECT_TRUE(m.showsPicture(before));
     EXPECT_TRUE(m.viewer->running()) << m.viewer->err();
-    const std::string out = m.viewer->out();
-    EXPECT_EQ(std::count(out.begin(), out.end(), '\a'), m.bells) << "the release rang the bell";
+    EXPECT_TRUE(m.onlySettlingBells()) << "the release rang the bell: " << m.viewer->out();
 }
 
 // "Rotate" picked with a press that is still held while the globe starts to turn: the pick's
