@@ -13,9 +13,9 @@
 #include "platform/clock.hpp"
 #include "platform/console.hpp"
 #include "screen/glcheck.hpp"
-#include "view/latlon.hpp"
-#include "view/overlays.hpp"
-#include "view/scene.hpp"
+#include "latlon/latlon.hpp"
+#include "texts/texts.hpp"
+#include "globe/globe.hpp"
 
 namespace frame {
 
@@ -125,14 +125,14 @@ void modeStep() {
         if (s.fullView == 0) {
             glutReshapeWindow(320, 240);
             if (s.exportDone < 1) {
-                view::exportLatLon();
+                latlon::exportLatLon();
                 s.importPending = 1;
                 s.exportDone = 1;
             }
         } else {
             glutReshapeWindow(1024, 748);
             glutPositionWindow(0, 20);
-            if (s.importPending != 0) view::importLatLon();
+            if (s.importPending != 0) latlon::importLatLon();
             warpToOrientation();
             s.exportDone = 0;
         }
@@ -159,7 +159,7 @@ void eyePass(int eyeIndex) {
     glTranslated(0.0, 0.0, -s.eyeDistance - 20.0);
     glShadeModel(GL_SMOOTH);
 
-    view::drawCrossHair();
+    globe::drawCrossHair();
 
     glRotated(s.viewLatitude, 1.0, 0.0, 0.0);
     glRotated(s.viewLongitude, 0.0, 0.0, 1.0);
@@ -168,7 +168,7 @@ void eyePass(int eyeIndex) {
     centreFromModelView(m, s.centreLatitude, s.centreLongitude);
 
     glDisable(GL_CULL_FACE);
-    view::drawSphereGridAndLabels();
+    globe::drawSphereGridAndLabels();
     places::placeStep();
 }
 
@@ -201,9 +201,9 @@ void displayFrame() {
 
     screen::OverlaySetup(0);                                  // 10. screen texts
     if (s.fullView == 0) {
-        view::drawSmallWindowTexts();
+        texts::drawSmallWindowTexts();
     } else {
-        view::drawFullViewTexts();
+        texts::drawFullViewTexts();
     }
 
     const int step = s.eyeMode == 0 ? 1 : 2 * s.eyeMode;     // 11. eye passes

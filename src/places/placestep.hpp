@@ -3,7 +3,7 @@
 
 #include <GL/gl.h>
 
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 namespace places {
 
@@ -17,7 +17,7 @@ struct PlaceLetter {
     double angles[3];                        // (180 - latitude, 0, letter longitude), degrees
     double size;                             // kLetterSize
     int colour;                              // kLetterColour
-    char text[view::kStrokeTextLength];      // the character, a NUL, then blanks
+    char text[stroke::kStrokeTextLength];      // the character, a NUL, then blanks
 };
 
 // Names are grouped by the 20 x 20 degree cell in which they start, one display list a group, so

@@ -1,4 +1,4 @@
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 #include <GL/gl.h>
 
@@ -6,9 +6,9 @@
 
 #include "screen/text.hpp"
 #include "model/state.hpp"
-#include "view/strokefont.hpp"
+#include "stroke/strokefont.hpp"
 
-namespace view {
+namespace stroke {
 
 // --- geometry ----------------------------------------------------------------------------------
 
@@ -92,4 +92,4 @@ void strokeTextVertices(const char* text, const double position[3], const double
                        nullptr);
 }
 
-}  // namespace view
+}  // namespace stroke

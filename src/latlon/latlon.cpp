@@ -1,4 +1,4 @@
-#include "view/latlon.hpp"
+#include "latlon/latlon.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -8,11 +8,10 @@
 
 #include "platform/console.hpp"
 #include "platform/listread.hpp"
-#include "screen/text.hpp"
 #include "model/orientation.hpp"
 #include "model/state.hpp"
 
-namespace view {
+namespace latlon {
 
 namespace {
 
@@ -95,38 +94,4 @@ void importLatLon() {
     model::state.importPending = 0;
 }
 
-// --- the small window --------------------------------------------------------------------------------
-
-namespace {
-
-// Places a text formatted into `t`: its printed length, cell and colour.
-void placeText(screen::ScreenText& t, int length, int row, int col, int colour) {
-    t.buffer.padTo(screen::kTextBufferLength);
-    t.length = length, t.row = row, t.col = col, t.colour = colour;
-}
-
-}  // namespace
-
-void smallWindowTexts(double latitude, double longitude,
-                      screen::ScreenText (&texts)[kSmallWindowTextCount]) {
-    for (screen::ScreenText& t : texts) t.buffer.clear();
-    texts[0].buffer.str("Orvex.Exe");
-    placeText(texts[0], 9, 3, 1, 15);
-    texts[1].buffer.str("`L` to return");
-    placeText(texts[1], 13, 58, 86, 14);
-    // The value after the label lies beyond the printed length: only "Orvex.Out=" shows.
-    texts[2].buffer.str("Orvex.Out=").f(latitude, 6, 1).ch(kDegreeSign);
-    placeText(texts[2], 10, 50, 1, 15);
-    texts[3].buffer.str("Lat=").f(latitude, 6, 1).ch(kDegreeSign);
-    placeText(texts[3], 11, 54, 1, 15);
-    texts[4].buffer.str("Lon=").f(longitude, 6, 1).ch(kDegreeSign);
-    placeText(texts[4], 11, 58, 1, 15);
-}
-
-void drawSmallWindowTexts() {
-    screen::ScreenText texts[kSmallWindowTextCount];
-    smallWindowTexts(model::state.centreLatitude, model::state.centreLongitude, texts);
-    for (const screen::ScreenText& t : texts) screen::drawScreenText(t);
-}
-
-}  // namespace view
+}  // namespace latlon

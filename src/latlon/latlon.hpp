@@ -1,16 +1,14 @@
 // The latitude/longitude file Orvex.Out: export from the view centre, import back into the
-// orientation, and the texts of the small window.
+// orientation (the import turns the globe to the position read).
 #pragma once
 #include <cstddef>
 
 #include "platform/fields.hpp"
-#include "screen/text.hpp"
 
-namespace view {
+namespace latlon {
 
 void exportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
 void importLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
-void drawSmallWindowTexts();  // the texts of the 320 x 240 window
 
 constexpr const char* kLatLonFileName = "Orvex.Out";
 
@@ -39,12 +37,4 @@ struct LatLonValues {
 // usable number.
 LatLonValues parseLatLon(const char* text, std::size_t length);
 
-// --- the small window's texts --------------------------------------------------------------------
-
-constexpr int kSmallWindowTextCount = 5;
-
-// Formats the five texts of the small window for the given centre position.
-void smallWindowTexts(double latitude, double longitude,
-                      screen::ScreenText (&texts)[kSmallWindowTextCount]);
-
-}  // namespace view
+}  // namespace latlon
