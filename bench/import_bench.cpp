@@ -19,7 +19,7 @@
 
 #include "image/bmp.hpp"
 #include "platform/memory.hpp"
-#include "picture_file.hpp"
+#include "../tests/support/bmp_writer.hpp"
 
 namespace {
 
@@ -182,8 +182,9 @@ void compare(const char* label, const char* name, const char* sameSize = nullptr
 int main() {
     char folder[] = "/tmp/orvex-bench-XXXXXX";
     if (!mkdtemp(folder) || chdir(folder) != 0) return 1;
-    bench::writeBmp("b24.bmp", kWidth, kHeight, 24);
-    bench::writeBmp("b8.bmp", kWidth, kHeight, 8);
+    if (!bmptest::saveBmp("b24.bmp", bmptest::Shape{kWidth, kHeight, 24}, bmptest::sample) ||
+        !bmptest::saveBmp("b8.bmp", bmptest::Shape{kWidth, kHeight, 8, 256}, bmptest::sampleIndex, bmptest::paletteColour))
+        return 1;
     compare("24-bit 8192 x 4096", "b24.bmp");
     compare("8-bit 8192 x 4096", "b8.bmp", "b24.bmp");
     std::remove("b24.bmp");

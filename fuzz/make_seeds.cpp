@@ -8,64 +8,30 @@
 #include <string>
 #include <vector>
 
-#include "image/bmp.hpp"
+#include "../tests/support/bmp_writer.hpp"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-bool writeFile(const std::string& path, const Bytes& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
+using bmptest::Bytes;
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-// A BMP of width x height at 8 or 24 bits with `entries` palette entries and patterned rows.
-Bytes bmp(int width, int height, int bits, int entries, std::uint32_t offBits = 0) {
-    image::BH h;
-    h.bfOffBits = offBits ? offBits : static_cast<std::uint32_t>(54 + 4 * entries);
-    h.biSize = 40;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.nBitsPP = static_cast<std::uint16_t>(bits);
-    const long long rowBytes = (static_cast<long long>(width) * bits / 8 + 3) / 4 * 4;
-    const int rows = height < 0 ? -height : height;
-    h.bfSize = static_cast<std::uint32_t>(54 + 4 * entries + rowBytes * rows);
-    Bytes b(image::kBmpHeaderBytes);
-    image::encodeHeader(h, b.data());
-    for (int k = 0; k < entries; ++k) {
-        b.insert(b.end(), {static_cast<std::uint8_t>(3 * k), static_cast<std::uint8_t>(255 - k),
-                           static_cast<std::uint8_t>(k ^ 0x5A), 0});
-    }
-    for (long long k = 0; k < rowBytes * rows; ++k) b.push_back(static_cast<std::uint8_t>(k * 37 + 11));
-    return b;
+// A sample picture of width x height at 8 or 24 bits with `entries` palette entries, stored top
+// row first when the height is negative.
+Bytes bmp(int width, int height, int bits, int entries) {
+    const bmptest::Shape shape{width, height < 0 ? -height : height, bits, entries, height < 0};
+    return bits == 8 ? bmptest::encodeBmp(shape, bmptest::sampleIndex, bmptest::paletteColour)
+                     : bmptest::encodeBmp(shape, bmptest::sample);
 }
 
-// The same file with a longer info header: (infoSize - 40) zero bytes after the 40-byte one.
-Bytes longHeader(Bytes b, int infoSize) {
-    b.insert(b.begin() + image::kBmpHeaderBytes, static_cast<std::size_t>(infoSize - 40), 0);
-    b[14] = static_cast<std::uint8_t>(infoSize);
-    const std::uint32_t offBits = b[10] + (b[11] << 8) + static_cast<std::uint32_t>(infoSize - 40);
-    b[10] = static_cast<std::uint8_t>(offBits);
-    b[11] = static_cast<std::uint8_t>(offBits >> 8);
+Bytes withOffset(Bytes b, std::uint32_t offBits) {
+    bmptest::patch32(b, 10, offBits);
     return b;
 }
 
 // A file whose reserved byte asks the fuzz target for a staging buffer of 3 + `staging` bytes.
 Bytes smallStaging(Bytes b, int staging) {
     b[7] = static_cast<std::uint8_t>(staging);
-    return b;
-}
-
-// A 3 x 2 8-bit file with the 12-byte info header: 16-bit sizes, 3-byte palette entries.
-Bytes coreHeader() {
-    Bytes b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 26 + 3 * 4, 0, 0, 0, 12, 0, 0, 0, 3, 0, 2, 0, 1, 0, 8, 0};
-    for (int k = 0; k < 4; ++k) b.insert(b.end(), {static_cast<std::uint8_t>(60 * k), 200, static_cast<std::uint8_t>(k)});
-    b.insert(b.end(), {0, 1, 2, 0, 3, 2, 1, 0});
     return b;
 }
 
@@ -100,19 +66,19 @@ int main(int argc, char** argv) {
         {"bmp", "palette-full", bmp(5, 3, 8, 256)},
         {"bmp", "palette-short", bmp(7, 2, 8, 4)},
         {"bmp", "palette-none", bmp(3, 3, 8, 0)},
-        {"bmp", "offset-beyond", bmp(2, 2, 8, 256, 5000)},
+        {"bmp", "offset-beyond", withOffset(bmp(2, 2, 8, 256), 5000)},
         {"bmp", "top-down", bmp(4, -2, 24, 0)},
         {"bmp", "one-pixel", bmp(1, 1, 24, 0)},
-        {"bmp", "info-124-palette", longHeader(bmp(5, 3, 8, 256), 124)},
-        {"bmp", "info-108-rgb", longHeader(bmp(6, 2, 24, 0), 108)},
-        {"bmp", "info-12-palette", coreHeader()},
+        {"bmp", "info-124-palette", bmptest::withInfoHeader(bmp(5, 3, 8, 256), 124)},
+        {"bmp", "info-108-rgb", bmptest::withInfoHeader(bmp(6, 2, 24, 0), 108)},
+        {"bmp", "info-12-palette", bmptest::withInfoHeader(bmp(3, 2, 8, 4), 12)},
         {"bmp", "staging-rows", smallStaging(bmp(9, 4, 24, 0), 5)},
         {"bmp", "staging-pieces", smallStaging(bmp(40, 2, 8, 16), 1)},
     };
     for (const char* folder : {"config", "bmp", "latlon"}) mkdir((root + "/" + folder).c_str(), 0755);
     for (const Seed& s : seeds) {
         const std::string path = root + "/" + s.folder + "/" + s.name;
-        if (!writeFile(path, s.bytes)) {
+        if (!bmptest::writeFile(path, s.bytes)) {
             std::fprintf(stderr, "make_seeds: cannot write %s\n", path.c_str());
             return 1;
         }

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "../frames/swapcount.hpp"
-#include "../picture_file.hpp"
+#include "../../tests/support/bmp_writer.hpp"
 
 namespace {
 
@@ -49,7 +49,9 @@ void preparePictures(const std::string& folder) {
         const std::string path = folder + "/" + name;
         if (!exists(path)) {
             std::fprintf(stderr, "writing %s\n", path.c_str());
-            bench::writeBmp(path.c_str(), kWidth, kHeight, 24, i);
+            // Each picture its own: the sample shifted by i columns.
+            const auto pixel = [i](int x, int y) { return bmptest::sample(x + i, y); };
+            if (!bmptest::saveBmp(path, bmptest::Shape{kWidth, kHeight, 24}, pixel)) std::exit(1);
         }
         config += name + "\n6371\n";
     }

@@ -58,93 +58,20 @@ Picture::Picture(int w, int h, Rgb fill)
 IndexedPicture::IndexedPicture(int w, int h, int colours)
     : width(w), height(h), paletteSize(colours), indices(static_cast<size_t>(w) * h, 0) {}
 
-namespace {
-
-void put16(std::vector<std::uint8_t>& b, size_t at, std::uint32_t v) {
-    b[at] = v & 0xff;
-    b[at + 1] = (v >> 8) & 0xff;
-}
-void put32(std::vector<std::uint8_t>& b, size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xff;
-}
-
-// Header, palette space and zeroed rows; returns the buffer with the row stride in `stride`.
-std::vector<std::uint8_t> bmpShell(int width, int height, int bits, int paletteEntries,
-                                   size_t& stride) {
-    stride = ((static_cast<size_t>(width) * bits / 8) + 3) / 4 * 4;
-    const size_t offset = 54 + 4 * static_cast<size_t>(paletteEntries);
-    const size_t size = offset + stride * static_cast<size_t>(std::abs(height));
-    std::vector<std::uint8_t> b(size, 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 2, static_cast<std::uint32_t>(size));
-    put32(b, 10, static_cast<std::uint32_t>(offset));
-    put32(b, 14, 40);
-    put32(b, 18, static_cast<std::uint32_t>(width));
-    put32(b, 22, static_cast<std::uint32_t>(height));
-    put16(b, 26, 1);
-    put16(b, 28, static_cast<std::uint32_t>(bits));
-    put32(b, 34, static_cast<std::uint32_t>(stride * std::abs(height)));
-    put32(b, 38, 2835);
-    put32(b, 42, 2835);
-    put32(b, 46, static_cast<std::uint32_t>(paletteEntries));
-    return b;
-}
-
-// File offset of the stored row that holds picture row y (row 0 at the top).
-size_t rowStart(int height, int y, bool topDown, size_t offset, size_t stride) {
-    const int stored = topDown ? y : height - 1 - y;
-    return offset + stride * static_cast<size_t>(stored);
-}
-
-}  // namespace
-
 std::vector<std::uint8_t> encodeBmp24(const Picture& p, bool topDown) {
-    size_t stride = 0;
-    auto b = bmpShell(p.width, topDown ? -p.height : p.height, 24, 0, stride);
-    for (int y = 0; y < p.height; ++y) {
-        size_t at = rowStart(p.height, y, topDown, 54, stride);
-        for (int x = 0; x < p.width; ++x, at += 3) {
-            const Rgb& c = p.at(x, y);
-            b[at] = c.b;
-            b[at + 1] = c.g;
-            b[at + 2] = c.r;
-        }
-    }
-    return b;
+    return bmptest::encodeBmp(bmptest::Shape{p.width, p.height, 24, 0, topDown},
+                              [&](int x, int y) { return p.at(x, p.height - 1 - y); });
 }
 
 std::vector<std::uint8_t> encodeBmp32(const Picture& p) {
-    size_t stride = 0;
-    auto b = bmpShell(p.width, p.height, 32, 0, stride);
-    for (int y = 0; y < p.height; ++y) {
-        size_t at = rowStart(p.height, y, false, 54, stride);
-        for (int x = 0; x < p.width; ++x, at += 4) {
-            const Rgb& c = p.at(x, y);
-            b[at] = c.b;
-            b[at + 1] = c.g;
-            b[at + 2] = c.r;
-            b[at + 3] = 255;
-        }
-    }
-    return b;
+    return bmptest::encodeBmp(bmptest::Shape{p.width, p.height, 32},
+                              [&](int x, int y) { return p.at(x, p.height - 1 - y); });
 }
 
 std::vector<std::uint8_t> encodeBmp8(const IndexedPicture& p) {
-    size_t stride = 0;
-    auto b = bmpShell(p.width, p.height, 8, p.paletteSize, stride);
-    for (int i = 0; i < p.paletteSize; ++i) {
-        const Rgb& c = p.palette[static_cast<size_t>(i)];
-        b[54 + 4 * i] = c.b;
-        b[54 + 4 * i + 1] = c.g;
-        b[54 + 4 * i + 2] = c.r;
-    }
-    const size_t offset = 54 + 4 * static_cast<size_t>(p.paletteSize);
-    for (int y = 0; y < p.height; ++y) {
-        const size_t at = rowStart(p.height, y, false, offset, stride);
-        for (int x = 0; x < p.width; ++x) b[at + x] = p.indices[static_cast<size_t>(y) * p.width + x];
-    }
-    return b;
+    return bmptest::encodeBmp(bmptest::Shape{p.width, p.height, 8, p.paletteSize},
+                              [&](int x, int y) { return p.indices[static_cast<size_t>(p.height - 1 - y) * p.width + x]; },
+                              [&](int k) { return p.palette[static_cast<size_t>(k)]; });
 }
 
 // Cell (row r from the south, column c from the west) is coded as red = 20 + 6c,

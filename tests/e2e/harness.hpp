@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/bmp_writer.hpp"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -38,10 +40,7 @@ bool runPending();
 // Pictures and BMP files
 // ============================================================================================
 
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
+using bmptest::Rgb;
 
 // A true-colour picture, row 0 at the top.
 struct Picture {
@@ -64,8 +63,8 @@ struct IndexedPicture {
     std::uint8_t& at(int x, int y) { return indices[static_cast<size_t>(y) * width + x]; }
 };
 
-// Uncompressed BMP encoders (54-byte header, rows padded to 4 bytes). Rows are stored bottom row
-// first unless topDown is set, which stores them top row first with a negative height.
+// BMP files of these pictures, through the shared writer. Rows are stored bottom row first unless
+// topDown is set, which stores them top row first with a negative height.
 std::vector<std::uint8_t> encodeBmp24(const Picture& picture, bool topDown = false);
 std::vector<std::uint8_t> encodeBmp32(const Picture& picture);
 std::vector<std::uint8_t> encodeBmp8(const IndexedPicture& picture);

@@ -189,36 +189,10 @@ TEST_F(BmpImport, RowsStartAfterTheEntriesThePixelOffsetImplies) {
     for (std::uint32_t offset : {0u, 20u, 57u}) {
         image::BH h = bmptest::header(7, 2, 24);
         h.bfOffBits = offset;
-        EXPECT_EQ(importFile("low.bmp", bmptest::file24(7, 2, &h), 7, 2, 1),
+        EXPECT_EQ(importFile("low.bmp", bmptest::file24(7, 2, h), 7, 2, 1),
                   bmptest::expectedImage(7, 2, 1, bmptest::sample))
             << offset;
     }
-}
-
-// The same picture behind each info header size that writers use; the padding inside a longer
-// header is filled with bytes that would show as wrong colours if read as palette or rows.
-Bytes withInfoHeader(const Bytes& file40, int infoSize) {
-    const int bits = file40[28];
-    const std::uint32_t offBits = file40[10] | (file40[11] << 8);
-    const int entries = static_cast<int>(offBits - 54) / 4;
-    Bytes b(file40.begin(), file40.begin() + 14);
-    if (infoSize == 12) {
-        const std::uint8_t core[12] = {12, 0, 0, 0, file40[18], file40[19], file40[22], file40[23], 1, 0,
-                                       static_cast<std::uint8_t>(bits), 0};
-        b.insert(b.end(), core, core + 12);
-        for (int k = 0; k < entries; ++k) {
-            const auto e = file40.begin() + 54 + 4 * k;
-            b.insert(b.end(), e, e + 3);
-        }
-    } else {
-        b.insert(b.end(), file40.begin() + 14, file40.begin() + 14 + std::min(infoSize, 40));
-        b.resize(14 + static_cast<std::size_t>(infoSize), 0xC3);
-        b[14] = static_cast<std::uint8_t>(infoSize);
-        b.insert(b.end(), file40.begin() + 54, file40.begin() + 54 + 4 * entries);
-    }
-    b.insert(b.end(), file40.begin() + 54 + 4 * entries, file40.end());
-    bmptest::patch32(b, 10, static_cast<std::uint32_t>(b.size() - (file40.size() - 54 - 4 * entries)));
-    return b;
 }
 
 TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
@@ -226,10 +200,10 @@ TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
     const Bytes pal8 = bmptest::file8(5, 3, 256), rgb24 = bmptest::file24(5, 3);
     for (int infoSize : {12, 16, 40, 52, 56, 64, 108, 124}) {
         SCOPED_TRACE(std::to_string(infoSize) + "-byte info header");
-        const bmptest::Decoded d8 = bmptest::decodeBothWays(withInfoHeader(pal8, infoSize), 6);
+        const bmptest::Decoded d8 = bmptest::decodeBothWays(bmptest::withInfoHeader(pal8, infoSize), 6);
         EXPECT_EQ(d8.fault, image::BmpFault::none);
         EXPECT_EQ(d8.picture, bmptest::expectedImage(5, 3, 1, paletteOf));
-        const bmptest::Decoded d24 = bmptest::decodeBothWays(withInfoHeader(rgb24, infoSize), 6);
+        const bmptest::Decoded d24 = bmptest::decodeBothWays(bmptest::withInfoHeader(rgb24, infoSize), 6);
         EXPECT_EQ(d24.fault, image::BmpFault::none);
         EXPECT_EQ(d24.picture, bmptest::expectedImage(5, 3, 1, bmptest::sample));
     }
@@ -257,15 +231,7 @@ TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
         int w, h;
     };
     for (const Case c : {Case{400001, 2}, Case{1001, 700}}) {
-        image::BH h = bmptest::header(c.w, c.h, 24);
-        Bytes file = bmptest::headerBytes(h);
-        for (int y = 0; y < c.h; ++y) {
-            for (int x = 0; x < c.w; ++x) {
-                const Rgb p = colourOf(x, y);
-                file.insert(file.end(), {p.b, p.g, p.r});
-            }
-            file.insert(file.end(), static_cast<std::size_t>((4 - 3 * c.w % 4) % 4), 0);
-        }
+        const Bytes file = bmptest::encodeBmp(bmptest::Shape{c.w, c.h}, colourOf);
         EXPECT_TRUE(importFile("wide.bmp", file, c.w, c.h, 1) ==
                     bmptest::expectedImage(c.w, c.h, 1, colourOf))
             << c.w << "x" << c.h;

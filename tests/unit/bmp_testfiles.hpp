@@ -1,5 +1,6 @@
-// Helpers for the BMP reader tests: synthetic files built byte by byte, and a scratch folder
-// that the tests work in (file names are 20-character fields, so they stay short and relative).
+// Helpers for the BMP reader tests beside the shared writer: headers through the viewer's own
+// encoder, the decoder run both ways, and a scratch folder that the tests work in (file names are
+// 20-character fields, so they stay short and relative).
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,23 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "../support/bmp_writer.hpp"
 #include "image/bmp.hpp"
 #include "image/bmpdecode.hpp"
 
 namespace bmptest {
-
-using Bytes = std::vector<std::uint8_t>;
-
-struct Rgb {
-    std::uint8_t r, g, b;
-};
-
-// An asymmetric picture: every pixel differs from its mirror images and from its colour swap.
-// Row y = 0 is the bottom row.
-inline Rgb sample(int x, int y) {
-    return Rgb{static_cast<std::uint8_t>(10 * x + y + 1), static_cast<std::uint8_t>(100 + 7 * y + x),
-               static_cast<std::uint8_t>(250 - 3 * x - 40 * y)};
-}
 
 // A header for width x height at `bits`, rows right after `paletteEntries` entries.
 inline image::BH header(int width, int height, int bits, int paletteEntries = -1) {
@@ -47,47 +36,12 @@ inline Bytes headerBytes(const image::BH& h) {
     return b;
 }
 
-// A 24-bit file of sample() with padded rows, bottom row first, pixels blue, green, red.
-inline Bytes file24(int width, int height, const image::BH* custom = nullptr) {
-    Bytes b = headerBytes(custom ? *custom : header(width, height, 24));
-    const int padding = (4 - (3 * width) % 4) % 4;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Rgb c = sample(x, y);
-            b.insert(b.end(), {c.b, c.g, c.r});
-        }
-        b.insert(b.end(), static_cast<std::size_t>(padding), 0xAB);
-    }
+// A 24-bit file of sample() behind a header of the test's own.
+inline Bytes file24(int width, int height, const image::BH& custom) {
+    Bytes b = file24(width, height);
+    const Bytes h = headerBytes(custom);
+    std::copy(h.begin(), h.end(), b.begin());
     return b;
-}
-
-// Palette entry k of the synthetic 8-bit files.
-inline Rgb paletteColour(int k) {
-    return Rgb{static_cast<std::uint8_t>(3 * k + 1), static_cast<std::uint8_t>(255 - k),
-               static_cast<std::uint8_t>(k ^ 0x5A)};
-}
-inline int sampleIndex(int x, int y) { return (x + 5 * y + 3) % 256; }
-
-// An 8-bit file: `entries` palette entries of paletteColour, then the rows, pixels
-// sampleIndex(x, y) unless `index` overrides.
-inline Bytes file8(int width, int height, int entries, int (*index)(int, int) = sampleIndex) {
-    Bytes b = headerBytes(header(width, height, 8, entries));
-    for (int k = 0; k < entries; ++k) {
-        const Rgb c = paletteColour(k);
-        b.insert(b.end(), {c.b, c.g, c.r, 0x77});
-    }
-    const int padding = (4 - width % 4) % 4;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) b.push_back(static_cast<std::uint8_t>(index(x, y)));
-        b.insert(b.end(), static_cast<std::size_t>(padding), 0xAB);
-    }
-    return b;
-}
-
-// Overwrites a 32-bit little-endian field of a built file.
-inline void patch32(Bytes& b, int offset, std::uint32_t value) {
-    for (int k = 0; k < 4; ++k)
-        b[static_cast<std::size_t>(offset + k)] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
 // The picture as the reader should deliver it: bottom row first, no padding, red-green-blue
@@ -158,10 +112,7 @@ inline Decoded decodeBothWays(const Bytes& file, long long stagingBytes) {
 }
 
 inline void writeFile(const char* name, const Bytes& bytes) {
-    std::FILE* f = std::fopen(name, "wb");
-    ASSERT_NE(f, nullptr) << name;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    ASSERT_TRUE(writeFile(std::string(name), bytes)) << name;
 }
 
 // The 20-character blank-padded field of a name.
