@@ -2,11 +2,10 @@
 
 #include <GL/freeglut.h>
 
-#include <climits>
 #include <cmath>
 
 #include "frame/timing.hpp"
-#include "input/commands.hpp"
+#include "input/steps.hpp"
 #include "model/orientation.hpp"
 #include "model/state.hpp"
 #include "places/placestep.hpp"
@@ -18,6 +17,8 @@
 #include "globe/globe.hpp"
 
 namespace frame {
+
+WindowPlacement placement;
 
 double eyeDistanceFor(double fieldOfView, double degToRad) {
     double d = 20.0 / std::sin(fieldOfView * degToRad / 2.0) - 20.0;
@@ -93,11 +94,6 @@ void warpToOrientation() {
     s.pointerY = model::pointerYOfLatitude(s.viewLatitude);
     glutWarpPointer(s.pointerX, s.pointerY);
 }
-
-// Where the drawing area was on the screen when the window was last placed or found in place.
-struct Placement {
-    int x = INT_MIN, y = INT_MIN;
-} placement;
 
 // The full view re-imposes its size and place in every frame, so a move or resize by the user is
 // undone in the next one. The place is the window's outer corner: under a window manager that is
@@ -212,6 +208,9 @@ void displayFrame() {
         if (eyeIndex == s.eyeMode) break;
     }
 
+    // Nothing drawn in the frame flushes GL on its own: the swap delivers the whole frame at
+    // once, and with a software renderer every flush sets the rasteriser going on a part-drawn
+    // frame, once per text and label.
     glMatrixMode(GL_MODELVIEW);                               // 12. swap, next frame
     glutSwapBuffers();
     glutPostRedisplay();

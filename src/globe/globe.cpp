@@ -101,9 +101,7 @@ void drawCrossHair() {
     glEnd();
 }
 
-// Nothing here flushes GL: the frame's buffer swap delivers the whole frame, and with a software
-// renderer every flush sets the rasteriser going on a part-drawn frame (about a sixth of the
-// frame time when each text flushed).
+// No flush here or per label: the frame's buffer swap delivers it (see frame::displayFrame).
 void drawSphereGridAndLabels() {
     model::State& s = model::state;
     const bool haveQuadric = s.currentQuadric != nullptr;  // none without a configured image

@@ -26,13 +26,15 @@ constexpr std::size_t kMaxImportBytes = 1 << 20;
 // exponent may be marked by its sign alone, and a number longer than 255 characters is refused.
 constexpr listread::ListGrammar kLatLonGrammar = {true, true, 255};
 
-// Reads the first number of the next line that holds anything; false when it holds no number.
+// Reads the first number of the next line that holds anything; false when it holds no number,
+// or one too large for the pointer to express.
 bool readNumber(listread::LineCursor& in, double& value) {
     const char* begin;
     const char* end;
     if (!in.nextValueLine(begin, end)) return false;
     return listread::readReal(begin, listread::valueEnd(begin, end, kLatLonGrammar), kLatLonGrammar,
-                              value);
+                              value) &&
+           std::fabs(value) <= model::kLargestPointerAngle;
 }
 
 }  // namespace

@@ -33,8 +33,9 @@ struct LatLonValues {
 // first line that is not blank, then the first number of the line after it; whatever follows a
 // number on its line is ignored. A number is an optional sign, digits with an optional decimal
 // point, and an optional exponent (e, E, d or D, or a bare sign, then digits); it ends at a blank,
-// a tab, a comma, a slash or the line end. Anything else, and a value that is not finite, is no
-// usable number.
+// a tab, a comma, a slash or the line end. Anything else, a value that is not finite, and one
+// beyond model::kLargestPointerAngle (its pointer position would not fit an int) is no usable
+// number.
 LatLonValues parseLatLon(const char* text, std::size_t length);
 
 }  // namespace latlon

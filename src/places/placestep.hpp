@@ -1,4 +1,5 @@
-// The place step: the 269 gazetteer names written on the sphere from one display list.
+// The place step: the 269 gazetteer names written on the sphere, compiled into one display list
+// per 20-degree group and replayed for the groups the sphere does not hide.
 #pragma once
 
 #include <GL/gl.h>

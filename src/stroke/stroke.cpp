@@ -79,7 +79,7 @@ void drawStrokeText(const char* text, const double position[3], const double ang
     screen::SetPalColor(colour);
     glBegin(GL_LINES);
     strokeTextVertices(text, position, angles, size, model::state.strokeLineWidth);
-    glEnd();  // no flush per text: the frame's swap delivers it
+    glEnd();  // no flush per text: the frame's buffer swap delivers it
 }
 
 void strokeTextVertices(const char* text, const double position[3], const double angles[3],

@@ -80,6 +80,7 @@ TEST(LatLonParse, ReadsFreeFormNumbers) {
         {"\t12.5\r\n\t-7\r\n", 12.5, -7},                      // tabs and DOS line ends
         {"\n   \n 10\n\n 20\n", 10, 20},                       // blank lines are passed over
         {"0000000000000000000000000000045.25\n1e-400\n", 45.25, 0},  // underflow is zero
+        {"1e9\n-1e9\n", 1e9, -1e9},                          // the largest the pointer expresses
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -104,6 +105,7 @@ TEST(LatLonParse, RefusesLinesWithoutAUsableNumber) {
         {"nan\n10\n", LatLonStatus::noLatitude},
         {"inf\n10\n", LatLonStatus::noLatitude},
         {"1e999\n10\n", LatLonStatus::noLatitude},
+        {"1e300\n10\n", LatLonStatus::noLatitude},   // beyond what the pointer can express
         {"-\n10\n", LatLonStatus::noLatitude},
         {".\n10\n", LatLonStatus::noLatitude},
         {"1e\n10\n", LatLonStatus::noLatitude},
@@ -113,6 +115,7 @@ TEST(LatLonParse, RefusesLinesWithoutAUsableNumber) {
         {"45\nwest\n", LatLonStatus::noLongitude},
         {"45\n1.5-\n", LatLonStatus::noLongitude},
         {"45\n-1e400\n", LatLonStatus::noLongitude},
+        {"45\n-2e9\n", LatLonStatus::noLongitude},
         {"45\n-93.4\xB0\n", LatLonStatus::noLongitude},
     };
     for (const Case& c : cases) {
