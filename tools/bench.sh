@@ -21,7 +21,7 @@ mkdir -p "$results"
 {
   echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
   echo "memory: $(free -g | awk '/Mem:/ {print $2}') GB"
-  xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 glxinfo -B 2>/dev/null |
+  bash tests/support/xserver.sh env LIBGL_ALWAYS_SOFTWARE=1 glxinfo -B 2>/dev/null |
     grep -E "OpenGL renderer|OpenGL version" || echo "(glxinfo from mesa-utils not installed)"
   dpkg-query -W -f='Mesa ${Version}\n' libgl1-mesa-dri 2>/dev/null || true
 } | tee "$results/machine.txt"
@@ -30,9 +30,9 @@ echo "== import"
 "$build/bench/import_bench" | tee "$results/import.txt"
 
 echo "== start-up"
-xvfb-run -a -s "-screen 0 1280x1024x24" env LIBGL_ALWAYS_SOFTWARE=1 \
+bash tests/support/xserver.sh env LIBGL_ALWAYS_SOFTWARE=1 \
   "$build/bench/startup/startup_bench" "$build/orvex" "$build/bench/startup/startup_reference" \
-  "$build/bench/frames/swapcount.so" "$cache" "$rounds" | tee "$results/startup.txt"
+  "$build/tests/support/orvex_preload.so" "$cache" "$rounds" | tee "$results/startup.txt"
 
 echo "== frames"
 bash tools/bench_frames.sh "$rounds" 3 "$results/frames.dat" | tee "$results/frames.txt"

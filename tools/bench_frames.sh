@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Frame-rate benchmark: the real viewer under Xvfb with Mesa's software renderer, frames counted
-# from outside by a preloaded swap counter. Every view mode of the viewer is measured against two
+# from outside by the preloaded shim. Every view mode of the viewer is measured against two
 # references: the default view drawn the straightforward documented way, and the textured sphere
 # alone (the floor). Each round samples both references, every mode, then both references again;
 # ratios are taken within a round and reported as the median with the spread over the rounds.
@@ -10,24 +10,8 @@ cd "$(dirname "$0")/.."
 rounds=${1:-5}
 seconds=${2:-4}
 data=${3:-}
-build=build-bench
-source tools/build.sh
-orvex_configure build-bench "$build"
-cmake --build "$build" --target orvex sphere_floor straight_reference swapcount >/dev/null
-
-work=$(mktemp -d)
-xvfb=
-trap 'kill $(jobs -p) $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-/usr/bin/convert /usr/share/xplanet/images/earth.jpg -resize 2048x1024! -type TrueColor BMP3:"$work/earth.bmp"
-printf '1\nearth.bmp\n6371\n' > "$work/Orvex.Txt"
-
-exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-xvfb=$!  # a process substitution is no job: the trap ends the server by its id
-read -r display <&3
-export DISPLAY=":$display"
-export LIBGL_ALWAYS_SOFTWARE=1
-
-swaps_of() { od -A n -t u8 -N 8 "$1" | tr -d ' '; }
+source tools/frame_setup.sh orvex sphere_floor straight_reference
+orvex_start_x
 
 # sample PROGRAM KEYS: frames per second of PROGRAM after warm-up, with KEYS typed first. A
 # sample that read no count (the program had not started in time) is taken again.
@@ -43,7 +27,7 @@ sample() {
 sample_once() {
   local program=$1 keys=$2 record="$work/swaps.$RANDOM"
   : > "$record"
-  (cd "$work" && SWAPCOUNT_FILE="$record" LD_PRELOAD="$counter" \
+  (cd "$work" && ORVEX_PRELOAD_RECORD="$record" LD_PRELOAD="$shim" \
      exec "$program" >/dev/null 2>&1 </dev/null) &
   local pid=$!
   for _ in $(seq 200); do [ "$(swaps_of "$record" 2>/dev/null || echo 0)" -gt 0 ] 2>/dev/null && break; sleep 0.05; done
@@ -63,7 +47,6 @@ highest() { sort -g | tail -1; }
 ms() { echo "scale=3; 1000 / $1" | bc; }
 ratio() { echo "scale=4; $1 / $2" | bc; }  # frame-time ratio from two rates: rate2 / rate1 inverted
 
-counter="$PWD/$build/bench/frames/swapcount.so"
 viewer="$PWD/$build/orvex"
 floor="$PWD/$build/bench/frames/sphere_floor"
 straight="$PWD/$build/bench/frames/straight_reference"

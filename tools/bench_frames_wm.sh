@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Frame rate of the viewer's default view on a bare Xvfb and on one that runs a window manager
 # (openbox), which frames the window: same viewer, same picture, frames counted from outside by the
-# preloaded swap counter; and the window manager's CPU time per frame, which shows whether the
+# preloaded shim; and the window manager's CPU time per frame, which shows whether the
 # viewer keeps sending it requests. Rounds alternate bare and managed; each prints its two rates,
 # then the medians and the managed/bare ratio.
 #   tools/bench_frames_wm.sh [rounds] [seconds-per-sample] [viewer-binary]
@@ -9,35 +9,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 seconds=${2:-4}
-build=build-bench
-source tools/build.sh
-orvex_configure build-bench "$build"
-cmake --build "$build" --target orvex swapcount >/dev/null
+source tools/frame_setup.sh orvex
 viewer=${3:-$PWD/$build/orvex}
-counter="$PWD/$build/bench/frames/swapcount.so"
 
-work=$(mktemp -d)
-servers=()
-trap 'kill $(jobs -p) "${servers[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
-/usr/bin/convert /usr/share/xplanet/images/earth.jpg -resize 2048x1024! -type TrueColor BMP3:"$work/earth.bmp"
-printf '1\nearth.bmp\n6371\n' > "$work/Orvex.Txt"
-export LIBGL_ALWAYS_SOFTWARE=1
-
-# Two private Xvfb servers; process substitutions are no jobs, so the trap ends them by their ids.
-exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-servers+=($!)
-exec 4< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-servers+=($!)
-read -r bare <&3
-read -r managed <&4
-DISPLAY=":$managed" openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 100); do
-  DISPLAY=":$managed" xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-  sleep 0.1
-done
-
-swaps_of() { od -A n -t u8 -N 8 "$1" | tr -d ' '; }
+# Two private X servers, the second under openbox.
+orvex_start_x bare
+orvex_start_x managed openbox
+wm=${orvex_x_servers[-1]}  # openbox's process
 
 # CPU time of a process so far, in clock ticks.
 ticks_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -47,11 +25,11 @@ ticks_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 sample() {
   local record="$work/swaps.$RANDOM"
   : > "$record"
-  (cd "$work" && DISPLAY=":$1" SWAPCOUNT_FILE="$record" LD_PRELOAD="$counter" \
+  (cd "$work" && DISPLAY="$1" ORVEX_PRELOAD_RECORD="$record" LD_PRELOAD="$shim" \
      exec "$viewer" >/dev/null 2>&1 </dev/null) &
   local pid=$!
   for _ in $(seq 200); do [ "$(swaps_of "$record" 2>/dev/null || echo 0)" -gt 0 ] 2>/dev/null && break; sleep 0.05; done
-  DISPLAY=":$1" xdotool mousemove 512 420
+  DISPLAY="$1" xdotool mousemove 512 420
   sleep 1
   local a b wa wb
   wa=$(ticks_of "$wm"); a=$(swaps_of "$record"); sleep "$seconds"; b=$(swaps_of "$record"); wb=$(ticks_of "$wm")

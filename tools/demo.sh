@@ -48,21 +48,14 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a private Xvfb, the viewer in the background, a screenshot once it has drawn.
-work=$(mktemp -d)
-xvfb_pid=''
+source tests/support/xserver.sh
 viewer_pid=''
 cleanup() {
   [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
+  orvex_stop_x
 }
 trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "demo: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+orvex_start_x || { echo "demo: Xvfb did not start" >&2; exit 1; }
 
 (cd demo && exec "$viewer" </dev/null) &
 viewer_pid=$!

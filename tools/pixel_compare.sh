@@ -1,34 +1,15 @@
 #!/usr/bin/env bash
 # Pixel comparison of two builds of the viewer: each runs under its own private Xvfb with the same
-# Orvex.Txt and map, is driven by the preloaded frame script (bench/frames/framescript.cpp) to the
-# same view at the same swap with the same clock, held still, and photographed; the two X
+# Orvex.Txt and map, is driven by the frame script of the preloaded shim (tests/support/preload)
+# to the same view at the same swap with the same clock, held still, and photographed; the two X
 # screenshots must differ in 0 pixels, view by view.
 #   tools/pixel_compare.sh OLD_BINARY NEW_BINARY [view ...]
 # Without views, every view below is compared; PIXEL_COMPARE_KEEP=folder keeps the pictures. Exit status 0 only when every view is identical.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 old=$(realpath "$1"); new=$(realpath "$2"); shift 2
-build=build-bench
-source tools/build.sh
-orvex_configure build-bench "$build"
-cmake --build "$build" --target framescript >/dev/null
-shim="$PWD/$build/bench/frames/framescript.so"
-
-work=$(mktemp -d)
-servers=()
-trap 'kill $(jobs -p) "${servers[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
-/usr/bin/convert /usr/share/xplanet/images/earth.jpg -resize 2048x1024! -type TrueColor BMP3:"$work/earth.bmp"
-printf '1\nearth.bmp\n6371\n' > "$work/Orvex.Txt"
-
-# One private X server per build.
-start_server() {  # start_server VARIABLE: the new server's display goes into VARIABLE
-  local fd number
-  exec {fd}< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-  servers+=($!)
-  read -r number <&$fd
-  printf -v "$1" ':%s' "$number"
-}
-start_server display_old; start_server display_new
+source tools/frame_setup.sh
+orvex_start_x display_old; orvex_start_x display_new  # one private X server per build
 
 # Actions from swap `from` on, one a swap: repeat ACTION COUNT FROM
 repeat() { local k; for ((k = 0; k < $2; k++)); do printf '%d:%s;' $(($3 + k)) "$1"; done; }
@@ -60,7 +41,7 @@ shot() {
   local binary=$1 display=$2 script=$3 out=$4 folder
   folder=$(mktemp -d -p "$work")
   cp "$work/earth.bmp" "$work/Orvex.Txt" "$folder/"
-  (cd "$folder" && DISPLAY=$display LIBGL_ALWAYS_SOFTWARE=1 FRAMESCRIPT="$script" \
+  (cd "$folder" && DISPLAY=$display FRAMESCRIPT="$script" \
      FRAMESCRIPT_FROZEN="$folder/frozen" LD_PRELOAD="$shim" exec "$binary" >/dev/null 2>&1 </dev/null) &
   local pid=$! waited=0
   until [ -s "$folder/frozen" ]; do

@@ -18,10 +18,10 @@ cmake --build "$build" --target orvex >/dev/null
 
 work=$(mktemp -d /tmp/orvex-valgrind-XXXXXX)
 viewer=""
-server=""
+source tests/support/xserver.sh
 cleanup() {
   [ -n "$viewer" ] && kill "$viewer" 2>/dev/null || true
-  [ -n "$server" ] && kill "$server" 2>/dev/null || true
+  orvex_stop_x
   [ "${keep:-0}" = 1 ] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,12 +43,7 @@ wait_for() {
   BMP3:"$work/pal.bmp"
 printf '2\nrgb.bmp\n6371\npal.bmp\n3390\n' > "$work/Orvex.Txt"
 
-# -noreset: the polls below connect and disconnect while the viewer is still starting under
-# memcheck, and a server that resets on its last client's exit refuses the viewer's connection.
-exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
-server=$!
-read -r -t 30 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display"
+orvex_start_x || fail "Xvfb did not start"
 # Rasterise on the viewer's own thread: valgrind runs threads one at a time anyway.
 export LIBGL_ALWAYS_SOFTWARE=1 LP_NUM_THREADS=0
 

@@ -18,6 +18,7 @@
 #include "model/state.hpp"
 #include "stroke/stroke.hpp"
 #include "frame/timing.hpp"
+#include "../../tests/support/stroke_pairs.hpp"
 
 namespace {
 
@@ -25,33 +26,16 @@ GLUquadric* quadric = nullptr;
 GLuint texture = 0;
 double textureMatrix[16] = {};
 
-// One stroke text, a begin/end pair per segment.
-void strokeText(const char* text, const double position[3], const double angles[3], double size,
-                int colour) {
-    glLineWidth(model::state.strokeLineWidth);
-    glShadeModel(GL_FLAT);
-    screen::SetPalColor(colour);
-    stroke::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
-                             [](const stroke::StrokeSegment& s, void*) {
-                                 glBegin(GL_LINES);
-                                 glVertex3d(s.from.x, s.from.y, s.from.z);
-                                 glVertex3d(s.to.x, s.to.y, s.to.z);
-                                 glEnd();
-                             },
-                             nullptr);
-    glFlush();
-}
-
 // A grid number: white at width 1, then black at width 3 moved by 0.1 along `shiftAxis`.
 void borderedNumber(int value, double position[3], const double angles[3], int shiftAxis) {
     char text[41];
     std::memset(text, ' ', 40);
     std::snprintf(text, sizeof text, "%4d", value);
     model::state.strokeLineWidth = 1.0f;
-    strokeText(text, position, angles, 0.5, 15);
+    drawOnePairPerSegment(text, position, angles, 0.5, 15);
     position[shiftAxis] += shiftAxis == 2 ? -0.1 : 0.1;
     model::state.strokeLineWidth = 3.0f;
-    strokeText(text, position, angles, 0.5, 0);
+    drawOnePairPerSegment(text, position, angles, 0.5, 0);
 }
 
 void labels(double degToRad, double viewLongitude) {
@@ -73,8 +57,8 @@ void labels(double degToRad, double viewLongitude) {
     const double southAt[3] = {0.0, 0.0, -20.6}, northAt[3] = {0.0, 0.0, 23.0};
     const double angles[3] = {viewLongitude, 90.0, 180.0};
     model::state.strokeLineWidth = 1.0f;
-    strokeText(south, southAt, angles, 0.35, 15);
-    strokeText(north, northAt, angles, 0.35, 15);
+    drawOnePairPerSegment(south, southAt, angles, 0.35, 15);
+    drawOnePairPerSegment(north, northAt, angles, 0.35, 15);
 }
 
 void referenceFrame() {

@@ -33,7 +33,7 @@ for ((round = 1; round <= rounds; round++)); do
     timed helper-8 tools/orvex-picture -8 --max-size 8192 -C "$work" "$map" 6371 out.8.bmp
     timed reference vips thumbnail "$map" "$work/out.v" 8192 --height 8192 --size down --no-rotate
 done
-timed fit-gl xvfb-run -a tools/orvex-picture --fit-gl -C "$work" "$map" 6371 out.fit.bmp
+timed fit-gl bash tests/support/xserver.sh tools/orvex-picture --fit-gl -C "$work" "$map" 6371 out.fit.bmp
 fitted=$(od -An -t d4 -j 18 -N 8 --endian=little "$work/out.fit.bmp" | xargs)
 
 {

@@ -2,7 +2,7 @@
 // fork) to the first buffer swap (recorded by the preloaded swap counter), the viewer against the
 // start-up reference, interleaved. Peak memory is the child's VmHWM read just after its first
 // swap. Needs an X display; the pictures are written once into the cache folder and kept.
-//   startup_bench VIEWER REFERENCE SWAPCOUNT_SO CACHE_DIR [rounds]
+//   startup_bench VIEWER REFERENCE PRELOAD_SO CACHE_DIR [rounds]
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "../frames/swapcount.hpp"
 #include "../../tests/support/bmp_writer.hpp"
+#include "../../tests/support/preload/record.hpp"
 
 namespace {
 
@@ -82,9 +82,9 @@ struct Run {
 Run timeToFirstSwap(const char* program, const char* counter, const std::string& folder) {
     const std::string record = folder + "/swaps.record";
     const int fd = open(record.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || ftruncate(fd, sizeof(SwapRecord)) != 0) std::exit(1);
-    auto* swaps = static_cast<SwapRecord*>(
-        mmap(nullptr, sizeof(SwapRecord), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
+    if (fd < 0 || ftruncate(fd, sizeof(PreloadRecord)) != 0) std::exit(1);
+    auto* swaps = static_cast<PreloadRecord*>(
+        mmap(nullptr, sizeof(PreloadRecord), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
     close(fd);
     if (swaps == MAP_FAILED) std::exit(1);
 
@@ -92,7 +92,7 @@ Run timeToFirstSwap(const char* program, const char* counter, const std::string&
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(folder.c_str()) != 0) _exit(1);
-        setenv("SWAPCOUNT_FILE", record.c_str(), 1);
+        setenv("ORVEX_PRELOAD_RECORD", record.c_str(), 1);
         setenv("LD_PRELOAD", counter, 1);
         const int null = open("/dev/null", O_RDWR);
         dup2(null, 0);
@@ -115,7 +115,7 @@ Run timeToFirstSwap(const char* program, const char* counter, const std::string&
     run.peakKb = vmHwmKb(child);
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
-    munmap(swaps, sizeof(SwapRecord));
+    munmap(swaps, sizeof(PreloadRecord));
     unlink(record.c_str());
     return run;
 }
@@ -134,7 +134,7 @@ void report(const char* what, const std::vector<double>& v, const char* unit, do
 
 int main(int argc, char** argv) {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: startup_bench VIEWER REFERENCE SWAPCOUNT_SO CACHE_DIR [rounds]\n");
+        std::fprintf(stderr, "usage: startup_bench VIEWER REFERENCE PRELOAD_SO CACHE_DIR [rounds]\n");
         return 2;
     }
     // The children start in the cache folder: their paths must not depend on ours.

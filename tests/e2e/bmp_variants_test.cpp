@@ -30,7 +30,7 @@ TEST(BmpVariants, EightBitMapWithTheLongInfoHeaderShowsItsColours) {
     // A square of the disc around the centre, clear of the screen texts.
     const auto disc = [](const Screenshot& shot) {
         std::vector<Rgb> square;
-        for (int y = kFramedGeometry.y + 274; y < kFramedGeometry.y + 474; ++y)
+        for (int y = kFramed.y + 274; y < kFramed.y + 474; ++y)
             for (int x = 412; x < 612; ++x) square.push_back(shot.at(x, y));
         return square;
     };

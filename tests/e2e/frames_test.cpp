@@ -7,28 +7,6 @@
 namespace e2e {
 namespace {
 
-const Geometry kFramed = kFramedGeometry;
-const int kCentreX = kFramed.x + kFramed.width / 2;
-const int kCentreY = kFramed.y + 374;
-
-// A viewer on the lat/lon cell planet, its window placed and its first frame drawn.
-struct CellPlanet {
-    Scratch scratch;
-    std::optional<Viewer> viewer;
-
-    CellPlanet() {
-        scratch.writeConfig("1\ncells.bmp\n6371\n");
-        scratch.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
-        viewer.emplace(scratch.path());
-    }
-    bool ready() {
-        auto window = waitForWindow(kViewerTitle);
-        if (!window) return false;
-        if (!waitUntil([&] { return geometryOf(*window) == kFramed; })) return false;
-        return waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)).has_value(); }) &&
-               waitForStillScreen();
-    }
-};
 
 // Each key of a run is given the frame that applies it.
 void keys(const std::string& name, int count) {
@@ -46,8 +24,8 @@ bool cellsAround(int x, int y, int d, Cell ne, Cell nw, Cell se, Cell sw) {
 }
 
 TEST(Frames, PointerTurnsTheGlobeHalfADegreePerPixel) {
-    CellPlanet p;
-    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
     // 40 pixels right: longitude -380, the centre at 20 east.
     movePointer(kFramed.x + 550, kFramed.y + 382);
     EXPECT_TRUE(cellsAround(kCentreX, kCentreY, 40, {0, 20}, {0, 10}, {-10, 20}, {-10, 10}));
@@ -72,8 +50,8 @@ double expectedRadius(double fieldOfView) {
 }
 
 TEST(Frames, ZoomKeepsTheWholeDiscInView) {
-    CellPlanet p;
-    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
     movePointer(kFramed.x + 510, kFramed.y + 382);
     keys("g", 1);  // no grid numbers in the way of the scan
     int radius = 0;
@@ -98,8 +76,8 @@ int bluePixels(const Screenshot& s) {
 }
 
 TEST(Frames, GridVanishesWhenZoomedPast120Degrees) {
-    CellPlanet p;
-    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
     movePointer(kFramed.x + 510, kFramed.y + 382);
     EXPECT_TRUE(waitForScreen([](const Screenshot& s) { return bluePixels(s) > 200; }));
     keys("Up", 260);  // 0.5241 + 130 would pass 140: held there
@@ -112,8 +90,8 @@ TEST(Frames, GridVanishesWhenZoomedPast120Degrees) {
 // In a pair each eye sees the globe from about 5.7 degrees to its side, so the middle of the
 // left eye's picture shows the cell west of longitude 0 and the right eye's the cell east of it.
 TEST(Frames, StereoPairsShowTwoHalfSizeDiscsInTheirOrder) {
-    CellPlanet p;
-    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
     movePointer(kFramed.x + 510, kFramed.y + 382);
     keys("g", 1);
     const int leftX = static_cast<int>(std::lround(512 * (1 - 0.4117)));
@@ -165,8 +143,8 @@ TEST(Frames, NoSeamAtTheDateLineOfANonPowerOfTwoMap) {
 
 // The full view puts the window back where it belongs after the user moves or resizes it.
 TEST(Frames, FullViewUndoesAMoveAndAResize) {
-    CellPlanet p;
-    ASSERT_TRUE(p.ready()) << p.viewer->out() << p.viewer->err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
     const WindowId window = *findWindow(kViewerTitle);
     const std::string id = std::to_string(window);
     runTool({"xdotool", "windowmove", id, "200", "150"});

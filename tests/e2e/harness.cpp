@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -22,8 +23,8 @@
 #include <ostream>
 #include <thread>
 
-#ifndef ORVEX_BINARY
-#error "ORVEX_BINARY must name the viewer binary"
+#if !defined(ORVEX_BINARY) || !defined(ORVEX_X_LAUNCHER) || !defined(ORVEX_PRELOAD)
+#error "the build names the viewer binary, the X launcher and the preloaded shim"
 #endif
 
 namespace e2e {
@@ -161,7 +162,23 @@ std::vector<std::uint8_t> Scratch::read(const std::string& name) const {
 // The viewer process
 // ============================================================================================
 
-Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& environment) {
+Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& extra) {
+    // The shim's record: a file of its own outside the scratch folder, mapped for reading.
+    std::string path = (fs::temp_directory_path() / "orvex-record-XXXXXX").string();
+    const int recordFd = mkstemp(path.data());
+    if (recordFd < 0 || ftruncate(recordFd, sizeof(PreloadRecord)) != 0) throw std::runtime_error("no record file");
+    void* mapped = mmap(nullptr, sizeof(PreloadRecord), PROT_READ, MAP_SHARED, recordFd, 0);
+    close(recordFd);
+    if (mapped == MAP_FAILED) throw std::runtime_error("cannot map the record");
+    recordPath_ = path;
+    record_ = static_cast<const PreloadRecord*>(mapped);
+    std::vector<std::string> environment = {"LD_PRELOAD=" ORVEX_PRELOAD, "ORVEX_PRELOAD_RECORD=" + path};
+#ifdef ORVEX_SANITIZED
+    // The shim comes before the sanitizer's runtime in the list of libraries.
+    const char* options = std::getenv("ASAN_OPTIONS");
+    environment.push_back(std::string("ASAN_OPTIONS=") + (options ? options : "") + ":verify_asan_link_order=0");
+#endif
+    environment.insert(environment.end(), extra.begin(), extra.end());
     int errPipe[2];
     int inPipe[2];
     if (pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0)
@@ -197,6 +214,8 @@ Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& environme
 
 Viewer::~Viewer() {
     stop();
+    munmap(const_cast<PreloadRecord*>(record_), sizeof(PreloadRecord));
+    unlink(recordPath_.c_str());
     if (outFd_ >= 0) close(outFd_);
     if (errFd_ >= 0) close(errFd_);
     if (inFd_ >= 0) close(inFd_);
@@ -247,31 +266,49 @@ bool Viewer::running() {
     return pid_ >= 0;
 }
 
-bool Viewer::waitForOut(const std::string& text, Seconds limit) {
+PreloadRecord Viewer::record() const {
+    PreloadRecord copy{};
+    copy.swaps = __atomic_load_n(&record_->swaps, __ATOMIC_ACQUIRE);
+    copy.liveBytes = __atomic_load_n(&record_->liveBytes, __ATOMIC_RELAXED);
+    copy.liveBlocks = __atomic_load_n(&record_->liveBlocks, __ATOMIC_RELAXED);
+    copy.ownBytes = __atomic_load_n(&record_->ownBytes, __ATOMIC_RELAXED);
+    copy.ownBlocks = __atomic_load_n(&record_->ownBlocks, __ATOMIC_RELAXED);
+    return copy;
+}
+
+bool Viewer::framesDrawn(int count, Seconds limit) {
+    const std::int64_t target = frames() + count;
+    return waitUntil([&] { return frames() >= target || !running(); }, limit) && frames() >= target;
+}
+
+bool Viewer::waitForStillFrames(int frames, Seconds limit) {
+    Screenshot last = grabScreen();
+    return waitUntil([&] {
+        if (!framesDrawn(frames)) return false;
+        Screenshot now = grabScreen();
+        const bool still = now.pixels == last.pixels;
+        last = std::move(now);
+        return still;
+    }, limit);
+}
+
+// Pumps until `text` is in the stream `which` (standard output or error), the process has ended
+// without it, or `limit` has passed.
+bool Viewer::waitForText(const std::string& which, const std::string& text, Seconds limit) {
     const auto deadline = Clock::now() + limit;
     for (;;) {
         pump(10);
-        if (out_.find(text) != std::string::npos) return true;
+        if (which.find(text) != std::string::npos) return true;
         if (!running()) {
             drain();
-            return out_.find(text) != std::string::npos;
+            return which.find(text) != std::string::npos;
         }
         if (Clock::now() > deadline) return false;
     }
 }
 
-bool Viewer::waitForErr(const std::string& text, Seconds limit) {
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-        pump(10);
-        if (err_.find(text) != std::string::npos) return true;
-        if (!running()) {
-            drain();
-            return err_.find(text) != std::string::npos;
-        }
-        if (Clock::now() > deadline) return false;
-    }
-}
+bool Viewer::waitForOut(const std::string& text, Seconds limit) { return waitForText(out_, text, limit); }
+bool Viewer::waitForErr(const std::string& text, Seconds limit) { return waitForText(err_, text, limit); }
 
 bool Viewer::waitForExit(Seconds limit) {
     const auto deadline = Clock::now() + limit;
@@ -323,8 +360,6 @@ void Viewer::finish(Seconds limit) {
 namespace {
 
 Display* display = nullptr;
-pid_t serverPid = -1;
-pid_t managerPid = -1;  // openbox, when the run asks for a window manager
 
 int ignoreXErrors(Display*, XErrorEvent*) { return 0; }  // windows come and go while we look
 
@@ -333,87 +368,38 @@ Display* dpy() {
     return display;
 }
 
-// A private Xvfb on a free display number, one per run of the test binary.
+// The scenarios run on a private X server (under openbox when the run asks for a window manager),
+// one per run of the test binary: the binary runs itself again under tests/support/xserver.sh,
+// which starts the server, unless it already runs there.
 class XServerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        int ready[2];
-        ASSERT_EQ(pipe2(ready, O_CLOEXEC), 0);
-        serverPid = fork();
-        ASSERT_GE(serverPid, 0);
-        if (serverPid == 0) {
-            dup2(ready[1], 3);  // the copy is inherited: -displayfd writes the number there
-            const int null = open("/dev/null", O_RDWR);
-            dup2(null, STDIN_FILENO);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            // No auto-repeat: on a loaded machine the release of a typed key can come late
-            // enough for the server to repeat the key.
-            execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten",
-                   "tcp", "-noreset", "-r", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ready[1]);
-        std::string number;
-        const auto deadline = Clock::now() + Seconds(20.0);
-        while (number.find('\n') == std::string::npos && Clock::now() < deadline) {
-            pollfd p{ready[0], POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            char buffer[32];
-            const ssize_t n = read(ready[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            number.append(buffer, static_cast<size_t>(n));
-        }
-        close(ready[0]);
-        ASSERT_NE(number.find('\n'), std::string::npos) << "Xvfb did not report a display";
-        const std::string name = ":" + number.substr(0, number.find('\n'));
-        setenv("DISPLAY", name.c_str(), 1);  // inherited by the viewer and by xdotool
-        display = XOpenDisplay(name.c_str());
-        ASSERT_NE(display, nullptr) << "cannot open " << name;
+        if (std::getenv("ORVEX_PRIVATE_X") == nullptr) runUnderPrivateServer();
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr) << "cannot open " << std::getenv("DISPLAY");
         XSetErrorHandler(ignoreXErrors);
-        if (underWindowManager()) startWindowManager();
-    }
-
-    // openbox, as on a desktop: it frames the viewer's window and places it. Ready once it has
-    // announced itself on the root window.
-    void startWindowManager() {
-        managerPid = fork();
-        ASSERT_GE(managerPid, 0);
-        if (managerPid == 0) {
-            const int null = open("/dev/null", O_RDWR);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-        ASSERT_TRUE(waitUntil([&] {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, left = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type,
-                               &format, &count, &left, &data);
-            if (data != nullptr) XFree(data);
-            return count == 1;
-        }, kStartupLimit)) << "openbox did not start";
     }
 
     void TearDown() override {
-        if (managerPid > 0) {
-            kill(managerPid, SIGTERM);
-            waitpid(managerPid, nullptr, 0);
-        }
-        managerPid = -1;
         if (display != nullptr) XCloseDisplay(display);
         display = nullptr;
-        if (serverPid > 0) {
-            kill(serverPid, SIGTERM);
-            waitpid(serverPid, nullptr, 0);
-        }
-        serverPid = -1;
+    }
+
+private:
+    static void runUnderPrivateServer() {
+        std::ifstream in("/proc/self/cmdline", std::ios::binary);
+        std::vector<std::string> words;
+        for (std::string word; std::getline(in, word, '\0');) words.push_back(word);
+        words.at(0) = fs::read_symlink("/proc/self/exe").string();
+        std::vector<std::string> command = {"bash", ORVEX_X_LAUNCHER};
+        if (underWindowManager()) command.insert(command.end(), {"--wm", "openbox"});
+        command.insert(command.end(), words.begin(), words.end());
+        std::vector<char*> argv;
+        for (std::string& word : command) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::fflush(nullptr);
+        execvp("bash", argv.data());
+        FAIL() << "cannot run " << ORVEX_X_LAUNCHER;
     }
 };
 
@@ -487,8 +473,8 @@ Geometry frameOf(WindowId window) {
 
 bool placedAsFullView(WindowId window) {
     const Geometry frame = frameOf(window), area = geometryOf(window);
-    return frame.x == kFramedGeometry.x && frame.y == kFramedGeometry.y && area.width == kFramedGeometry.width &&
-           area.height == kFramedGeometry.height;
+    return frame.x == kFramed.x && frame.y == kFramed.y && area.width == kFramed.width &&
+           area.height == kFramed.height;
 }
 
 bool underWindowManager() {
@@ -557,17 +543,6 @@ Screenshot grabScreen() {
 
 bool waitForScreen(const std::function<bool(const Screenshot&)>& condition, Seconds limit) {
     return waitUntil([&] { return condition(grabScreen()); }, limit);
-}
-
-bool waitForStillScreen(Seconds limit) {
-    Screenshot last = grabScreen();
-    return waitUntil([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        Screenshot now = grabScreen();
-        const bool still = now.pixels == last.pixels;
-        last = std::move(now);
-        return still;
-    }, limit);
 }
 
 // ============================================================================================
@@ -702,6 +677,32 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way) {
                  : std::vector<std::string>{"xdotool", way == MenuWay::ClickHold ? "mousedown" : "click", "1"});
     waitUntil([&] { return runTool({"xdotool", "search", "--onlyvisible", "--name", kMenuName}).empty(); });
     return g;
+}
+
+// ============================================================================================
+// The cell planet
+// ============================================================================================
+
+CellPlanet::CellPlanet(int images, int radius, int width) {
+    std::string config = std::to_string(images) + "\n";
+    const auto picture = encodeBmp24(latLonCellTexture(width, width / 2));
+    for (int i = 1; i <= images; ++i) {
+        const std::string name = "cells" + std::to_string(i) + ".bmp";
+        config += name + "\n" + std::to_string(radius * i) + "\n";
+        scratch.write(name, picture);
+    }
+    scratch.writeConfig(config);
+    viewer.emplace(scratch.path());
+}
+
+bool CellPlanet::ready() {
+    const auto found = waitForFrames();
+    if (!found) return false;
+    window = *found;
+    area = geometryOf(window);
+    movePointer(area.x + 510, area.y + 382);
+    return waitForScreen([&](const Screenshot& s) { return cellAt(s.at(area.x + 552, area.y + 334)).has_value(); }) &&
+           viewer->waitForStillFrames();
 }
 
 }  // namespace e2e

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/bmp_writer.hpp"
+#include "../support/preload/record.hpp"
 
 #include <array>
 #include <chrono>
@@ -19,6 +20,13 @@ namespace e2e {
 
 using Clock = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
+
+// Whether the preloaded shim can count the heap: not beside a sanitizer's own allocator.
+#ifdef ORVEX_SANITIZED
+inline constexpr bool kHeapCounted = false;
+#else
+inline constexpr bool kHeapCounted = true;
+#endif
 
 // Bounds for every wait. They are ceilings, never expected durations: a wait returns as soon as
 // its condition holds.
@@ -110,14 +118,27 @@ private:
 
 // The viewer, started in a folder with a pseudo-terminal as standard output (line-buffered, as
 // on a console; output processing is off so the bytes arrive exactly as written), a pipe for
-// standard error and a pipe the test writes standard input through.
+// standard error and a pipe the test writes standard input through, and the shim of
+// tests/support/preload preloaded, which counts its frames.
 class Viewer {
 public:
-    // `environment` holds extra "NAME=value" entries for the viewer's process alone.
+    // `environment` holds extra "NAME=value" entries for the viewer's process alone;
+    // ORVEX_PRELOAD_HEAP=1 has the shim count the heap too (where kHeapCounted).
     explicit Viewer(const std::filesystem::path& folder, const std::vector<std::string>& environment = {});
     ~Viewer();  // stops the process if it still runs
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
+
+    // What the shim has counted so far: frames drawn (buffer swaps), and the heap when asked.
+    PreloadRecord record() const;
+    std::int64_t frames() const { return record().swaps; }
+    // The frame signal: waits until `count` more frames have been swapped. Every input that had
+    // reached the viewer's window when this was called has been taken by the second frame.
+    bool framesDrawn(int count = 2, Seconds limit = kShortLimit);
+    // Waits until two screenshots with `frames` frames drawn between them are the same: the frames
+    // in flight (a reshape not yet seen, a pointer move) have all been drawn. Counted frames, not
+    // a pause, part the two, so a stalled viewer does not pass for a still picture.
+    bool waitForStillFrames(int frames = 4, Seconds limit = kStartupLimit);
 
     const std::string& out() { pump(); return out_; }
     const std::string& err() { pump(); return err_; }
@@ -136,11 +157,14 @@ public:
 
 private:
     void pump(int waitMs = 0);
+    bool waitForText(const std::string& which, const std::string& text, Seconds limit);
     void reap(int options);
     void drain();
 
     int pid_ = -1;
     int status_ = -1;
+    std::string recordPath_;
+    const PreloadRecord* record_ = nullptr;
     int outFd_ = -1;
     int errFd_ = -1;
     int inFd_ = -1;
@@ -165,7 +189,10 @@ using WindowId = unsigned long;
 inline constexpr const char* kViewerTitle = "Orvex.Exe v0.73";
 inline constexpr const char* kMenuName = "freeglut menu";
 inline constexpr Geometry kOpenedGeometry{0, 0, 1024, 768};   // the window as created
-inline constexpr Geometry kFramedGeometry{0, 20, 1024, 748};  // re-imposed by every full-view frame
+inline constexpr Geometry kFramed{0, 20, 1024, 748};  // re-imposed by every full-view frame
+// The view centre on the screen, where a full view's axes cross (a bare server).
+inline constexpr int kCentreX = kFramed.x + 512;
+inline constexpr int kCentreY = kFramed.y + 374;
 
 // A viewable window with this exact name, found by walking the window tree.
 std::optional<WindowId> findWindow(const std::string& name);
@@ -194,9 +221,6 @@ struct Screenshot {
 Screenshot grabScreen();
 bool waitForScreen(const std::function<bool(const Screenshot&)>& condition,
                    Seconds limit = kStartupLimit);
-// Waits until two screenshots 150 ms apart are the same: the frames in flight (a reshape the
-// viewer has not seen yet, a pointer move) have all been drawn.
-bool waitForStillScreen(Seconds limit = kStartupLimit);
 
 // ============================================================================================
 // Input through xdotool
@@ -229,5 +253,24 @@ bool inputsDrawn(Viewer& viewer);
 
 // Runs a program to its end and returns its standard output (empty on failure).
 std::string runTool(const std::vector<std::string>& argv);
+
+// ============================================================================================
+// The cell planet
+// ============================================================================================
+
+// A viewer on the lat/lon cell planet: `images` copies of the cell texture, width x width / 2
+// pixels, named cells1.bmp, cells2.bmp, ... with radii radius, 2 x radius, ...
+struct CellPlanet {
+    Scratch scratch;
+    std::optional<Viewer> viewer;
+    WindowId window = 0;
+    Geometry area;  // the drawing area on the screen: kFramed on a bare server
+
+    explicit CellPlanet(int images = 1, int radius = 1000, int width = 720);
+    // Waits until the window is placed as a full view and shows the planet, puts the pointer on
+    // the spot that faces latitude 0, longitude 0, and waits for the frames that took it.
+    bool ready();
+    std::string diagnostics() { return viewer->out() + viewer->err(); }
+};
 
 }  // namespace e2e

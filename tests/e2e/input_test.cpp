@@ -10,34 +10,6 @@
 namespace e2e {
 namespace {
 
-const Geometry kFramed = kFramedGeometry;
-const int kCentreX = kFramed.x + 512;
-const int kCentreY = kFramed.y + 374;
-
-// A viewer on the lat/lon cell planet with its first frame drawn and the pointer on the spot
-// that faces latitude 0, longitude 0.
-struct Session {
-    Scratch scratch;
-    std::optional<Viewer> viewer;
-
-    explicit Session(int images = 1) {
-        std::string config = std::to_string(images) + "\n";
-        for (int i = 1; i <= images; ++i) config += "cells" + std::to_string(i) + ".bmp\n" + std::to_string(1000 * i) + "\n";
-        scratch.writeConfig(config);
-        for (int i = 1; i <= images; ++i) {
-            scratch.write("cells" + std::to_string(i) + ".bmp", encodeBmp24(latLonCellTexture(720, 360)));
-        }
-        viewer.emplace(scratch.path());
-    }
-    bool ready() {
-        auto window = waitForWindow(kViewerTitle);
-        if (!window || !waitUntil([&] { return geometryOf(*window) == kFramed; })) return false;
-        movePointer(kFramed.x + 510, kFramed.y + 382);
-        return waitForScreen([](const Screenshot& s) { return cellAt(s.at(kCentreX + 40, kCentreY - 40)).has_value(); }) &&
-               waitForStillScreen();
-    }
-    std::string diagnostics() { return viewer->out() + viewer->err(); }
-};
 
 // Pixels of one colour inside a rectangle of the window.
 int countColour(const Screenshot& s, int x0, int y0, int x1, int y1, Rgb colour) {
@@ -60,7 +32,7 @@ int cellPixels(const Screenshot& s) {
 }
 
 TEST(Keys, EachCommandKeyShowsItsEffect) {
-    Session p;
+    CellPlanet p;
     ASSERT_TRUE(p.ready()) << p.diagnostics();
     Screenshot s = grabScreen();
     EXPECT_GT(gridPixels(s), 200);
@@ -92,7 +64,7 @@ TEST(Keys, EachCommandKeyShowsItsEffect) {
 }
 
 TEST(Keys, KeysWithoutACommandRingTheBellOnce) {
-    Session p(2);
+    CellPlanet p(2);
     ASSERT_TRUE(p.ready()) << p.diagnostics();
     const std::string start = p.viewer->out();
     // x, 6, 0, the left arrow, F1 and "3" (clamped to image 2) ring; F10 and Shift do not. A key
@@ -115,7 +87,7 @@ TEST(Keys, KeysWithoutACommandRingTheBellOnce) {
 
 // The right-hand status lines at rows 4 and 5 ("Elev=", "FOV=") change with each arrow key.
 TEST(Keys, ArrowKeysChangeFieldOfViewAndElevation) {
-    Session p;
+    CellPlanet p;
     ASSERT_TRUE(p.ready()) << p.diagnostics();
     auto statusLines = [](const Screenshot& s) {
         std::vector<Rgb> band;
@@ -139,7 +111,7 @@ TEST(Keys, ArrowKeysChangeFieldOfViewAndElevation) {
 // Auto-rotation turns the globe on its own; moving the pointer with the left button held stops
 // it, after which the picture stays put.
 TEST(Pointer, DragCancelsAutoRotation) {
-    Session p;
+    CellPlanet p;
     ASSERT_TRUE(p.ready()) << p.diagnostics();
     ASSERT_TRUE(keyShown("r"));
     const Screenshot a = grabScreen();
@@ -165,7 +137,7 @@ TEST(Pointer, DragCancelsAutoRotation) {
 
 // Reads the latitude and longitude that "L" writes into Orvex.Out (the same values the "Lat="
 // and "Lon=" lines show).
-bool exportedCentre(Session& p, double& latitude, double& longitude) {
+bool exportedCentre(CellPlanet& p, double& latitude, double& longitude) {
     if (!keyShown("l")) return false;
     std::string text;
     const bool written = waitUntil([&] {  // all three lines, not a file half written
@@ -181,7 +153,7 @@ bool exportedCentre(Session& p, double& latitude, double& longitude) {
 }
 
 TEST(Pointer, CentreReadoutMatchesThePictureUnderTheCrossHair) {
-    Session p;
+    CellPlanet p;
     ASSERT_TRUE(p.ready()) << p.diagnostics();
     // Pointer at (590, 322) of the window: latitude 101 - 161 = -60, longitude -295 - 105 = -400,
     // so the centre shows 30 north, 40 east.

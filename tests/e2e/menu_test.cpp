@@ -10,29 +10,11 @@ namespace e2e {
 namespace {
 
 // A viewer with five images of radius 1000 to 5000 km: the radius line tells which is shown.
-struct MenuSession {
-    Scratch scratch;
-    std::optional<Viewer> viewer;
-    WindowId window = 0;
-    Geometry area;  // the drawing area on the screen
+struct MenuSession : CellPlanet {
     int bells = 0;  // rung by the "x" keys that settle the picture
 
-    MenuSession() {
-        std::string config = "5\n";
-        for (int i = 1; i <= 5; ++i) config += "cells" + std::to_string(i) + ".bmp\n" + std::to_string(1000 * i) + "\n";
-        scratch.writeConfig(config);
-        const auto picture = encodeBmp24(latLonCellTexture(360, 180));
-        for (int i = 1; i <= 5; ++i) scratch.write("cells" + std::to_string(i) + ".bmp", picture);
-        viewer.emplace(scratch.path());
-    }
-    bool ready() {
-        const auto found = waitForFrames();
-        if (!found) return false;
-        window = *found;
-        area = geometryOf(window);
-        movePointer(area.x + 510, area.y + 382);
-        return settled();
-    }
+    MenuSession() : CellPlanet(5, 1000, 360) {}
+    bool ready() { return CellPlanet::ready() && settled(); }
     // Waits for two frames that took every input sent so far (each rings the bell for an "x").
     // No menu choice may be pending: it would take the place of the "x" in its frame.
     bool settled() {
@@ -126,7 +108,7 @@ TEST_P(MenuPick, EveryEntryRunsItsCommand) {
     m.pick(12, way);
     EXPECT_TRUE(waitForScreen([&](const Screenshot& s) { return m.pixelsOf(s) != turning; }));
     m.pick(12, way);
-    EXPECT_TRUE(waitForStillScreen());  // the pick taken, then two frames apart the same picture
+    EXPECT_TRUE(m.viewer->waitForStillFrames());  // the pick taken: frames apart, the same picture
     const auto stopped = m.picture();
     EXPECT_TRUE(m.picture() == stopped) << "the globe still turns";
 

@@ -8,9 +8,6 @@
 namespace e2e {
 namespace {
 
-const Geometry kFramed = kFramedGeometry;
-const int kCentreX = kFramed.x + 512;
-const int kCentreY = kFramed.y + 374;
 const char* const kEarthMap = "/usr/share/xplanet/images/earth.jpg";
 
 bool framed() {

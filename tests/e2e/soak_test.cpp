@@ -7,8 +7,6 @@
 //   ORVEX_SOAK_SEED     seed of the stream (default fixed), to replay a failing run
 #include <algorithm>
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <climits>
@@ -22,7 +20,6 @@
 #include <thread>
 
 #include "harness.hpp"
-#include "heap_record.hpp"
 #include "transcript.hpp"
 
 namespace e2e {
@@ -73,42 +70,6 @@ long residentKb(int pid) {
     return -1;
 }
 
-// The record the heap counter preloaded into the viewer keeps up to date; all zero without it.
-class HeapCounter {
-public:
-    explicit HeapCounter(const std::filesystem::path& file) {
-#ifdef ORVEX_HEAP_COUNTER
-        const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0 && ::ftruncate(fd, sizeof(HeapRecord)) == 0) {
-            void* p = ::mmap(nullptr, sizeof(HeapRecord), PROT_READ, MAP_SHARED, fd, 0);
-            if (p != MAP_FAILED) record_ = static_cast<const HeapRecord*>(p);
-        }
-        if (fd >= 0) ::close(fd);
-        environment_ = {"LD_PRELOAD=" ORVEX_HEAP_COUNTER, "ORVEX_HEAP_FILE=" + file.string()};
-#else
-        (void)file;
-#endif
-    }
-    ~HeapCounter() {
-        if (record_) ::munmap(const_cast<HeapRecord*>(record_), sizeof(HeapRecord));
-    }
-    HeapCounter(const HeapCounter&) = delete;
-    HeapCounter& operator=(const HeapCounter&) = delete;
-
-    bool active() const { return record_ != nullptr; }
-    const std::vector<std::string>& environment() const { return environment_; }
-    std::int64_t ownBytes() const { return load(&HeapRecord::ownBytes); }
-    std::int64_t liveBytes() const { return load(&HeapRecord::liveBytes); }
-    std::int64_t swaps() const { return load(&HeapRecord::swaps); }
-
-private:
-    std::int64_t load(const std::int64_t HeapRecord::*field) const {
-        return record_ ? __atomic_load_n(&(record_->*field), __ATOMIC_RELAXED) : 0;
-    }
-    const HeapRecord* record_ = nullptr;
-    std::vector<std::string> environment_;
-};
-
 // Memory of the viewer at a quiet moment: each figure the smallest of a few readings, since a
 // dump or a frame in progress holds its buffers only for a moment.
 struct Memory {
@@ -117,11 +78,12 @@ struct Memory {
     long residentKb = 0;
 };
 
-Memory settledMemory(int pid, const HeapCounter& heap) {
+Memory settledMemory(int pid, const Viewer& viewer) {
     Memory least{INT64_MAX, INT64_MAX, LONG_MAX};
     for (int k = 0; k < 6; ++k) {
-        least.ownBytes = std::min(least.ownBytes, heap.ownBytes());
-        least.liveBytes = std::min(least.liveBytes, heap.liveBytes());
+        const PreloadRecord heap = viewer.record();
+        least.ownBytes = std::min(least.ownBytes, heap.ownBytes);
+        least.liveBytes = std::min(least.liveBytes, heap.liveBytes);
         least.residentKb = std::min(least.residentKb, residentKb(pid));
         pauseMs(400);
     }
@@ -174,19 +136,13 @@ std::string dumpLine(int n) {
 // the window to change size after each L so that the next input lands inside it.
 struct Driver {
     WindowId window;
-    const HeapCounter& heap;
+    Viewer& viewer;
     std::mt19937 random;
     int dumps = 0;
     std::map<std::string, int> counts;  // inputs sent, by kind
 
     int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
-    // Waits until the viewer has drawn `count` more frames; a pause where no counter is preloaded.
-    void framesDrawn(int count) {
-        if (!heap.active()) return pauseMs(300);
-        const std::int64_t target = heap.swaps() + count;
-        waitUntil([&] { return heap.swaps() >= target; });
-    }
 
     // A point well inside the window, in screen coordinates.
     std::pair<int, int> inside() {
@@ -254,7 +210,7 @@ struct Driver {
         const std::string end = "x:" + std::to_string(x + 2) + " y:" + std::to_string(y + 2) + " ";
         for (int attempt = 0; attempt < 5; ++attempt) {
             dragLeft(x, y, x + 2, y + 2, 2);
-            framesDrawn(3);
+            viewer.framesDrawn(3);
             if (runTool({"xdotool", "getmouselocation"}).rfind(end, 0) == 0) break;
         }
         pickMenuEntry(x, y, entry);
@@ -305,13 +261,12 @@ int randomStream(Driver& d, Viewer& v, Seconds length, int dumpLimit) {
 TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
     Scratch s;
     writePlanets(s);
-    const HeapCounter heap(s.path() / "heap.record");
-    Viewer v(s.path(), heap.environment());
+    Viewer v(s.path(), {"ORVEX_PRELOAD_HEAP=1"});
     const auto window = waitForFrames();
     ASSERT_TRUE(window.has_value()) << v.out() << v.err();
     const int pid = viewerPid();
     ASSERT_GT(pid, 0);
-    Driver d{*window, heap, std::mt19937(soakSeed()), 0, {}};
+    Driver d{*window, v, std::mt19937(soakSeed()), 0, {}};
     const Geometry full = geometryOf(*window);
     const Seconds length(soakSeconds());
 
@@ -351,13 +306,13 @@ TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
         inputs += randomStream(d, v, length / 9, 2);
         ASSERT_TRUE(v.running()) << v.out() << v.err();
         d.fullWindow(full);
-        const Memory now = settledMemory(pid, heap);
+        const Memory now = settledMemory(pid, v);
         baseline.ownBytes = std::max(baseline.ownBytes, now.ownBytes);
         baseline.liveBytes = std::max(baseline.liveBytes, now.liveBytes);
         baseline.residentKb = std::max(baseline.residentKb, now.residentKb);
     }
     ASSERT_GT(baseline.residentKb, 0);
-    const std::int64_t framesBefore = heap.swaps();
+    const std::int64_t framesBefore = v.frames();
 
     // The measured stream, with up to two more dumps.
     const auto start = Clock::now();
@@ -367,8 +322,8 @@ TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
     ASSERT_TRUE(v.running()) << v.out() << v.err();
     ASSERT_EQ(v.err(), "");
     d.fullWindow(full);
-    const std::int64_t frames = heap.swaps() - framesBefore;
-    const Memory final = settledMemory(pid, heap);
+    const std::int64_t frames = v.frames() - framesBefore;
+    const Memory final = settledMemory(pid, v);
 
     // Still drawing: image 1 on the sphere, the orientation back on the pointer, and the picture
     // follows the pointer.
@@ -410,7 +365,7 @@ TEST(Soak, RandomInputKeepsTheViewerDrawingWithFlatMemory) {
               << "\n[ soak     ] growth: " << final.ownBytes - baseline.ownBytes << " B own heap, "
               << final.liveBytes - baseline.liveBytes << " B whole heap, " << final.residentKb - baseline.residentKb
               << " kB resident\n";
-    if (!heap.active()) {
+    if (!kHeapCounted) {
         // A sanitizer build brings its own allocator, which the counter cannot stand in for.
         std::cout << "[ soak     ] no heap counter in this build: memory reported, not checked\n";
         return;

@@ -27,14 +27,14 @@ TEST(WindowManager, FrameKeepsItsPlaceAndThePointerTurnsTheGlobe) {
     Display* d = XOpenDisplay(nullptr);
     ASSERT_NE(d, nullptr);
     XSelectInput(d, *window, StructureNotifyMask);
-    EXPECT_TRUE(waitForStillScreen());  // the answer to a request sent while it was being placed
+    EXPECT_TRUE(v.waitForStillFrames());  // the answer to a request sent while it was being placed
     XSync(d, True);
     for (int step = 1; step <= 6; ++step) {
         const Screenshot before = grabScreen();
         movePointer(area.x + 510 + 10 * step, area.y + 382);
         EXPECT_TRUE(waitForScreen([&](const Screenshot& now) { return now.pixels != before.pixels; }));
     }
-    EXPECT_TRUE(waitForStillScreen());
+    EXPECT_TRUE(v.waitForStillFrames());
     XSync(d, False);
     int configures = 0;
     while (XPending(d) > 0) {

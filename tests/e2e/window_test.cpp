@@ -23,7 +23,7 @@ TEST(Window, OpensTitledAtTopLeft) {
     EXPECT_EQ(nameOf(*window), "Orvex.Exe v0.73");
     // Depending on how soon we look, the first frame may already have moved it.
     const Geometry g = geometryOf(*window);
-    EXPECT_TRUE(g == kOpenedGeometry || g == kFramedGeometry) << g;
+    EXPECT_TRUE(g == kOpenedGeometry || g == kFramed) << g;
 }
 
 TEST(Window, FramesKeepItBelowTheTopEdge) {
@@ -33,7 +33,7 @@ TEST(Window, FramesKeepItBelowTheTopEdge) {
     const auto window = waitForWindow(kViewerTitle);
     ASSERT_TRUE(window.has_value()) << v.out() << v.err();
     Geometry g;
-    EXPECT_TRUE(waitUntil([&] { return (g = geometryOf(*window)) == kFramedGeometry; }, kStartupLimit)) << g;
+    EXPECT_TRUE(waitUntil([&] { return (g = geometryOf(*window)) == kFramed; }, kStartupLimit)) << g;
 }
 
 // The first frame puts the pointer at the spot that faces latitude 0, longitude 0 with north up:
@@ -44,7 +44,7 @@ TEST(Window, FirstFrameFacesLatLonZero) {
     writeCellPlanet(s);
     Viewer v(s.path());
     ASSERT_TRUE(waitForFrames().has_value()) << v.out() << v.err();
-    const int cx = kFramedGeometry.x + kFramedGeometry.width / 2, cy = kFramedGeometry.y + kFramedGeometry.height / 2;
+    const int cx = kFramed.x + kFramed.width / 2, cy = kFramed.y + kFramed.height / 2;
     auto cellUnder = [](const Screenshot& shot, int x, int y) { return cellAt(shot.at(x, y)); };
     Screenshot shot;
     const bool drawn = waitForScreen([&](const Screenshot& sh) {

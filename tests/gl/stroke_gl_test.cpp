@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "../support/stroke_pairs.hpp"
 #include "gl_fixture.hpp"
 #include "screen/text.hpp"
 #include "model/state.hpp"
@@ -11,23 +12,6 @@
 namespace {
 
 using StrokeGl = gltest::WindowTest;
-
-// One begin/end pair per segment, with the same state settings as the batched routine.
-void drawOnePairPerSegment(const char* text, const double position[3], const double angles[3],
-                           double size, int colour) {
-    glLineWidth(model::state.strokeLineWidth);
-    glShadeModel(GL_FLAT);
-    screen::SetPalColor(colour);
-    stroke::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
-                             [](const stroke::StrokeSegment& s, void*) {
-                                 glBegin(GL_LINES);
-                                 glVertex3d(s.from.x, s.from.y, s.from.z);
-                                 glVertex3d(s.to.x, s.to.y, s.to.z);
-                                 glEnd();
-                             },
-                             nullptr);
-    glFlush();
-}
 
 using DrawText = void (*)(const char*, const double*, const double*, double, int);
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../support/bmp_writer.hpp"
+#include "../support/scratch_folder.hpp"
 #include "image/bmp.hpp"
 #include "image/bmpdecode.hpp"
 
@@ -122,23 +123,6 @@ inline std::string field(const std::string& name) {
     return f;
 }
 
-// Each test runs in its own scratch folder.
-class ScratchFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/orvex-bmp-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-        ASSERT_EQ(chdir(folder_.c_str()), 0);
-    }
-    void TearDown() override {
-        ASSERT_EQ(chdir(previous_), 0);
-        const std::string command = "rm -rf '" + folder_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-    std::string folder_;
-    char previous_[4096] = {};
-};
+using testsupport::ScratchFolder;
 
 }  // namespace bmptest

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "../support/scratch_folder.hpp"
 #include "model/state.hpp"
 
 namespace {
@@ -16,19 +17,11 @@ namespace {
 using latlon::LatLonStatus;
 
 // Each test runs in a scratch working directory of its own.
-class LatLonFile : public ::testing::Test {
+class LatLonFile : public testsupport::ScratchFolder {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/orvex_latlon_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch_ = pattern;
-        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-        ASSERT_EQ(chdir(scratch_.c_str()), 0);
+        ScratchFolder::SetUp();
         model::state = model::State{};
-    }
-    void TearDown() override {
-        ASSERT_EQ(chdir(previous_), 0);
-        std::system(("rm -rf " + scratch_).c_str());
     }
     static void writeFile(const std::string& text) {
         std::ofstream("Orvex.Out", std::ios::binary) << text;
@@ -39,8 +32,6 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    std::string scratch_;
-    char previous_[4096] = {};
 };
 
 latlon::LatLonValues parse(const std::string& text) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/scratch_folder.hpp"
+
 namespace {
 
 std::uint32_t le32(const std::uint8_t* b) {
@@ -71,18 +73,14 @@ TEST(DumpPixels, ChannelsAreTruncatedClampedAndStoredBlueFirst) {
 }
 
 // Dumps of a small layout in a scratch working directory.
-class DumpFiles : public ::testing::Test {
+class DumpFiles : public testsupport::ScratchFolder {
 protected:
     static constexpr int kWidth = 4;   // 12 bytes a row: no padding
     static constexpr int kHeight = 3;
     static constexpr std::size_t kFileBytes = 54 + 3 * kWidth * kHeight;
 
     void SetUp() override {
-        char pattern[] = "/tmp/orvex_dump_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch_ = pattern;
-        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-        ASSERT_EQ(chdir(scratch_.c_str()), 0);
+        ScratchFolder::SetUp();
         image::dumpState = image::DumpState{};
         // The bottom-left pixel is pure blue, every other one a grey of its own.
         std::vector<float> rgb(3 * kWidth * kHeight);
@@ -90,17 +88,11 @@ protected:
         rgb[0] = 0.0f, rgb[1] = 0.0f, rgb[2] = 1.0f;
         image::floatsToBgr(rgb.data(), kWidth * kHeight, picture_);
     }
-    void TearDown() override {
-        ASSERT_EQ(chdir(previous_), 0);
-        std::system(("rm -rf " + scratch_).c_str());
-    }
     void dump() {
         image::beginDump(kWidth, kHeight);
         image::finishDump(picture_);
     }
     std::uint8_t picture_[3 * kWidth * kHeight] = {};
-    std::string scratch_;
-    char previous_[4096] = {};
 };
 
 TEST_F(DumpFiles, FourDumpsWriteNumberedFilesAndReport) {
