@@ -78,11 +78,10 @@ bool centreCells(Cell all) {
 }
 
 TEST(LatLonFile, ExportEditImportCentresTheViewThere) {
-    Scratch s;
-    s.writeConfig("1\ncells.bmp\n6371\n");
-    s.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
-    Viewer v(s.path());
-    ASSERT_TRUE(framed()) << v.out() << v.err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    Scratch& s = p.scratch;
+    Viewer& v = *p.viewer;
     lookAt(20.0, 30.0);
     ASSERT_TRUE(inputsDrawn(v));  // the export takes the orientation of the frame before the key
 
@@ -115,11 +114,10 @@ TEST(LatLonFile, ExportEditImportCentresTheViewThere) {
 }
 
 TEST(LatLonFile, AMissingFileLeavesTheViewAsItWas) {
-    Scratch s;
-    s.writeConfig("1\ncells.bmp\n6371\n");
-    s.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
-    Viewer v(s.path());
-    ASSERT_TRUE(framed()) << v.out() << v.err();
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    Scratch& s = p.scratch;
+    Viewer& v = *p.viewer;
     lookAt(-25.0, -55.0);
     EXPECT_TRUE(centreCells(Cell{-30, -60}));
     ASSERT_TRUE(inputsDrawn(v));
@@ -141,12 +139,10 @@ std::uint32_t le32(const std::vector<std::uint8_t>& b, size_t at) {
 // Five "~": five files of the window, each announced with its size and a bell, the fifth
 // ending the run; an independent reader takes them as 1024 x 768 BMPs of the frame.
 TEST(ScreenDump, FiveDumpsThenTheRunEnds) {
-    Scratch s;
-    s.writeConfig("1\ncells.bmp\n6371\n");
-    s.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
-    Viewer v(s.path());
-    ASSERT_TRUE(framed()) << v.out() << v.err();
-    movePointer(kFramed.x + 510, kFramed.y + 382);
+    CellPlanet p(1, 6371);
+    ASSERT_TRUE(p.ready()) << p.diagnostics();
+    Scratch& s = p.scratch;
+    Viewer& v = *p.viewer;
     ASSERT_TRUE(inputsDrawn(v));
     const std::string start = v.out();
     std::string expected = start;
