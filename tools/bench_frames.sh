@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 rounds=${1:-5}
 seconds=${2:-4}
 data=${3:-}
-source tools/frame_setup.sh orvex sphere_floor straight_reference
+source tools/frame_setup.sh; frame_setup orvex sphere_floor straight_reference
 orvex_start_x
 
 # sample PROGRAM KEYS: frames per second of PROGRAM after warm-up, with KEYS typed first. A

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
 seconds=${2:-4}
-source tools/frame_setup.sh orvex
+source tools/frame_setup.sh; frame_setup orvex
 viewer=${3:-$PWD/$build/orvex}
 
 # Two private X servers, the second under openbox.

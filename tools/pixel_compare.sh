@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 old=$(realpath "$1"); new=$(realpath "$2"); shift 2
-source tools/frame_setup.sh
+source tools/frame_setup.sh; frame_setup
 orvex_start_x display_old; orvex_start_x display_new  # one private X server per build
 
 # Actions from swap `from` on, one a swap: repeat ACTION COUNT FROM

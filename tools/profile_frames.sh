@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$(realpath "$1"); keys=${2:-}; out=$(realpath -m "${3:-callgrind.frames.out}")
-source tools/frame_setup.sh
+source tools/frame_setup.sh; frame_setup
 orvex_start_x
 script="20:m550,322;"
 swap=30
