@@ -11,10 +11,8 @@ namespace {
 
 TEST(WindowManager, FrameKeepsItsPlaceAndThePointerTurnsTheGlobe) {
     if (!underWindowManager()) GTEST_SKIP() << "runs with ORVEX_E2E_WM=openbox";
-    Scratch s;
-    s.writeConfig("1\ncells.bmp\n6371\n");
-    s.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
-    Viewer v(s.path());
+    CellPlanet p(1, 6371);
+    Viewer& v = *p.viewer;
     const auto window = waitForFrames();
     ASSERT_TRUE(window.has_value()) << frameOf(*waitForWindow(kViewerTitle)) << v.out() << v.err();
     const Geometry frame = frameOf(*window);

@@ -8,16 +8,9 @@
 namespace e2e {
 namespace {
 
-// One whole-planet picture of lat/lon cells, 720 x 360 (2 pixels a degree).
-void writeCellPlanet(const Scratch& s) {
-    s.writeConfig("1\ncells.bmp\n6371\n");
-    s.write("cells.bmp", encodeBmp24(latLonCellTexture(720, 360)));
-}
-
 TEST(Window, OpensTitledAtTopLeft) {
-    Scratch s;
-    writeCellPlanet(s);
-    Viewer v(s.path());
+    CellPlanet p(1, 6371);  // started, not yet waited for
+    Viewer& v = *p.viewer;
     const auto window = waitForWindow(kViewerTitle);
     ASSERT_TRUE(window.has_value()) << v.out() << v.err();
     EXPECT_EQ(nameOf(*window), "Orvex.Exe v0.73");
@@ -27,9 +20,8 @@ TEST(Window, OpensTitledAtTopLeft) {
 }
 
 TEST(Window, FramesKeepItBelowTheTopEdge) {
-    Scratch s;
-    writeCellPlanet(s);
-    Viewer v(s.path());
+    CellPlanet p(1, 6371);  // started, not yet waited for
+    Viewer& v = *p.viewer;
     const auto window = waitForWindow(kViewerTitle);
     ASSERT_TRUE(window.has_value()) << v.out() << v.err();
     Geometry g;
@@ -40,9 +32,8 @@ TEST(Window, FramesKeepItBelowTheTopEdge) {
 // the four cells around the centre of the window must sit north-east, north-west, south-east and
 // south-west of that point, east to the right.
 TEST(Window, FirstFrameFacesLatLonZero) {
-    Scratch s;
-    writeCellPlanet(s);
-    Viewer v(s.path());
+    CellPlanet p(1, 6371);  // started, not yet waited for
+    Viewer& v = *p.viewer;
     ASSERT_TRUE(waitForFrames().has_value()) << v.out() << v.err();
     const int cx = kFramed.x + kFramed.width / 2, cy = kFramed.y + kFramed.height / 2;
     auto cellUnder = [](const Screenshot& shot, int x, int y) { return cellAt(shot.at(x, y)); };
@@ -87,9 +78,8 @@ TEST(Window, GlErrorBeforeMainLoopPausesThenStops) {
 // Ending the run from the window
 
 TEST(Window, QKeyEndsTheRun) {
-    Scratch s;
-    writeCellPlanet(s);
-    Viewer v(s.path());
+    CellPlanet p(1, 6371);  // started, not yet waited for
+    Viewer& v = *p.viewer;
     const auto window = waitForFrames();
     ASSERT_TRUE(window.has_value()) << v.out() << v.err();
     const Geometry g = geometryOf(*window);
@@ -101,9 +91,8 @@ TEST(Window, QKeyEndsTheRun) {
 }
 
 TEST(Window, MenuQuitEndsTheRun) {
-    Scratch s;
-    writeCellPlanet(s);
-    Viewer v(s.path());
+    CellPlanet p(1, 6371);  // started, not yet waited for
+    Viewer& v = *p.viewer;
     const auto window = waitForFrames();
     ASSERT_TRUE(window.has_value()) << v.out() << v.err();
     const Geometry g = geometryOf(*window);
