@@ -19,14 +19,20 @@ void takeToken(ConfigValue& v, const char* data, const char* begin, const char* 
     v.end = static_cast<std::size_t>(stop - data);
 }
 
-// The next value line's first value; null for an empty value (comma, slash).
+// The next value line and its first value into v (null for an empty value: comma, slash); false
+// at the end of the text.
+bool nextValue(listread::LineCursor& in, ConfigValue& v, const char*& begin, const char*& end) {
+    if (!in.nextValueLine(begin, end)) return false;
+    takeToken(v, in.data, begin, end);
+    if (*begin == ',' || *begin == '/') v.read = ValueRead::null;
+    return true;
+}
+
 ConfigValue readToken(listread::LineCursor& in) {
     ConfigValue v;
     const char* begin;
     const char* end;
-    if (!in.nextValueLine(begin, end)) return v;
-    takeToken(v, in.data, begin, end);
-    if (*begin == ',' || *begin == '/') v.read = ValueRead::null;
+    nextValue(in, v, begin, end);
     return v;
 }
 
@@ -35,10 +41,7 @@ ConfigValue readName(listread::LineCursor& in) {
     ConfigValue v;
     const char* begin;
     const char* end;
-    if (!in.nextValueLine(begin, end)) return v;
-    takeToken(v, in.data, begin, end);
-    if (*begin == ',' || *begin == '/') v.read = ValueRead::null;
-    if (*begin != '\'' && *begin != '"') return v;
+    if (!nextValue(in, v, begin, end) || (*begin != '\'' && *begin != '"')) return v;
     const char quote = *begin;
     v.text.clear();
     for (const char* p = begin + 1; p < end; ++p) {
