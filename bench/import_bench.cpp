@@ -62,7 +62,7 @@ void importPicture(const char* name) {
     std::snprintf(field, sizeof field, "%-20s", name);
     int width = 0, height = 0, bytesPerPixel = 0, status = 0;
     image::BmpPicture file;
-    image::BmpOpen(field, 14, file, width, height, bytesPerPixel);
+    image::ReadaBmp(field, 14, file, width, height, bytesPerPixel);
     image::BmpCheck(file, width, height);
     const long long bytes = 3LL * width * height;
     auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(bytes)));

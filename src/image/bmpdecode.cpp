@@ -56,21 +56,26 @@ __attribute__((target("ssse3"))) long long swapCopySsse3(const std::uint8_t* in,
     return o;
 }
 
-bool haveSsse3() {
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-}
 #endif
 
 void swapCopy(const std::uint8_t* in, std::uint8_t* out, long long bytes) {
     long long done = 0;
 #ifdef ORVEX_HAVE_SSSE3_PATH
-    if (haveSsse3()) done = swapCopySsse3(in, out, bytes);
+    if (bmpState.ssse3) done = swapCopySsse3(in, out, bytes);
 #endif
     swapCopyScalar(in + done, out + done, bytes - done);
 }
 
 }  // namespace
+
+bool processorHasSsse3() {
+#ifdef ORVEX_HAVE_SSSE3_PATH
+    __builtin_cpu_init();  // the state is built before main: the processor may not be probed yet
+    return __builtin_cpu_supports("ssse3");
+#else
+    return false;
+#endif
+}
 
 // ---- Little-endian field readers and writers ---------------------------------------------
 

@@ -42,9 +42,13 @@ struct PaletteEntry {
     std::uint8_t blue = 0, green = 0, red = 0, reserved = 0;
 };
 
-// The reader's module state: one palette store for the whole run.
+// Whether this processor has the byte shuffle the 24-bit colour exchange uses.
+bool processorHasSsse3();
+
+// The reader's module state: one palette store for the whole run, and what the processor offers.
 struct BmpState {
     Table<PaletteEntry, 256> COLBGRX;  // entries 1..256; an import overwrites only those it reads
+    bool ssse3 = processorHasSsse3();  // asked once per fresh state, not on every exchange
 };
 extern BmpState bmpState;
 

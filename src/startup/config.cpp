@@ -12,7 +12,6 @@
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
 #include "platform/listread.hpp"
-#include "startup/textures.hpp"
 
 namespace startup {
 
@@ -180,7 +179,6 @@ void readConfiguration() {
     for (int i = 1; i <= r.imageCount; ++i) {
         s.ORVEPATH[i] = r.names[i - 1];
         s.ORVEXRAD[i] = r.radii[i - 1];
-        textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
     }
 }
 

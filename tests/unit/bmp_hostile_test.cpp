@@ -22,8 +22,6 @@ namespace {
 using bmptest::Bytes;
 using image::BmpFault;
 
-constexpr long long kAllocationLimit = 64LL << 20;  // the child refuses to allocate beyond this
-
 const char kL112[] = "^Module BmpSupp\\(L112\\) BmpImpor: Halt\\.\n$";
 const char kL129[] = "^Module BmpSupp\\(L129\\) BmpImpor: Halt\\.\n$";
 const char kDepth[] = "^Vsn 1\\.0 only supports 8 and 24 bit color \\.bmp files\\.\n$";
@@ -32,37 +30,8 @@ const char kIo[] = "input/output failure";
 const char kImported[] = "^imported\n$";
 const char kReadErrorLine[] = " Read error. IOSTAT=       -1 ref: FCR p131\n \n";
 
-// Runs in the death-test child with the console redirected: the start-up's calling sequence on
-// one file (header, preflight, buffer, import), ending "imported" when nothing stops it.
-void callerSequence(const char* name) {
-    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
-    const std::string field = bmptest::field(name);
-    int width = 0, height = 0, bytesPerPixel = 0;
-    image::BmpPicture picture;
-    image::BmpOpen(field.c_str(), 14, picture, width, height, bytesPerPixel);
-    image::BmpCheck(picture, width, height);
-    const long long pictureBytes = 3LL * width * height;
-    if (pictureBytes > kAllocationLimit) {
-        std::fputs("would allocate the claimed size\n", stderr);
-        std::_Exit(99);
-    }
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(pictureBytes > 0 ? pictureBytes : 1));
-    int status = 0;
-    image::BmpImpor(picture, pictureBytes, image.data(), 1, status);
-    std::fputs("imported\n", stderr);
-    std::exit(0);
-}
-
-// The same, with a caller-chosen target and maxima.
-void importWith(const char* name, int maxWidth, int maxHeight, long long byteCount) {
-    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(byteCount));
-    int status = 0;
-    image::BmpImpor(bmptest::field(name).c_str(), 14, maxWidth, maxHeight, byteCount, image.data(), 1,
-                    status);
-    std::fputs("imported\n", stderr);
-    std::exit(0);
-}
+// The start-up's calling sequence on one file in a death-test child, standard output kept.
+void callerSequence(const char* name) { bmptest::importInChild(name, "stdout.txt"); }
 
 std::string readAll(const char* name) {
     std::ifstream in(name, std::ios::binary);
@@ -181,18 +150,13 @@ TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
 
 TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
     const std::string field = bmptest::field("absent.bmp");
-    int w = 0, h = 0, bpp = 0, status = 0;
-    std::uint8_t image[3];
+    int w = 0, h = 0, bpp = 0;
     image::BmpPicture picture;
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
-    EXPECT_EXIT(image::BmpOpen(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
-                "^ReadaBmp: File not found\n$");
-    EXPECT_EXIT(image::BmpImpor(field.c_str(), 14, 1, 1, 3, image, 1, status), ::testing::ExitedWithCode(0),
-                "^GetaBmp: File not found\n$");
     // Trailing blanks are not part of the name: "absent.bmp " must not open "absent.bmp".
     bmptest::writeFile("absent.bmp ", bmptest::file24(1, 1));
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
 }
 
@@ -227,6 +191,10 @@ TEST_F(BmpHostile, NamesThatAreNotPlainFilesAreInputOutputFailures) {
         EXPECT_EXIT(c.run(c.name), ::testing::ExitedWithCode(2),
                     "^Orvex: input/output failure: " + c.message + "\n$");
     }
+}
+
+void importWith(const char* name, int maxWidth, int maxHeight, long long byteCount) {
+    bmptest::importInChild(name, "stdout.txt", maxWidth, maxHeight, byteCount);
 }
 
 TEST_F(BmpHostile, SizesBeyondTheCallersMaximaOrBufferStop) {

@@ -53,15 +53,10 @@ namespace {
 using bmptest::Bytes;
 using bmptest::Rgb;
 
-// BmpImpor on a file written to the scratch folder, into a buffer of exactly the picture.
+// The reader on a file written to the scratch folder, into a buffer of exactly the picture.
 Bytes importFile(const std::string& name, const Bytes& file, int width, int height, int swap) {
     bmptest::writeFile(name.c_str(), file);
-    Bytes image(static_cast<std::size_t>(3 * width * height), 0xEE);
-    int status = 99;
-    image::BmpImpor(bmptest::field(name).c_str(), 14, width, height, static_cast<long long>(image.size()),
-                    image.data(), swap, status);
-    EXPECT_EQ(status, 0);
-    return image;
+    return bmptest::importFile(name, swap, width, height, 3LL * width * height);
 }
 
 // The pure layer on the same bytes.
@@ -237,14 +232,11 @@ TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
 
 TEST_F(BmpImport, ClearsOnlyTheTargetBytesPastThePicture) {
     bmptest::writeFile("t.bmp", bmptest::file24(5, 3));
-    Bytes image(45 + 20 + 8, 0xEE);
-    int status = 1;
-    image::BmpImpor(bmptest::field("t.bmp").c_str(), 14, 5, 3, 45 + 20, image.data(), 1, status);
+    const Bytes image = bmptest::importFile("t.bmp", 1, 5, 3, 45 + 20, 8);
     const Bytes want = bmptest::expectedImage(5, 3, 1, bmptest::sample);
     EXPECT_TRUE(std::equal(want.begin(), want.end(), image.begin()));
     for (int k = 45; k < 65; ++k) EXPECT_EQ(image[k], 0) << k;
     for (int k = 65; k < 73; ++k) EXPECT_EQ(image[k], 0xEE) << k;  // beyond the byte count
-    EXPECT_EQ(status, 0);
 }
 
 TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
@@ -284,7 +276,8 @@ TEST_F(BmpImport, ReadaBmpReportsTheHeaderAsStored) {
         Bytes file = bmptest::headerBytes(bmptest::header(c.w, c.h, c.bits));  // rows need not exist
         bmptest::writeFile("r.bmp", file);
         int w = 0, h = 0, bpp = 0;
-        image::ReadaBmp(bmptest::field("r.bmp").c_str(), 14, w, h, bpp);
+        image::BmpPicture picture;
+        image::ReadaBmp(bmptest::field("r.bmp").c_str(), 14, picture, w, h, bpp);
         EXPECT_EQ(w, c.w);
         EXPECT_EQ(h, c.h);
         EXPECT_EQ(bpp, c.bytesPerPixel);
@@ -304,7 +297,8 @@ TEST_F(BmpImport, TypeColourCountAndNamesDoNotMatter) {
     ASSERT_EQ(mkdir("sub", 0700), 0);
     EXPECT_EQ(importFile("sub/twenty-chars.bmp", file, 5, 3, 1), want);
     int w = 0, h = 0, bpp = 0;
-    image::ReadaBmp("sub/twenty-chars.bmpXYZ", 14, w, h, bpp);  // only the 20-character field counts
+    image::BmpPicture picture;
+    image::ReadaBmp("sub/twenty-chars.bmpXYZ", 14, picture, w, h, bpp);  // only the 20-character field counts
     EXPECT_EQ(w, 5);
 }
 

@@ -171,6 +171,37 @@ inline std::string field(const std::string& name) {
     return f;
 }
 
+// The reader's one calling sequence on a file, as start-up runs it: ReadaBmp, BmpCheck against
+// the maxima (the header's own sizes where 0), a target of `byteCount` bytes (the picture's when
+// negative) plus `spare` bytes, all 0xEE, then BmpImpor. A target beyond 64 MB would be an
+// allocation of what a header merely claims: that ends the process with status 99.
+inline Bytes importFile(const std::string& name, int swap = 1, int maxWidth = 0, int maxHeight = 0,
+                        long long byteCount = -1, std::size_t spare = 0) {
+    image::BmpPicture file;
+    int width = 0, height = 0, bytesPerPixel = 0, status = 99;
+    image::ReadaBmp(field(name).c_str(), 14, file, width, height, bytesPerPixel);
+    image::BmpCheck(file, maxWidth ? maxWidth : width, maxHeight ? maxHeight : height);
+    if (byteCount < 0) byteCount = 3LL * width * height;
+    if (byteCount > (64LL << 20)) {
+        std::fputs("would allocate the claimed size\n", stderr);
+        std::_Exit(99);
+    }
+    Bytes image(static_cast<std::size_t>(byteCount) + spare, 0xEE);
+    image::BmpImpor(file, byteCount, image.data(), swap, status);
+    EXPECT_EQ(status, 0);
+    return image;
+}
+
+// The same in a death-test child: no input, standard output into `stdoutFile`, and "imported"
+// on standard error when nothing stopped.
+inline void importInChild(const std::string& name, const char* stdoutFile = "/dev/null", int maxWidth = 0,
+                          int maxHeight = 0, long long byteCount = -1) {
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen(stdoutFile, "w", stdout)) std::_Exit(98);
+    importFile(name, 1, maxWidth, maxHeight, byteCount);
+    std::fputs("imported\n", stderr);
+    std::exit(0);
+}
+
 // Each test runs in its own scratch folder.
 class ScratchFolder : public ::testing::Test {
 protected:
