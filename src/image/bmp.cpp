@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "model/types.hpp"
 #include "platform/console.hpp"
@@ -95,7 +96,8 @@ void BmpCheck(BmpPicture& picture, int maxWidth, int maxHeight) {
 void BmpImpor(BmpPicture& picture, long long imageByteCount, std::uint8_t* IMAGE, int swap, int& status) {
     status = 0;
     const BmpLayout& layout = picture.layout;
-    const long long stagingBytes = std::max(4LL, std::min(kBmpStagingBytes, layout.rowBytes));
+    const long long dataBytes = layout.runLengths ? picture.length - layout.rowStart : layout.rowBytes;
+    const long long stagingBytes = std::max(4LL, std::min(kBmpStagingBytes, dataBytes));
     auto* staging = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(stagingBytes)));
     if (!staging) closeAndStop(picture, "Module BmpSupp(L125) BmpImpor: allocation failed.");
     FileSource source(picture.file, picture.length, staging, stagingBytes);
@@ -105,6 +107,11 @@ void BmpImpor(BmpPicture& picture, long long imageByteCount, std::uint8_t* IMAGE
     if (s.fault == BmpFault::badSize) closeAndStop(picture, "Module BmpSupp(L112) BmpImpor: Halt.");
     if (s.fault == BmpFault::shortPalette) console::ioFailure("cannot read the whole BMP palette of", picture.name);
     if (s.fault == BmpFault::shortRows) readErrorStop(picture, s.readStatus);
+    if (s.fault == BmpFault::badRuns) {
+        const std::string message = std::string("Orvex: the compressed rows of ") + picture.name +
+                                    " are damaged: " + s.reason + ".";
+        closeAndStop(picture, message.c_str());
+    }
     std::fclose(picture.file);
     picture.file = nullptr;
 }

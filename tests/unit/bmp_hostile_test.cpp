@@ -28,6 +28,8 @@ const char kDepth[] = "^Vsn 1\\.0 only supports 8 and 24 bit color \\.bmp files\
 const char kCompressed[] = "^Orvex: compressed \\.bmp files are not read; tools/orvex-picture converts them\\.\n$";
 const char kIo[] = "input/output failure";
 const char kImported[] = "^imported\n$";
+const char kDamaged[] = "^Orvex: the compressed rows of h\\.bmp are damaged: a (run passes the end of its row|move "
+                        "passes the picture's edge)\\.\n$";
 const char kReadErrorLine[] = " Read error. IOSTAT=       -1 ref: FCR p131\n \n";
 
 // The start-up's calling sequence on one file in a death-test child, standard output kept.
@@ -112,10 +114,25 @@ TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
         {"depth 32", withDepth(32), BmpFault::badDepth, 0, 0, kDepth},
         {"depth 0xFFFF", withDepth(0xFFFF), BmpFault::badDepth, 0, 0, kDepth},
         // Compression and bit fields on the accepted depths, and info header sizes.
-        {"RLE8 code on 8 bits", withField(pal8, 30, 1), BmpFault::compressed, 0, 0, kCompressed},
+        {"RLE4 code on 8 bits", withField(pal8, 30, 2), BmpFault::compressed, 0, 0, kCompressed},
+        // Run-length data (4 x 2 pictures) that overruns a row, the picture or the file.
+        {"RLE8 run past its row", bmptest::fileRle8(4, 2, {3, 1, 2, 1, 0, 1}), BmpFault::badRuns, 0, 0, kDamaged},
+        {"RLE8 stored run past its row", bmptest::fileRle8(4, 2, {0, 5, 1, 2, 3, 4, 5, 0}), BmpFault::badRuns, 0, 0,
+         kDamaged},
+        {"RLE8 move past the right edge", bmptest::fileRle8(4, 2, {0, 2, 5, 0}), BmpFault::badRuns, 0, 0, kDamaged},
+        {"RLE8 move past the top", bmptest::fileRle8(4, 2, {0, 2, 1, 2}), BmpFault::badRuns, 0, 0, kDamaged},
+        {"RLE8 ends after one row", bmptest::fileRle8(4, 2, {4, 1, 0, 0}), BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 ends inside a stored run", bmptest::fileRle8(4, 2, {0, 4, 1, 2}), BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 ends inside a move", bmptest::fileRle8(4, 2, {2, 1, 0, 2, 1}), BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 5000000 empty rows", bmptest::fileRle8(1, 5000000, {0, 1}), BmpFault::none, 0, 0, kImported},
+        {"RLE8 1 x 600000000", bmptest::fileRle8(1, 600000000, {0, 1}), BmpFault::badSize, 2, 0, kL112},
+        {"RLE8 code on 24 bits", withField(rgb5, 30, 1), BmpFault::compressed, 0, 0, kCompressed},
         {"bit fields code on 24 bits", withField(rgb5, 30, 3), BmpFault::compressed, 0, 0, kCompressed},
         {"compression 0xFFFFFFFF", withField(rgb5, 30, 0xFFFFFFFFu), BmpFault::compressed, 0, 0, kCompressed},
-        {"info header 124 bytes in 100", cut(withField(rgb5, 14, 124), 100), BmpFault::shortHeader, 0, 2, kIo},
+        {"info header 124 bytes in 100", cut(withField(withField(rgb5, 14, 124), 10, 138), 100),
+         BmpFault::shortHeader, 0, 2, kIo},
+        {"40-byte layout labelled 124, cut in its rows", cut(withField(rgb5, 14, 124), 100), BmpFault::shortRows, 0,
+         0, kL129},
         {"info header 12 bytes in 20", cut(withField(rgb5, 14, 12), 20), BmpFault::shortHeader, 0, 2, kIo},
         {"info header size 0xFFFFFFFF read as 40", withField(rgb5, 14, 0xFFFFFFFFu), BmpFault::none, 0, 0,
          kImported},

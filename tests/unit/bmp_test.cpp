@@ -123,16 +123,24 @@ TEST_F(BmpImport, TrueColourAtOddWidthsKeepsRowOrderAndDropsPadding) {
     }
 }
 
+// Uncompressed, and as run-length data: runs of one and stored runs of odd and even length
+// (sampleIndex), long runs (x / 4), a file read through a staging buffer of 7 bytes.
+int quarters(int x, int y) { return x / 4 + y; }
+
 TEST_F(BmpImport, PaletteColourAtOddWidthsLooksUpEveryPixel) {
-    const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
-    const int sizes[][2] = {{5, 3}, {7, 2}, {8, 1}};
+    const int sizes[][2] = {{5, 3}, {7, 2}, {8, 1}, {600, 3}};
     for (const auto& size : sizes) {
         const int w = size[0], h = size[1];
-        const Bytes file = bmptest::file8(w, h, 256);
-        for (int swap : {0, 1}) {
-            const Bytes want = bmptest::expectedImage(w, h, swap, colourOf);
-            EXPECT_EQ(importFile("p8.bmp", file, w, h, swap), want) << w << "x" << h << " swap " << swap;
-            EXPECT_EQ(decodeBytes(file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+        for (int (*index)(int, int) : {bmptest::sampleIndex, quarters}) {
+            const auto colourOf = [index](int x, int y) { return bmptest::paletteColour(index(x, y)); };
+            const Bytes file = bmptest::file8(w, h, 256, index), rle = bmptest::fileRle8(w, h, bmptest::encodeRle8(w, h, index));
+            for (int swap : {0, 1}) {
+                const Bytes want = bmptest::expectedImage(w, h, swap, colourOf);
+                EXPECT_EQ(importFile("p8.bmp", file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+                EXPECT_EQ(decodeBytes(file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+                EXPECT_EQ(importFile("rle.bmp", rle, w, h, swap), want) << w << "x" << h << " swap " << swap;
+            }
+            EXPECT_EQ(bmptest::decodeBothWays(rle, 7).picture, bmptest::expectedImage(w, h, 1, colourOf));
         }
     }
 }
@@ -166,9 +174,17 @@ TEST_F(BmpImport, PaletteEntriesBeyondTheFileKeepWhatAnEarlierImportLeft) {
     EXPECT_EQ(none, after);
 }
 
-TEST_F(BmpImport, RowsStartAfterTheEntriesThePixelOffsetImplies) {
+TEST_F(BmpImport, RowsStartAtThePixelOffsetWhereTheFileHoldsThem) {
     const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
-    // A pixel offset past 54 + 1024 still reads 256 entries and the rows at byte 1078.
+    // A gap between the palette and the rows, after 10 entries and after 256.
+    const auto tenColours = [](int x, int y) { return bmptest::paletteColour(firstTen(x, y)); };
+    for (int entries : {10, 256}) {
+        Bytes gap = bmptest::file8(5, 3, entries, firstTen);
+        gap.insert(gap.begin() + 54 + 4 * entries, 300, 0xC3);
+        bmptest::patch32(gap, 10, 54 + 4 * entries + 300);
+        EXPECT_EQ(importFile("gap.bmp", gap, 5, 3, 1), bmptest::expectedImage(5, 3, 1, tenColours)) << entries;
+    }
+    // A pixel offset beyond the file reads the rows right after the palette, at byte 1078.
     Bytes far = bmptest::file8(5, 3, 256);
     bmptest::patch32(far, 10, 5000);
     EXPECT_EQ(importFile("far.bmp", far, 5, 3, 1), bmptest::expectedImage(5, 3, 1, colourOf));
@@ -188,6 +204,11 @@ TEST_F(BmpImport, RowsStartAfterTheEntriesThePixelOffsetImplies) {
                   bmptest::expectedImage(7, 2, 1, bmptest::sample))
             << offset;
     }
+}
+
+Bytes withField(Bytes b, int offset, std::uint32_t value) {
+    bmptest::patch32(b, offset, value);
+    return b;
 }
 
 // The same picture behind each info header size that writers use; the padding inside a longer
@@ -221,12 +242,17 @@ TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
     const Bytes pal8 = bmptest::file8(5, 3, 256), rgb24 = bmptest::file24(5, 3);
     for (int infoSize : {12, 16, 40, 52, 56, 64, 108, 124}) {
         SCOPED_TRACE(std::to_string(infoSize) + "-byte info header");
-        const bmptest::Decoded d8 = bmptest::decodeBothWays(withInfoHeader(pal8, infoSize), 6);
-        EXPECT_EQ(d8.fault, image::BmpFault::none);
-        EXPECT_EQ(d8.picture, bmptest::expectedImage(5, 3, 1, paletteOf));
-        const bmptest::Decoded d24 = bmptest::decodeBothWays(withInfoHeader(rgb24, infoSize), 6);
-        EXPECT_EQ(d24.fault, image::BmpFault::none);
-        EXPECT_EQ(d24.picture, bmptest::expectedImage(5, 3, 1, bmptest::sample));
+        // Laid out for that size, and laid out for 40 bytes with only the size field saying it.
+        for (bool mislabelled : {false, true}) {
+            const bmptest::Decoded d8 = bmptest::decodeBothWays(
+                mislabelled ? withField(pal8, 14, infoSize) : withInfoHeader(pal8, infoSize), 6);
+            EXPECT_EQ(d8.fault, image::BmpFault::none) << mislabelled;
+            EXPECT_EQ(d8.picture, bmptest::expectedImage(5, 3, 1, paletteOf)) << mislabelled;
+            const bmptest::Decoded d24 = bmptest::decodeBothWays(
+                mislabelled ? withField(rgb24, 14, infoSize) : withInfoHeader(rgb24, infoSize), 6);
+            EXPECT_EQ(d24.fault, image::BmpFault::none) << mislabelled;
+            EXPECT_EQ(d24.picture, bmptest::expectedImage(5, 3, 1, bmptest::sample)) << mislabelled;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -82,6 +83,43 @@ inline Bytes file8(int width, int height, int entries, int (*index)(int, int) = 
         b.insert(b.end(), static_cast<std::size_t>(padding), 0xAB);
     }
     return b;
+}
+
+// An 8-bit run-length file: `entries` palette entries of paletteColour, then `codes` as given.
+inline Bytes fileRle8(int width, int height, const Bytes& codes, int entries = 256) {
+    image::BH h = header(width, height, 8, entries);
+    h.biCompression = 1;
+    Bytes b = file8(0, 0, entries);
+    const Bytes head = headerBytes(h);
+    std::copy(head.begin(), head.end(), b.begin());
+    b.insert(b.end(), codes.begin(), codes.end());
+    return b;
+}
+
+// The run-length codes of an index picture: repeats as runs, the rest as padded stored runs
+// (three or more) or runs of one; each row ends with 0 0, the picture with 0 1.
+inline Bytes encodeRle8(int width, int height, int (*index)(int, int) = sampleIndex) {
+    Bytes codes;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width;) {
+            int same = 1;
+            while (x + same < width && same < 255 && index(x + same, y) == index(x, y)) ++same;
+            int differ = 1;
+            while (x + differ < width && differ < 255 && index(x + differ, y) != index(x + differ - 1, y)) ++differ;
+            if (same > 1 || differ < 3) {
+                codes.insert(codes.end(), {static_cast<std::uint8_t>(same), static_cast<std::uint8_t>(index(x, y))});
+                x += same;
+                continue;
+            }
+            codes.insert(codes.end(), {0, static_cast<std::uint8_t>(differ)});
+            for (int k = 0; k < differ; ++k) codes.push_back(static_cast<std::uint8_t>(index(x + k, y)));
+            if (differ % 2) codes.push_back(0xAB);
+            x += differ;
+        }
+        codes.insert(codes.end(), {0, 0});
+    }
+    codes.insert(codes.end(), {0, 1});
+    return codes;
 }
 
 // Overwrites a 32-bit little-endian field of a built file.
