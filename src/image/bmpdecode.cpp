@@ -391,6 +391,16 @@ public:
     }
     long long status() const { return status_; }
 
+    // The bytes of the current view not yet taken, and taking `bytes` of them.
+    const std::uint8_t* unread(long long& bytes) const {
+        bytes = available_;
+        return at_;
+    }
+    void skip(long long bytes) {
+        at_ += bytes;
+        available_ -= bytes;
+    }
+
 private:
     bool nextView() {
         const long long bytes = std::min(left_, source_.viewLimit());
@@ -422,6 +432,14 @@ std::uint8_t* fillColour(std::uint8_t* out, const std::uint8_t* colour, long lon
     return out + 3 * count;
 }
 
+// `count` pixels of one colour from the 8-bit lookup: four-byte stores that overlap by one, the
+// last one three bytes.
+inline std::uint8_t* putRun(std::uint8_t* out, const std::uint8_t* colour, long long count) {
+    for (long long k = 1; k < count; ++k, out += 3) std::memcpy(out, colour, 4);
+    std::memcpy(out, colour, 3);
+    return out + 3;
+}
+
 // 8-bit run-length data into the picture, bottom row first: a count and an index repeat the
 // index; 0 0 ends the line, 0 1 the picture, 0 2 dx dy moves right and up; 0 n (n >= 3) is n
 // indices as stored, padded to an even count. The picture's end ends decoding.
@@ -431,6 +449,7 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
     const long long width = layout.width, height = layout.height;
     const std::uint8_t* skipped = map.colour[0];
     std::uint8_t* out = IMAGE;
+    const std::uint8_t* const lastPixel = IMAGE + layout.pictureBytes - 3;
     long long x = 0, y = 0;
     // Pixels from here to (toX, toY), in file order, take palette entry 0.
     const auto skipTo = [&](long long toX, long long toY) {
@@ -439,12 +458,29 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
         y = toY;
     };
     while (y < height) {
+        // Runs straight from the current view: the bulk of most data, kept to a tight loop.
+        long long available = 0;
+        const std::uint8_t* const start = codes.unread(available);
+        const std::uint8_t* at = start;
+        for (long long pairs = available / 2; pairs > 0 && at[0] != 0; --pairs, at += 2) {
+            const long long count = at[0];
+            if (x + count > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
+            if (count == 1 && out < lastPixel) {
+                std::memcpy(out, map.colour[at[1]], 4);  // its fourth byte is the next pixel's
+                out += 3;
+            } else {
+                out = putRun(out, map.colour[at[1]], count);
+            }
+            x += count;
+        }
+        codes.skip(at - start);
+
         const std::uint8_t* code = codes.take(2);
         if (!code) break;
         const long long first = code[0], second = code[1];
         if (first > 0) {
             if (x + first > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
-            out = fillColour(out, map.colour[second], first);
+            out = putRun(out, map.colour[second], first);
             x += first;
         } else if (second == 0) {
             skipTo(0, y + 1);
