@@ -432,11 +432,16 @@ std::uint8_t* fillColour(std::uint8_t* out, const std::uint8_t* colour, long lon
     return out + 3 * count;
 }
 
-// `count` pixels of one colour from the 8-bit lookup: four-byte stores that overlap by one, the
-// last one three bytes.
-inline std::uint8_t* putRun(std::uint8_t* out, const std::uint8_t* colour, long long count) {
+// `count` pixels of one colour from the 8-bit lookup: four-byte stores that overlap by one; only
+// the picture's last pixel is stored as three bytes.
+inline std::uint8_t* putRun(std::uint8_t* out, const std::uint8_t* colour, long long count,
+                            const std::uint8_t* lastPixel) {
     for (long long k = 1; k < count; ++k, out += 3) std::memcpy(out, colour, 4);
-    std::memcpy(out, colour, 3);
+    if (out < lastPixel) {
+        std::memcpy(out, colour, 4);
+    } else {
+        std::memcpy(out, colour, 3);
+    }
     return out + 3;
 }
 
@@ -466,10 +471,10 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
             const long long count = at[0];
             if (x + count > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
             if (count == 1 && out < lastPixel) {
-                std::memcpy(out, map.colour[at[1]], 4);  // its fourth byte is the next pixel's
+                std::memcpy(out, map.colour[at[1]], 4);  // putRun's store, without its loop
                 out += 3;
             } else {
-                out = putRun(out, map.colour[at[1]], count);
+                out = putRun(out, map.colour[at[1]], count, lastPixel);
             }
             x += count;
         }
@@ -480,7 +485,7 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
         const long long first = code[0], second = code[1];
         if (first > 0) {
             if (x + first > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
-            out = putRun(out, map.colour[second], first);
+            out = putRun(out, map.colour[second], first, lastPixel);
             x += first;
         } else if (second == 0) {
             skipTo(0, y + 1);
