@@ -16,12 +16,6 @@
 
 namespace startup {
 
-long long fitPowerOfTwo(long long n) {
-    if (n < 1) return 0;  // log2 is not finite: the power is taken as 0
-    double t = std::trunc(std::log2(static_cast<double>(n)) - 0.00000001);
-    return 1LL << (static_cast<int>(t) + 1);
-}
-
 void textureMatrix(long long pictureWidth, long long pictureHeight, long long glWidth,
                    long long glHeight, const Table<double, 4>& extent, double m[16]) {
     for (int k = 0; k < 16; ++k) m[k] = 0.0;
@@ -69,7 +63,7 @@ void importAll(PictureSet& pictures) {
         // more than its file holds never costs the memory it claims.
         image::BmpCheck(file, width, height);
         // The picture's own sizes passed the reader's checks; its power-of-two texture may not.
-        if (ijn[6] > INT32_MAX) console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
+        if (!image::textureFits(width, height)) console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         // GL receives only the picture (see uploadImage), so only the picture is held here.
         picture.buffer = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
         if (!picture.buffer) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
