@@ -9,7 +9,7 @@
 #include "model/orientation.hpp"
 #include "model/state.hpp"
 #include "platform/console.hpp"
-#include "platform/xpointer.hpp"
+#include "platform/pointer.hpp"
 
 namespace input {
 
@@ -185,7 +185,7 @@ bool menuOpen() { return menu.open; }
 // The pointer on the screen, as GLUT read it a moment ago to place or close the menu; from the
 // window-relative position GLUT passes when X cannot be asked.
 static void screenPointer(int windowX, int windowY, int& x, int& y) {
-    if (xpointer::pointerOnScreen(x, y)) return;
+    if (pointer::pointerOnScreen(x, y)) return;
     x = windowX + glutGet(GLUT_WINDOW_X);
     y = windowY + glutGet(GLUT_WINDOW_Y);
 }
@@ -207,7 +207,7 @@ void menuStatus(int status, int x, int y) {
 
 void recordKey(unsigned char key) {
     model::state.KeyChar = key;
-    if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
+    if (key == 'Q' || key == 'q') console::quit("End of run (keyboard).");
 }
 
 void KeyPress(unsigned char key, int, int) {
@@ -232,7 +232,7 @@ void SpecialKeyPress(int key, int, int) {
 }
 
 void recordMenuChoice(int value) {
-    if (value == kQuitValue) console::stop("End of run (menu).");
+    if (value == kQuitValue) console::quit("End of run (menu).");
     if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 

@@ -1,7 +1,5 @@
 #include "startup/config.hpp"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
+#include "platform/files.hpp"
 #include "platform/listread.hpp"
 #include "startup/textures.hpp"
 
@@ -74,10 +73,7 @@ Read readToken(listread::LineCursor& in, std::string& token) {
     return Read::value;
 }
 
-bool existsOnDisk(const char* name, void*) {
-    struct stat st;
-    return name[0] != 0 && ::stat(name, &st) == 0;
-}
+bool existsOnDisk(const char* name, void*) { return files::exists(name); }
 
 }  // namespace
 
