@@ -17,6 +17,7 @@ cleanup() { wineserver -k 2>/dev/null || true; rm -rf "$prefix"; }
 trap cleanup EXIT
 # The prefix is made once (Wine's first start, about 10 s), and its server kept for the run.
 DISPLAY='' wineboot -i >/dev/null 2>&1
+wineserver -w
 wineserver -p
 
 # A name with a double quote cannot be a Windows file name: that scenario stays Linux's.
