@@ -20,6 +20,7 @@
 #include <iostream>
 #include <iterator>
 #include <ostream>
+#include <regex>
 #include <thread>
 
 #ifndef ORVEX_BINARY
@@ -302,17 +303,10 @@ std::string foldLineEnds(const std::string& text) {
     return folded;
 }
 
-// freeglut's two lines on every start under Wine, which has no screen device context to give it.
-std::string withoutWineNotes(std::string text) {
-    for (const char* note : {"freeglut (noname): fgPlatformInitialize: CreateDC failed",
-                             "This is quite likely caused by a bad '-display' parameter"}) {
-        for (size_t at; (at = text.find(note)) != std::string::npos;) {
-            const size_t end = text.find('\n', at);
-            if (end == std::string::npos) break;  // the rest of the line is still to come
-            text.erase(at, end + 1 - at);
-        }
-    }
-    return text;
+// freeglut's two lines on every start under Wine, which gives it no screen device context.
+std::string withoutWineNotes(const std::string& text) {
+    static const std::regex note("freeglut \\(noname\\): fgPlatformInitialize: CreateDC failed.*\n.*'-display' parameter\n");
+    return std::regex_replace(text, note, "");
 }
 
 }  // namespace
@@ -625,15 +619,9 @@ std::optional<WindowId> waitForFrames(Seconds limit) {
     const Seconds left = std::chrono::duration_cast<Seconds>(deadline - Clock::now());
     if (!waitUntil([&] { return placedAsFullView(*window); }, left)) return std::nullopt;
     if (underWine()) {
-        // Without a window manager Wine gives a window the keys once it is clicked, as Windows
-        // does; the click goes where the first frame put the pointer, so the globe stays put.
+        // Without a window manager Wine gives a window the keys once it is clicked, as Windows does.
         const Geometry area = geometryOf(*window);
-        Window root = 0, child = 0;
-        int x = -1, y = -1, windowX = 0, windowY = 0;
-        unsigned mask = 0;
-        XQueryPointer(dpy(), DefaultRootWindow(dpy()), &root, &child, &x, &y, &windowX, &windowY, &mask);
-        if (x < area.x || y < area.y || x >= area.x + area.width || y >= area.y + area.height)
-            movePointer(area.x + area.width / 2, area.y + area.height / 2);
+        movePointer(area.x + area.width / 2, area.y + area.height / 2);
         runTool({"xdotool", "click", "1"});
     }
     return window;

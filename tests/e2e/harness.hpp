@@ -120,9 +120,8 @@ enum class Program { underTest, linuxBuild };
 // The viewer, started in a folder with a pseudo-terminal as standard output (line-buffered, as
 // on a console; output processing is off so the bytes arrive exactly as written), a pipe for
 // standard error and a pipe the test writes standard input through. Under Wine standard output
-// is a pipe too (Wine's console emulation rewrites what reaches a terminal); its CR LF line ends
-// read as LF (a bare LF as "[LF without CR]" and LF, so that no comparison misses it), and
-// freeglut's note that Wine gives it no screen device context is left out of standard error.
+// is a pipe too (Wine's console emulation rewrites a terminal's); CR LF reads as LF (a bare LF as
+// "[LF without CR]" LF), and freeglut's note on Wine's missing device context is left out.
 class Viewer {
 public:
     // `environment` holds extra "NAME=value" entries for the viewer's process alone.
