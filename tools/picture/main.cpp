@@ -359,8 +359,8 @@ int run(Request& r) {
         if (!digits || (maxSide = std::atoi(r.maxSize.c_str())) < 2)
             usageFail("--max-size needs a whole number of pixels, at least 2");
     }
-    const std::string config = r.dir == "." ? "Orvex.Txt" : r.dir + "/Orvex.Txt";
-    const std::string target = r.dir == "." ? r.name : r.dir + "/" + r.name;
+    const std::string folder = r.dir == "." ? "" : r.dir + picture::sys::kFolderEnds[0];
+    const std::string config = folder + "Orvex.Txt", target = folder + r.name;
     const int depth = r.palette ? 8 : 24;
 
     if (::stat(r.picture.c_str(), &info) != 0) throw Failure{"no such file: " + r.picture};
@@ -404,7 +404,7 @@ int run(Request& r) {
              std::to_string(out.width) + " x " + std::to_string(out.height) + ", the largest it reads");
     }
 
-    std::string pattern = r.dir + "/.orvex-picture.XXXXXX";
+    std::string pattern = r.dir + picture::sys::kFolderEnds[0] + ".orvex-picture.XXXXXX";
     const int fd = picture::sys::makeTemporary(pattern);
     if (fd < 0) throw Failure{"cannot write in " + r.dir};
     temporaryBmp = pattern;

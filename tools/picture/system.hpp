@@ -7,7 +7,7 @@
 
 namespace picture::sys {
 
-// The characters that end a folder in a path: "/", and on Windows also "\".
+// The characters that end a folder in a path, the system's own first: "/"; on Windows "\" and "/".
 extern const char kFolderEnds[];
 
 // A new file named from `pattern` (its XXXXXX replaced), open for binary writing; -1 when none

@@ -14,7 +14,7 @@
 
 namespace picture::sys {
 
-const char kFolderEnds[] = "/\\";
+const char kFolderEnds[] = "\\/";
 
 int makeTemporary(std::string& pattern) {
     for (int attempt = 0; attempt < 100; ++attempt) {
