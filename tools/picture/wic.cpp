@@ -128,22 +128,12 @@ public:
     std::vector<std::uint8_t> paletteSample(const ProgressSink& progress) override {
         const uint64_t pixels = uint64_t(outWidth_) * uint64_t(outHeight_);
         if (pixels <= kInMemoryPixels) {
-            held_.resize(size_t(pixels) * 3);
-            pass(outWidth_, outHeight_, progress, [&](const Strip& strip) {
-                for (int y = 0; y < strip.count; ++y)
-                    std::memcpy(&held_[(size_t(strip.top) + y) * outWidth_ * 3], strip.rows + strip.stride * y,
-                                size_t(outWidth_) * 3);
-            });
+            held_ = whole(outWidth_, outHeight_, progress);
             return everyKthPixel(held_.data(), pixels);
         }
         const double factor = double(kReducedSide) / std::max(width_, height_);
-        const int width = std::max(1, int(std::lround(width_ * factor))), height = std::max(1, int(std::lround(height_ * factor)));
-        std::vector<uint8_t> sample(size_t(width) * height * 3);
-        pass(width, height, progress, [&](const Strip& strip) {
-            for (int y = 0; y < strip.count; ++y)
-                std::memcpy(&sample[(size_t(strip.top) + y) * width * 3], strip.rows + strip.stride * y, size_t(width) * 3);
-        });
-        return sample;
+        return whole(std::max(1, int(std::lround(width_ * factor))), std::max(1, int(std::lround(height_ * factor))),
+                     progress);
     }
 
     void stream(const StripSink& sink) override {
@@ -159,6 +149,16 @@ public:
     }
 
 private:
+    // The picture scaled to width x height, in memory.
+    std::vector<uint8_t> whole(int width, int height, const ProgressSink& progress) {
+        std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 3);
+        pass(width, height, progress, [&](const Strip& strip) {
+            for (int y = 0; y < strip.count; ++y)
+                std::memcpy(&pixels[(size_t(strip.top) + y) * width * 3], strip.rows + strip.stride * y, size_t(width) * 3);
+        });
+        return pixels;
+    }
+
     // One pass over the picture, top to bottom, scaled to width x height by area averaging and
     // handed to `sink` in strips of red, green, blue (or grey) rows.
     void pass(int width, int height, const ProgressSink& progress, const StripSink& sink) {
