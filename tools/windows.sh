@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The Windows build: orvex.exe cross-compiled with MinGW-w64 and linked statically, so it needs no
-# DLL beside it, and the zip a user unpacks. freeglut comes from Debian's source package of the
-# version the Linux build uses, built once into build-win/deps (never part of the repository);
-# GLU and OpenGL are Windows' own glu32 and opengl32.
-#   bash tools/windows.sh     installs what is missing, writes build-win/orvex.exe and
-#                             build-win/orvex-<version>-win64.zip
+# The Windows build: orvex.exe and the picture helper orvex-picture.exe cross-compiled with
+# MinGW-w64 and linked statically, so they need no DLL beside them, and the zip a user unpacks.
+# freeglut comes from Debian's source package of the version the Linux build uses, built once into
+# build-win/deps (never part of the repository); GLU, OpenGL and the Windows Imaging Component are
+# Windows' own.
+#   bash tools/windows.sh     installs what is missing, writes build-win/orvex.exe,
+#                             build-win/orvex-picture.exe and build-win/orvex-<version>-win64.zip
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/build.sh
@@ -45,7 +46,7 @@ if [ "$(cat "$freeglut/version" 2>/dev/null)" != "$version" ]; then
   echo "$version" > "$freeglut/version"
 fi
 
-# --- orvex.exe --------------------------------------------------------------------------------------
+# --- orvex.exe, orvex-picture.exe ---------------------------------------------------------------
 orvex_configure build-win
 cmake --build build-win -j2
 
@@ -55,7 +56,9 @@ name=orvex-$version-win64
 stage=build-win/zip
 rm -rf "$stage" "build-win/$name.zip"
 mkdir -p "$stage/$name"
-x86_64-w64-mingw32-strip -o "$stage/$name/orvex.exe" build-win/orvex.exe
+for program in orvex orvex-picture; do
+  x86_64-w64-mingw32-strip -o "$stage/$name/$program.exe" "build-win/$program.exe"
+done
 bash tools/demo_maps.sh "$stage/$name" --crlf >/dev/null
 sed 's/$/\r/' tools/windows/README-windows.txt > "$stage/$name/README-windows.txt"
 (cd "$stage" && zip -q -X -r "../$name.zip" "$name")
