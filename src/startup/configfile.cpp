@@ -2,8 +2,6 @@
 // into the view state. Apart from config.cpp so that the reader itself links without GL.
 #include "startup/config.hpp"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,16 +9,13 @@
 
 #include "model/state.hpp"
 #include "platform/console.hpp"
-#include "startup/textures.hpp"
+#include "platform/files.hpp"
 
 namespace startup {
 
 namespace {
 
-bool existsOnDisk(const char* name, void*) {
-    struct stat st;
-    return name[0] != 0 && ::stat(name, &st) == 0;
-}
+bool existsOnDisk(const char* name, void*) { return files::exists(name); }
 
 }  // namespace
 
@@ -60,7 +55,6 @@ void readConfiguration() {
     for (int i = 1; i <= r.imageCount; ++i) {
         s.ORVEPATH[i] = r.names[i - 1];
         s.ORVEXRAD[i] = r.radii[i - 1];
-        textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
     }
 }
 
