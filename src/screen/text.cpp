@@ -2,8 +2,10 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "model/state.hpp"
 
@@ -51,6 +53,246 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
 namespace {
 
 constexpr int kMaxCharacters = 4096;  // longer texts go unboxed; no caller comes near
+
+// --- glyph atlas --------------------------------------------------------------------------------
+
+// Each glyph of GLUT's 8 x 13 bitmap font, as GLUT's own glBitmap draws it, kept in one alpha
+// texture of 32 x 8 cells of 8 x 16 texels (256 x 128, 32 KiB). A glyph is drawn as a quad over
+// the box of its set pixels, placed from the floored raster position exactly as glBitmap places
+// its bitmap, so the same pixels are written with the same colour and depth.
+constexpr int kAtlasWidth = 256;
+constexpr int kAtlasHeight = 128;
+constexpr int kCellWidth = 8;
+constexpr int kCellHeight = 16;
+constexpr int kCellsPerRow = kAtlasWidth / kCellWidth;
+constexpr int kCaptureSize = 256;  // glyphs are drawn and read back 64 at a time in 32 x 32 slots
+constexpr int kSlot = 32;
+constexpr int kSlotOrigin = 8;     // raster position of a glyph inside its slot
+constexpr float kBitmapEpsilon = 0.0001f;  // glBitmap floors the raster position plus this
+
+struct Glyph {
+    int x = 0, y = 0;          // the set pixels' box from the floored raster position
+    int width = 0, height = 0;  // 0 for a glyph without set pixels
+    float advance = 0.0f;      // the font's own advance of the raster position
+};
+
+struct Atlas {
+    GLuint texture = 0;
+    bool built = false;
+    bool inUse = false;
+    Glyph glyphs[256];
+} atlas;
+
+// Glyph quads waiting to be drawn: a text pass gathers the quads of all its texts and draws them
+// in one batch, in the order the texts came, so where texts overlap the depth test keeps the same
+// pixels as drawing them one by one.
+struct Quad {
+    GLfloat colour[4];
+    GLfloat z;
+    int x, y;
+    unsigned char glyph;
+};
+constexpr int kMaxQuads = 1024;
+struct Batch {
+    bool passOpen = false;
+    int count = 0;
+    Quad quads[kMaxQuads];
+} batch;
+
+// The glyph boxes of one capture of 64 glyphs, read back from `shot` into the atlas texels.
+bool takeGlyphs(const unsigned char* shot, int first, unsigned char* texels) {
+    for (int k = 0; k < 64; ++k) {
+        const int c = first + k;
+        const int sx = (k % 8) * kSlot, sy = (k / 8) * kSlot;
+        int x0 = kSlot, y0 = kSlot, x1 = -1, y1 = -1;
+        for (int y = 0; y < kSlot; ++y) {
+            for (int x = 0; x < kSlot; ++x) {
+                if (shot[(sy + y) * kCaptureSize + sx + x] < 128) continue;
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y);
+            }
+        }
+        Glyph& g = atlas.glyphs[c];
+        if (x1 < 0) continue;  // blank
+        g.width = x1 - x0 + 1;
+        g.height = y1 - y0 + 1;
+        if (g.width > kCellWidth || g.height > kCellHeight) return false;
+        g.x = x0 - kSlotOrigin;
+        g.y = y0 - kSlotOrigin;
+        const int cx = (c % kCellsPerRow) * kCellWidth, cy = (c / kCellsPerRow) * kCellHeight;
+        for (int y = 0; y < g.height; ++y) {
+            for (int x = 0; x < g.width; ++x) {
+                const bool set = shot[(sy + y0 + y) * kCaptureSize + sx + x0 + x] >= 128;
+                texels[(cy + y) * kAtlasWidth + cx + x] = set ? 255 : 0;
+            }
+        }
+    }
+    return true;
+}
+
+// Draws every glyph with glutBitmapCharacter in white into the lower-left 256 x 256 pixels of
+// the back buffer and reads them back, 64 at a time; the corner is cleared again afterwards.
+bool captureGlyphs(unsigned char* texels) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] < kCaptureSize || viewport[3] < kCaptureSize) return false;
+    GLfloat clearColour[4], colour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    GLint matrixMode;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    glPushAttrib(GL_ENABLE_BIT | GL_SCISSOR_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glScissor(viewport[0], viewport[1], kCaptureSize, kCaptureSize);
+    glEnable(GL_SCISSOR_TEST);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, viewport[2], 0.0, viewport[3], -1.0, 1.0);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glColor3f(1.0f, 1.0f, 1.0f);
+
+    std::vector<unsigned char> shot(kCaptureSize * kCaptureSize);
+    bool fits = true;
+    for (int first = 0; first < 256 && fits; first += 64) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        for (int k = 0; k < 64; ++k) {
+            // Pixel centres: the floored raster position is the slot's origin whatever the rounding.
+            glRasterPos2f((k % 8) * kSlot + kSlotOrigin + 0.5f, (k / 8) * kSlot + kSlotOrigin + 0.5f);
+            if (first + k > 0) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, first + k);
+        }
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(viewport[0], viewport[1], kCaptureSize, kCaptureSize, GL_RED, GL_UNSIGNED_BYTE,
+                     shot.data());
+        fits = takeGlyphs(shot.data(), first, texels);
+    }
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(matrixMode);
+    glPopAttrib();
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glColor4fv(colour);
+    // A full block must have read back whole: a window whose pixels the server does not own
+    // reads back empty, and then the bitmaps stay.
+    const Glyph& block = atlas.glyphs[0xdb];
+    return fits && atlas.glyphs['A'].width > 0 && block.width * block.height > 0;
+}
+
+// Draws the waiting glyph quads: the atlas bound with GL_REPLACE (the colour is the current
+// colour unchanged, the alpha the glyph's), texels below half alpha discarded, matrices mapping
+// window pixels to the viewport. Everything it changes is put back afterwards.
+void drawQuads() {
+    if (batch.count == 0) return;
+    GLint viewport[4], matrixMode, texture, environment, alphaFunction;
+    GLfloat alphaReference, colour[4], texCoord[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &alphaFunction);
+    glGetFloatv(GL_ALPHA_TEST_REF, &alphaReference);
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    const GLboolean alphaTested = glIsEnabled(GL_ALPHA_TEST);
+
+    // x and y in pixels from the viewport's corner to -1..1; z passes unchanged.
+    const GLfloat pixels[16] = {2.0f / viewport[2], 0, 0, 0, 0, 2.0f / viewport[3], 0, 0,
+                                0, 0, 1, 0, -1, -1, 0, 1};
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadMatrixf(pixels);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, atlas.texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    glEnable(GL_ALPHA_TEST);
+
+    const GLfloat* last = nullptr;
+    glBegin(GL_QUADS);
+    for (int k = 0; k < batch.count; ++k) {
+        const Quad& q = batch.quads[k];
+        if (!last || std::memcmp(last, q.colour, sizeof q.colour) != 0) glColor4fv(q.colour);
+        last = q.colour;
+        const Glyph& g = atlas.glyphs[q.glyph];
+        const GLfloat u0 = static_cast<GLfloat>((q.glyph % kCellsPerRow) * kCellWidth) / kAtlasWidth;
+        const GLfloat v0 = static_cast<GLfloat>((q.glyph / kCellsPerRow) * kCellHeight) / kAtlasHeight;
+        const GLfloat u1 = u0 + static_cast<GLfloat>(g.width) / kAtlasWidth;
+        const GLfloat v1 = v0 + static_cast<GLfloat>(g.height) / kAtlasHeight;
+        const GLfloat x0 = static_cast<GLfloat>(q.x - viewport[0]), x1 = x0 + g.width;
+        const GLfloat y0 = static_cast<GLfloat>(q.y - viewport[1]), y1 = y0 + g.height;
+        glTexCoord2f(u0, v0);
+        glVertex3f(x0, y0, q.z);
+        glTexCoord2f(u1, v0);
+        glVertex3f(x1, y0, q.z);
+        glTexCoord2f(u1, v1);
+        glVertex3f(x1, y1, q.z);
+        glTexCoord2f(u0, v1);
+        glVertex3f(x0, y1, q.z);
+    }
+    glEnd();
+    batch.count = 0;
+
+    if (!alphaTested) glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(alphaFunction, alphaReference);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    if (!textured) glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(matrixMode);
+    glColor4fv(colour);
+    glTexCoord4fv(texCoord);
+}
+
+// Queues the quads of the characters from the current raster position, placed as glBitmap would
+// place them: a NUL draws nothing and does not advance, as glutBitmapCharacter skips it.
+void queueAtlasCharacters(const char* text, int length) {
+    GLboolean valid = GL_FALSE;
+    glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+    if (!valid) return;  // GL draws no bitmap either
+    GLfloat raster[4], colour[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    glGetFloatv(GL_CURRENT_RASTER_COLOR, colour);
+    const int y = static_cast<int>(std::floor(raster[1] + kBitmapEpsilon));
+    // glBitmap's quad takes the raster depth back to -1..1 this way; the same value gives the
+    // same depth through the viewport.
+    const GLfloat z = raster[2] * 2.0f - 1.0f;
+    GLfloat x = raster[0];
+    for (int k = 0; k < length; ++k) {
+        const unsigned char c = static_cast<unsigned char>(text[k]);
+        if (c == 0) continue;
+        const Glyph& g = atlas.glyphs[c];
+        if (g.width > 0) {
+            if (batch.count == kMaxQuads) drawQuads();
+            Quad& q = batch.quads[batch.count++];
+            std::memcpy(q.colour, colour, sizeof q.colour);
+            q.z = z;
+            q.x = static_cast<int>(std::floor(x + kBitmapEpsilon)) + g.x;
+            q.y = y + g.y;
+            q.glyph = c;
+        }
+        x += g.advance;
+    }
+}
 
 // The characters in GLUT's 8 x 13 bitmap font from the raster position on. A run without NUL or
 // line feed goes to GLUT in one string: the same glBitmap per character, with the font's pixel
@@ -108,7 +350,9 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     if (backColor >= 0) SetPalColor(backColor);
     SetPalColor(color);
     glRasterPos3d(p.x, p.y, p.z);
-    if (length > 0 && length <= kMaxCharacters) {
+    if (length > 0 && atlas.inUse) {
+        queueAtlasCharacters(text, length);
+    } else if (length > 0 && length <= kMaxCharacters) {
         GLint saved[4];
         scissorToCharacters(length, saved);
         drawBitmapCharacters(text, length);
@@ -123,7 +367,46 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
+    if (!batch.passOpen) drawQuads();
     advanceCursor(grid, length, row, col);
+}
+
+bool buildTextAtlas() {
+    if (atlas.built) {
+        atlas.inUse = true;
+        return true;
+    }
+    std::vector<unsigned char> texels(kAtlasWidth * kAtlasHeight, 0);
+    for (Glyph& g : atlas.glyphs) g = Glyph{};
+    if (!captureGlyphs(texels.data())) return false;
+    for (int c = 1; c < 256; ++c) {
+        atlas.glyphs[c].advance = static_cast<float>(glutBitmapWidth(GLUT_BITMAP_8_BY_13, c));
+    }
+    GLint bound, alignment;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glGenTextures(1, &atlas.texture);
+    glBindTexture(GL_TEXTURE_2D, atlas.texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kAtlasWidth, kAtlasHeight, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glBindTexture(GL_TEXTURE_2D, bound);
+    atlas.built = atlas.inUse = true;
+    return true;
+}
+
+void useTextAtlas(bool on) { atlas.inUse = on && atlas.built; }
+
+void beginTextPass() { batch.passOpen = true; }
+
+void endTextPass() {
+    batch.passOpen = false;
+    drawQuads();
 }
 
 void drawScreenText(const ScreenText& text) {

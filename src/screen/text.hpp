@@ -40,6 +40,19 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col);
 void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
               int iFont, int fileRow);
 
+// Builds the glyph atlas once, from GLUT's own bitmaps drawn into the lower-left 256 x 256
+// pixels of the back buffer and read back; from then on PrntOrth draws textured quads that set
+// the same pixels. False, and the bitmaps stay, when the viewport is smaller or nothing read back.
+bool buildTextAtlas();
+
+// Whether PrntOrth draws from the atlas (once built) or with GLUT's bitmaps.
+void useTextAtlas(bool on);
+
+// The texts between the two calls are drawn together at endTextPass, in their order: one batch
+// of quads instead of one per text. Nothing may draw in between.
+void beginTextPass();
+void endTextPass();
+
 constexpr int kTextBufferLength = 80;  // every screen text is formatted into 80 characters
 
 // One screen text ready for PrntOrth: the first `length` characters of `buffer` at (row, col).

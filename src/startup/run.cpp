@@ -12,6 +12,7 @@
 #include "platform/console.hpp"
 #include "platform/xpointer.hpp"
 #include "screen/glcheck.hpp"
+#include "screen/text.hpp"
 #include "startup/config.hpp"
 #include "startup/textures.hpp"
 
@@ -108,6 +109,7 @@ void run() {
         s.currentQuadric = nullptr;
     }
     loadTextureMatrix(1);
+    screen::buildTextAtlas();  // without it the screen texts keep GLUT's bitmaps
 
     glFlush();
     glutSwapBuffers();
