@@ -54,12 +54,12 @@ namespace {
 
 constexpr int kMaxCharacters = 4096;  // longer texts go unboxed; no caller comes near
 
-// --- glyph atlas --------------------------------------------------------------------------------
+// --- glyph atlas ---------------------------------------------------------------------------------
 
-// Each glyph of GLUT's 8 x 13 bitmap font, as GLUT's own glBitmap draws it, kept in one alpha
-// texture of 32 x 8 cells of 8 x 16 texels (256 x 128, 32 KiB). A glyph is drawn as a quad over
-// the box of its set pixels, placed from the floored raster position exactly as glBitmap places
-// its bitmap, so the same pixels are written with the same colour and depth.
+// Each glyph of GLUT's 8 x 13 bitmap font as GLUT's own glBitmap draws it, read back once into
+// 32 x 8 cells of 8 x 16 texels (256 x 128 bytes). A text is drawn from it as textured quads that
+// set the pixels glBitmap would set: each glyph is placed from the floored raster position exactly
+// as glBitmap places its bitmap, in the raster colour, at the raster depth.
 constexpr int kAtlasWidth = 256;
 constexpr int kAtlasHeight = 128;
 constexpr int kCellWidth = 8;
@@ -70,37 +70,62 @@ constexpr int kSlot = 32;
 constexpr int kSlotOrigin = 8;     // raster position of a glyph inside its slot
 constexpr float kBitmapEpsilon = 0.0001f;  // glBitmap floors the raster position plus this
 
+// llvmpipe pays far more per triangle than per pixel, so a quad per glyph costs more than the
+// bitmaps did. The glyphs of a text are therefore laid side by side into a strip of one alpha
+// texture (64 strips of 512 x 16 texels, 512 KiB) and each run of them is one quad. A strip is
+// rewritten only when its glyphs change, so steady texts upload nothing.
+constexpr int kStripWidth = 512;
+constexpr int kStripHeight = 16;
+constexpr int kStrips = 64;
+constexpr int kRunGlyphs = 64;
+constexpr int kRunGap = 16;  // a wider gap (two blanks) ends a run: fewer pixels for two triangles
+
 struct Glyph {
-    int x = 0, y = 0;          // the set pixels' box from the floored raster position
+    int x = 0, y = 0;           // the set pixels' box from the floored raster position
     int width = 0, height = 0;  // 0 for a glyph without set pixels
-    float advance = 0.0f;      // the font's own advance of the raster position
+    float advance = 0.0f;       // the font's own advance of the raster position
 };
 
 struct Atlas {
-    GLuint texture = 0;
+    GLuint strips = 0;  // the strip texture
     bool built = false;
     bool inUse = false;
     Glyph glyphs[256];
+    unsigned char texels[kAtlasWidth * kAtlasHeight];
 } atlas;
 
-// Glyph quads waiting to be drawn: a text pass gathers the quads of all its texts and draws them
-// in one batch, in the order the texts came, so where texts overlap the depth test keeps the same
-// pixels as drawing them one by one.
-struct Quad {
+// Glyphs of one run, in window pixels while it is gathered, then from the strip's corner.
+struct RunGlyphs {
+    int count = 0;
+    unsigned char glyph[kRunGlyphs];
+    int x[kRunGlyphs], y[kRunGlyphs];
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // box of the run's set pixels
+};
+
+// What each strip of the texture holds (count -1: nothing yet).
+struct Strip {
+    int count = -1;
+    unsigned char glyph[kRunGlyphs];
+    int x[kRunGlyphs], y[kRunGlyphs];
+};
+Strip strips[kStrips];
+
+// Runs waiting to be drawn: a text pass gathers the runs of all its texts and draws them in one
+// batch, in the order the texts came, so where texts overlap the depth test keeps the same pixels
+// as drawing them one by one. Run k is drawn from strip k.
+struct Run {
     GLfloat colour[4];
     GLfloat z;
-    int x, y;
-    unsigned char glyph;
+    int x, y, width, height;
 };
-constexpr int kMaxQuads = 1024;
 struct Batch {
     bool passOpen = false;
     int count = 0;
-    Quad quads[kMaxQuads];
+    Run runs[kStrips];
 } batch;
 
 // The glyph boxes of one capture of 64 glyphs, read back from `shot` into the atlas texels.
-bool takeGlyphs(const unsigned char* shot, int first, unsigned char* texels) {
+bool takeGlyphs(const unsigned char* shot, int first) {
     for (int k = 0; k < 64; ++k) {
         const int c = first + k;
         const int sx = (k % 8) * kSlot, sy = (k / 8) * kSlot;
@@ -125,7 +150,7 @@ bool takeGlyphs(const unsigned char* shot, int first, unsigned char* texels) {
         for (int y = 0; y < g.height; ++y) {
             for (int x = 0; x < g.width; ++x) {
                 const bool set = shot[(sy + y0 + y) * kCaptureSize + sx + x0 + x] >= 128;
-                texels[(cy + y) * kAtlasWidth + cx + x] = set ? 255 : 0;
+                atlas.texels[(cy + y) * kAtlasWidth + cx + x] = set ? 255 : 0;
             }
         }
     }
@@ -134,7 +159,7 @@ bool takeGlyphs(const unsigned char* shot, int first, unsigned char* texels) {
 
 // Draws every glyph with glutBitmapCharacter in white into the lower-left 256 x 256 pixels of
 // the back buffer and reads them back, 64 at a time; the corner is cleared again afterwards.
-bool captureGlyphs(unsigned char* texels) {
+bool captureGlyphs() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (viewport[2] < kCaptureSize || viewport[3] < kCaptureSize) return false;
@@ -170,7 +195,7 @@ bool captureGlyphs(unsigned char* texels) {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(viewport[0], viewport[1], kCaptureSize, kCaptureSize, GL_RED, GL_UNSIGNED_BYTE,
                      shot.data());
-        fits = takeGlyphs(shot.data(), first, texels);
+        fits = takeGlyphs(shot.data(), first);
     }
     glClear(GL_COLOR_BUFFER_BIT);
 
@@ -187,10 +212,10 @@ bool captureGlyphs(unsigned char* texels) {
     return fits && atlas.glyphs['A'].width > 0 && block.width * block.height > 0;
 }
 
-// Draws the waiting glyph quads: the atlas bound with GL_REPLACE (the colour is the current
-// colour unchanged, the alpha the glyph's), texels below half alpha discarded, matrices mapping
+// Draws the waiting runs: the strip texture bound with GL_REPLACE (the colour is the current
+// colour unchanged, the alpha the glyphs'), texels below half alpha discarded, matrices mapping
 // window pixels to the viewport. Everything it changes is put back afterwards.
-void drawQuads() {
+void drawRuns() {
     if (batch.count == 0) return;
     GLint viewport[4], matrixMode, texture, environment, alphaFunction;
     GLfloat alphaReference, colour[4], texCoord[4];
@@ -218,7 +243,7 @@ void drawQuads() {
     glPushMatrix();
     glLoadMatrixf(pixels);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, atlas.texture);
+    glBindTexture(GL_TEXTURE_2D, atlas.strips);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glAlphaFunc(GL_GREATER, 0.5f);
     glEnable(GL_ALPHA_TEST);
@@ -226,24 +251,22 @@ void drawQuads() {
     const GLfloat* last = nullptr;
     glBegin(GL_QUADS);
     for (int k = 0; k < batch.count; ++k) {
-        const Quad& q = batch.quads[k];
-        if (!last || std::memcmp(last, q.colour, sizeof q.colour) != 0) glColor4fv(q.colour);
-        last = q.colour;
-        const Glyph& g = atlas.glyphs[q.glyph];
-        const GLfloat u0 = static_cast<GLfloat>((q.glyph % kCellsPerRow) * kCellWidth) / kAtlasWidth;
-        const GLfloat v0 = static_cast<GLfloat>((q.glyph / kCellsPerRow) * kCellHeight) / kAtlasHeight;
-        const GLfloat u1 = u0 + static_cast<GLfloat>(g.width) / kAtlasWidth;
-        const GLfloat v1 = v0 + static_cast<GLfloat>(g.height) / kAtlasHeight;
-        const GLfloat x0 = static_cast<GLfloat>(q.x - viewport[0]), x1 = x0 + g.width;
-        const GLfloat y0 = static_cast<GLfloat>(q.y - viewport[1]), y1 = y0 + g.height;
-        glTexCoord2f(u0, v0);
-        glVertex3f(x0, y0, q.z);
+        const Run& r = batch.runs[k];
+        if (!last || std::memcmp(last, r.colour, sizeof r.colour) != 0) glColor4fv(r.colour);
+        last = r.colour;
+        const GLfloat u1 = static_cast<GLfloat>(r.width) / kStripWidth;
+        const GLfloat v0 = static_cast<GLfloat>(k * kStripHeight) / (kStrips * kStripHeight);
+        const GLfloat v1 = static_cast<GLfloat>(k * kStripHeight + r.height) / (kStrips * kStripHeight);
+        const GLfloat x0 = static_cast<GLfloat>(r.x - viewport[0]), x1 = x0 + r.width;
+        const GLfloat y0 = static_cast<GLfloat>(r.y - viewport[1]), y1 = y0 + r.height;
+        glTexCoord2f(0.0f, v0);
+        glVertex3f(x0, y0, r.z);
         glTexCoord2f(u1, v0);
-        glVertex3f(x1, y0, q.z);
+        glVertex3f(x1, y0, r.z);
         glTexCoord2f(u1, v1);
-        glVertex3f(x1, y1, q.z);
-        glTexCoord2f(u0, v1);
-        glVertex3f(x0, y1, q.z);
+        glVertex3f(x1, y1, r.z);
+        glTexCoord2f(0.0f, v1);
+        glVertex3f(x0, y1, r.z);
     }
     glEnd();
     batch.count = 0;
@@ -263,8 +286,60 @@ void drawQuads() {
     glTexCoord4fv(texCoord);
 }
 
-// Queues the quads of the characters from the current raster position, placed as glBitmap would
-// place them: a NUL draws nothing and does not advance, as glutBitmapCharacter skips it.
+// Lays the run's glyphs into strip `k` unless it holds them already.
+void fillStrip(int k, const RunGlyphs& run) {
+    Strip& s = strips[k];
+    bool same = s.count == run.count;
+    for (int g = 0; same && g < run.count; ++g) {
+        same = s.glyph[g] == run.glyph[g] && s.x[g] == run.x[g] - run.x0 && s.y[g] == run.y[g] - run.y0;
+    }
+    if (same) return;
+    static unsigned char texels[kStripWidth * kStripHeight];
+    const int width = run.x1 - run.x0, height = run.y1 - run.y0;
+    std::memset(texels, 0, sizeof texels);
+    s.count = run.count;
+    for (int g = 0; g < run.count; ++g) {
+        s.glyph[g] = run.glyph[g];
+        s.x[g] = run.x[g] - run.x0;
+        s.y[g] = run.y[g] - run.y0;
+        const Glyph& shape = atlas.glyphs[run.glyph[g]];
+        const int cx = (run.glyph[g] % kCellsPerRow) * kCellWidth;
+        const int cy = (run.glyph[g] / kCellsPerRow) * kCellHeight;
+        for (int y = 0; y < shape.height; ++y) {
+            for (int x = 0; x < shape.width; ++x) {
+                texels[(s.y[g] + y) * width + s.x[g] + x] |= atlas.texels[(cy + y) * kAtlasWidth + cx + x];
+            }
+        }
+    }
+    GLint bound, alignment;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    glBindTexture(GL_TEXTURE_2D, atlas.strips);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, k * kStripHeight, width, height, GL_ALPHA, GL_UNSIGNED_BYTE,
+                    texels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glBindTexture(GL_TEXTURE_2D, bound);
+}
+
+// Queues a finished run for drawing, in the raster colour and at the depth glBitmap's quad gets.
+void queueRun(RunGlyphs& run, const GLfloat colour[4], GLfloat z) {
+    if (run.count == 0) return;
+    if (batch.count == kStrips) drawRuns();  // strips are reused; GL keeps what was drawn from them
+    const int k = batch.count++;
+    fillStrip(k, run);
+    Run& r = batch.runs[k];
+    std::memcpy(r.colour, colour, sizeof r.colour);
+    r.z = z;
+    r.x = run.x0;
+    r.y = run.y0;
+    r.width = run.x1 - run.x0;
+    r.height = run.y1 - run.y0;
+    run.count = 0;
+}
+
+// Queues the characters from the current raster position, placed as glBitmap would place them:
+// a NUL draws nothing and does not advance, as glutBitmapCharacter skips it.
 void queueAtlasCharacters(const char* text, int length) {
     GLboolean valid = GL_FALSE;
     glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
@@ -277,21 +352,38 @@ void queueAtlasCharacters(const char* text, int length) {
     // same depth through the viewport.
     const GLfloat z = raster[2] * 2.0f - 1.0f;
     GLfloat x = raster[0];
+    static RunGlyphs run;
     for (int k = 0; k < length; ++k) {
         const unsigned char c = static_cast<unsigned char>(text[k]);
         if (c == 0) continue;
         const Glyph& g = atlas.glyphs[c];
         if (g.width > 0) {
-            if (batch.count == kMaxQuads) drawQuads();
-            Quad& q = batch.quads[batch.count++];
-            std::memcpy(q.colour, colour, sizeof q.colour);
-            q.z = z;
-            q.x = static_cast<int>(std::floor(x + kBitmapEpsilon)) + g.x;
-            q.y = y + g.y;
-            q.glyph = c;
+            const int gx = static_cast<int>(std::floor(x + kBitmapEpsilon)) + g.x, gy = y + g.y;
+            const int x0 = std::min(run.x0, gx), x1 = std::max(run.x1, gx + g.width);
+            const int y0 = std::min(run.y0, gy), y1 = std::max(run.y1, gy + g.height);
+            if (run.count > 0 && (run.count == kRunGlyphs || gx - run.x1 > kRunGap ||
+                                  x1 - x0 > kStripWidth || y1 - y0 > kStripHeight)) {
+                queueRun(run, colour, z);
+            }
+            if (run.count == 0) {
+                run.x0 = gx;
+                run.x1 = gx + g.width;
+                run.y0 = gy;
+                run.y1 = gy + g.height;
+            } else {
+                run.x0 = std::min(run.x0, gx);
+                run.x1 = std::max(run.x1, gx + g.width);
+                run.y0 = std::min(run.y0, gy);
+                run.y1 = std::max(run.y1, gy + g.height);
+            }
+            run.glyph[run.count] = c;
+            run.x[run.count] = gx;
+            run.y[run.count] = gy;
+            ++run.count;
         }
         x += g.advance;
     }
+    queueRun(run, colour, z);
 }
 
 // The characters in GLUT's 8 x 13 bitmap font from the raster position on. A run without NUL or
@@ -367,7 +459,7 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
-    if (!batch.passOpen) drawQuads();
+    if (!batch.passOpen) drawRuns();
     advanceCursor(grid, length, row, col);
 }
 
@@ -376,26 +468,24 @@ bool buildTextAtlas() {
         atlas.inUse = true;
         return true;
     }
-    std::vector<unsigned char> texels(kAtlasWidth * kAtlasHeight, 0);
     for (Glyph& g : atlas.glyphs) g = Glyph{};
-    if (!captureGlyphs(texels.data())) return false;
+    std::memset(atlas.texels, 0, sizeof atlas.texels);
+    if (!captureGlyphs()) return false;
     for (int c = 1; c < 256; ++c) {
         atlas.glyphs[c].advance = static_cast<float>(glutBitmapWidth(GLUT_BITMAP_8_BY_13, c));
     }
-    GLint bound, alignment;
+    GLint bound;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glGenTextures(1, &atlas.texture);
-    glBindTexture(GL_TEXTURE_2D, atlas.texture);
+    glGenTextures(1, &atlas.strips);
+    glBindTexture(GL_TEXTURE_2D, atlas.strips);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kAtlasWidth, kAtlasHeight, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
-                 texels.data());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kStripWidth, kStrips * kStripHeight, 0, GL_ALPHA,
+                 GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, bound);
+    for (Strip& strip : strips) strip.count = -1;
     atlas.built = atlas.inUse = true;
     return true;
 }
@@ -406,7 +496,7 @@ void beginTextPass() { batch.passOpen = true; }
 
 void endTextPass() {
     batch.passOpen = false;
-    drawQuads();
+    drawRuns();
 }
 
 void drawScreenText(const ScreenText& text) {
