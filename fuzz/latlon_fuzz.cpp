@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "view/latlon.hpp"
+#include "latlon/latlon.hpp"
 
 namespace {
 
@@ -16,19 +16,19 @@ void check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const view::LatLonValues v = view::parseLatLon(reinterpret_cast<const char*>(data), size);
-    if (v.status != view::LatLonStatus::ok) return 0;
+    const latlon::LatLonValues v = latlon::parseLatLon(reinterpret_cast<const char*>(data), size);
+    if (v.status != latlon::LatLonStatus::ok) return 0;
     check(std::isfinite(v.latitude) && std::isfinite(v.longitude));
 
     // The small window formats whatever was read, however large.
-    screen::ScreenText texts[view::kSmallWindowTextCount];
-    view::smallWindowTexts(v.latitude, v.longitude, texts);
+    screen::ScreenText texts[texts::kSmallWindowTextCount];
+    texts::smallWindowTexts(v.latitude, v.longitude, texts);
 
     if (std::fabs(v.latitude) < 999.0 && std::fabs(v.longitude) < 999.0) {
         fields::TextLine file;
-        view::formatLatLonFile(v.latitude, v.longitude, file);
-        const view::LatLonValues back = view::parseLatLon(file.text, static_cast<std::size_t>(file.length));
-        check(back.status == view::LatLonStatus::ok);
+        latlon::formatLatLonFile(v.latitude, v.longitude, file);
+        const latlon::LatLonValues back = latlon::parseLatLon(file.text, static_cast<std::size_t>(file.length));
+        check(back.status == latlon::LatLonStatus::ok);
         check(std::fabs(back.latitude - v.latitude) <= 0.05 + 1e-9);
         check(std::fabs(back.longitude - v.longitude) <= 0.05 + 1e-9);
     }

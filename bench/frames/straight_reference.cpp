@@ -14,9 +14,9 @@
 #include "screen/glcheck.hpp"
 #include "screen/text.hpp"
 #include "frame/frame.hpp"
-#include "view/overlays.hpp"
+#include "texts/texts.hpp"
 #include "model/state.hpp"
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 #include "frame/timing.hpp"
 
 namespace {
@@ -31,8 +31,8 @@ void strokeText(const char* text, const double position[3], const double angles[
     glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
     screen::SetPalColor(colour);
-    view::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
-                             [](const view::StrokeSegment& s, void*) {
+    stroke::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
+                             [](const stroke::StrokeSegment& s, void*) {
                                  glBegin(GL_LINES);
                                  glVertex3d(s.from.x, s.from.y, s.from.z);
                                  glVertex3d(s.to.x, s.to.y, s.to.z);
@@ -94,8 +94,8 @@ void referenceFrame() {
 
     screen::OverlaySetup(0);
     screen::ScreenText text;
-    for (int id = 1; id <= view::kFullViewTextCount; ++id) {
-        if (!view::formatFullViewText(id, s, text)) continue;
+    for (int id = 1; id <= texts::kFullViewTextCount; ++id) {
+        if (!texts::formatFullViewText(id, s, text)) continue;
         int row = text.row, col = text.col;
         screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
     }

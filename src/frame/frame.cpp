@@ -2,11 +2,10 @@
 
 #include <GL/freeglut.h>
 
-#include <climits>
 #include <cmath>
 
 #include "frame/timing.hpp"
-#include "input/commands.hpp"
+#include "input/steps.hpp"
 #include "model/orientation.hpp"
 #include "model/state.hpp"
 #include "places/placestep.hpp"
@@ -14,11 +13,13 @@
 #include "platform/console.hpp"
 #include "screen/glcheck.hpp"
 #include "screen/text.hpp"
-#include "view/latlon.hpp"
-#include "view/overlays.hpp"
-#include "view/scene.hpp"
+#include "latlon/latlon.hpp"
+#include "texts/texts.hpp"
+#include "globe/globe.hpp"
 
 namespace frame {
+
+WindowPlacement placement;
 
 double eyeDistanceFor(double fieldOfView, double degToRad) {
     double d = 20.0 / std::sin(fieldOfView * degToRad / 2.0) - 20.0;
@@ -95,11 +96,6 @@ void warpToOrientation() {
     glutWarpPointer(s.pointerX, s.pointerY);
 }
 
-// Where the drawing area was on the screen when the window was last placed or found in place.
-struct Placement {
-    int x = INT_MIN, y = INT_MIN;
-} placement;
-
 // The full view re-imposes its size and place in every frame, so a move or resize by the user is
 // undone in the next one. The place is the window's outer corner: under a window manager that is
 // the corner of its frame, and the drawing area sits inside it by the frame's border and title
@@ -126,14 +122,14 @@ void modeStep() {
         if (s.fullView == 0) {
             glutReshapeWindow(320, 240);
             if (s.exportDone < 1) {
-                view::exportLatLon();
+                latlon::exportLatLon();
                 s.importPending = 1;
                 s.exportDone = 1;
             }
         } else {
             glutReshapeWindow(1024, 748);
             glutPositionWindow(0, 20);
-            if (s.importPending != 0) view::importLatLon();
+            if (s.importPending != 0) latlon::importLatLon();
             warpToOrientation();
             s.exportDone = 0;
         }
@@ -160,7 +156,7 @@ void eyePass(int eyeIndex) {
     glTranslated(0.0, 0.0, -s.eyeDistance - 20.0);
     glShadeModel(GL_SMOOTH);
 
-    view::drawCrossHair();
+    globe::drawCrossHair();
 
     glRotated(s.viewLatitude, 1.0, 0.0, 0.0);
     glRotated(s.viewLongitude, 0.0, 0.0, 1.0);
@@ -169,7 +165,7 @@ void eyePass(int eyeIndex) {
     centreFromModelView(m, s.centreLatitude, s.centreLongitude);
 
     glDisable(GL_CULL_FACE);
-    view::drawSphereGridAndLabels();
+    globe::drawSphereGridAndLabels();
     places::placeStep();
 }
 
@@ -203,9 +199,9 @@ void displayFrame() {
     screen::OverlaySetup(0);                                  // 10. screen texts
     screen::beginTextPass();                                  //     drawn as one batch
     if (s.fullView == 0) {
-        view::drawSmallWindowTexts();
+        texts::drawSmallWindowTexts();
     } else {
-        view::drawFullViewTexts();
+        texts::drawFullViewTexts();
     }
     screen::endTextPass();
 
@@ -215,6 +211,9 @@ void displayFrame() {
         if (eyeIndex == s.eyeMode) break;
     }
 
+    // Nothing drawn in the frame flushes GL on its own: the swap delivers the whole frame at
+    // once, and with a software renderer every flush sets the rasteriser going on a part-drawn
+    // frame, once per text and label.
     glMatrixMode(GL_MODELVIEW);                               // 12. swap, next frame
     glutSwapBuffers();
     glutPostRedisplay();

@@ -2,6 +2,8 @@
 // screen texts and one or two eye passes of the scene, swaps and posts the next frame.
 #pragma once
 
+#include <climits>
+
 namespace frame {
 
 void displayFrame();  // GLUT display callback
@@ -21,6 +23,13 @@ EyeProjection eyeProjection(int eyeMode, int eyeIndex, double fieldOfView, doubl
 
 // Latitude and longitude under the view centre from a column-major model-view matrix.
 void centreFromModelView(const double m[16], double& latitude, double& longitude);
+
+// Where the drawing area was on the screen when the full window was last placed or found in
+// place; INT_MIN before the first frame.
+struct WindowPlacement {
+    int x = INT_MIN, y = INT_MIN;
+};
+extern WindowPlacement placement;
 
 // The first frame's values of the view state (the pointer warp is the caller's).
 void firstFrameValues();

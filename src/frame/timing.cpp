@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "input/commands.hpp"
+#include "input/menu.hpp"
 #include "model/orientation.hpp"
 #include "platform/clock.hpp"
 

@@ -18,6 +18,10 @@ inline int pointerYOfLatitude(double viewLatitude) {
     return static_cast<int>(std::trunc(2.0 * (101.0 - viewLatitude)));
 }
 
+// The largest angle, in degrees, whose pointer position still fits an int: an orientation beyond
+// it cannot be handed to the pointer, so a file that asks for one is not used.
+constexpr double kLargestPointerAngle = 1.0e9;
+
 // The orientation that brings a latitude and longitude under the view centre.
 inline double viewLatitudeFor(double centreLatitude) { return centreLatitude - 90; }
 inline double viewLongitudeFor(double centreLongitude) { return -360 - centreLongitude; }

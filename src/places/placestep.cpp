@@ -32,7 +32,7 @@ PlaceLetter placeLetter(int row, int slot) {
     letter.colour = kLetterColour;
     letter.text[0] = PLACENAM[row].text[slot - 1];
     letter.text[1] = '\0';
-    for (int c = 2; c < view::kStrokeTextLength; ++c) letter.text[c] = ' ';
+    for (int c = 2; c < stroke::kStrokeTextLength; ++c) letter.text[c] = ' ';
     return letter;
 }
 
@@ -49,7 +49,7 @@ struct CapSums {
     double farthest = 0;
 };
 
-void addStrokeEnd(CapSums& c, const view::StrokePoint& p) {
+void addStrokeEnd(CapSums& c, const stroke::StrokePoint& p) {
     const double length = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
     if (length > c.farthest) c.farthest = length;
     if (!c.centre) {
@@ -67,9 +67,9 @@ void sumStrokes(CapSums& c, const int* rows, int count, float lineWidth) {
     for (int k = 0; k < count; ++k) {
         for (int slot = 1; slot <= kPlaceNameLength; ++slot) {
             const PlaceLetter letter = placeLetter(rows[k], slot);
-            view::strokeTextSegments(letter.text, letter.position, letter.angles, letter.size,
+            stroke::strokeTextSegments(letter.text, letter.position, letter.angles, letter.size,
                                      lineWidth,
-                                     [](const view::StrokeSegment& s, void* sums) {
+                                     [](const stroke::StrokeSegment& s, void* sums) {
                                          addStrokeEnd(*static_cast<CapSums*>(sums), s.from);
                                          addStrokeEnd(*static_cast<CapSums*>(sums), s.to);
                                      },
@@ -106,7 +106,7 @@ void compileNames() {
         for (int k = 0; k < count; ++k) {
             for (int slot = 1; slot <= kPlaceNameLength; ++slot) {
                 const PlaceLetter letter = placeLetter(rows[k], slot);
-                view::strokeTextVertices(letter.text, letter.position, letter.angles, letter.size,
+                stroke::strokeTextVertices(letter.text, letter.position, letter.angles, letter.size,
                                          p.lineWidth);
             }
         }

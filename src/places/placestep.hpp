@@ -1,9 +1,10 @@
-// The place step: the 269 gazetteer names written on the sphere from one display list.
+// The place step: the 269 gazetteer names written on the sphere, compiled into one display list
+// per 20-degree group and replayed for the groups the sphere does not hide.
 #pragma once
 
 #include <GL/gl.h>
 
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 namespace places {
 
@@ -17,7 +18,7 @@ struct PlaceLetter {
     double angles[3];                        // (180 - latitude, 0, letter longitude), degrees
     double size;                             // kLetterSize
     int colour;                              // kLetterColour
-    char text[view::kStrokeTextLength];      // the character, a NUL, then blanks
+    char text[stroke::kStrokeTextLength];      // the character, a NUL, then blanks
 };
 
 // Names are grouped by the 20 x 20 degree cell in which they start, one display list a group, so

@@ -452,8 +452,7 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     } else if (length > 0) {
         drawBitmapCharacters(text, length);
     }
-    // No flush per text: the frame's buffer swap delivers everything, and with a software
-    // renderer each flush sets the rasteriser going on a part-drawn frame.
+    // No flush per text: the frame's buffer swap delivers it (see frame::displayFrame).
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();

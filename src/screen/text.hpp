@@ -16,6 +16,9 @@ extern const PaletteEntry textPalette[16];
 // Sets the current GL colour to palette entry `index`; an index outside 0..15 changes nothing.
 void SetPalColor(int index);
 
+// Colour of the centre Lat/Lon lines and of the cross-hair's inner ends.
+constexpr int overlayColour = 15;
+
 // Cell geometry of the layout size, in normalised device coordinates.
 struct CellGrid {
     int cellCols;    // columns of 8 pixels

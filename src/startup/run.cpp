@@ -7,7 +7,8 @@
 #include <cfenv>
 
 #include "frame/frame.hpp"
-#include "input/commands.hpp"
+#include "input/callbacks.hpp"
+#include "input/menu.hpp"
 #include "model/state.hpp"
 #include "platform/console.hpp"
 #include "platform/xpointer.hpp"

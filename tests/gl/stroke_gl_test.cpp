@@ -6,7 +6,7 @@
 #include "gl_fixture.hpp"
 #include "screen/text.hpp"
 #include "model/state.hpp"
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 namespace {
 
@@ -18,8 +18,8 @@ void drawOnePairPerSegment(const char* text, const double position[3], const dou
     glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
     screen::SetPalColor(colour);
-    view::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
-                             [](const view::StrokeSegment& s, void*) {
+    stroke::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
+                             [](const stroke::StrokeSegment& s, void*) {
                                  glBegin(GL_LINES);
                                  glVertex3d(s.from.x, s.from.y, s.from.z);
                                  glVertex3d(s.to.x, s.to.y, s.to.z);
@@ -65,7 +65,7 @@ int litPixels(const std::vector<unsigned char>& rgb) {
 
 TEST_F(StrokeGl, OneLineBatchPerTextDrawsTheSamePixelsAsOnePairPerSegment) {
     const std::vector<unsigned char> separate = drawScene(drawOnePairPerSegment);
-    const std::vector<unsigned char> batched = drawScene(view::drawStrokeText);
+    const std::vector<unsigned char> batched = drawScene(stroke::drawStrokeText);
     EXPECT_GT(litPixels(batched), 2000);  // the scene really drew text
     int differing = 0;
     for (size_t i = 0; i < batched.size(); ++i) differing += batched[i] != separate[i];
@@ -84,7 +84,7 @@ TEST_F(StrokeGl, LeavesWidthShadingAndColourSetAndTheMatricesAlone) {
 
     const double position[3] = {0, 0, 0}, angles[3] = {90, 0, 0};
     model::state.strokeLineWidth = 3.0f;
-    view::drawStrokeText("N7", position, angles, 1.0, 12);
+    stroke::drawStrokeText("N7", position, angles, 1.0, 12);
 
     GLfloat width = 0, colour[4] = {};
     GLint shading = 0, mode = 0;
@@ -107,7 +107,7 @@ TEST_F(StrokeGl, LeavesWidthShadingAndColourSetAndTheMatricesAlone) {
 
     // A text that is empty from its first character is a legal, empty batch.
     model::state.strokeLineWidth = 1.0f;
-    view::drawStrokeText("", position, angles, 1.0, 15);
+    stroke::drawStrokeText("", position, angles, 1.0, 15);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

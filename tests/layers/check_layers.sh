@@ -8,8 +8,8 @@ mode=check
 if [[ ${1:-} == --graph ]]; then mode=graph; src=${2:-$(dirname "$0")/../../src}; fi
 
 # Layer of each folder, bottom first. Folders on the same layer may not include each other.
-declare -A layer=([platform]=1 [model]=2 [image]=3 [screen]=3 [view]=4 [places]=5 [input]=6
-                  [frame]=7 [startup]=8)
+declare -A layer=([platform]=1 [model]=2 [image]=3 [screen]=3 [stroke]=4 [texts]=4 [latlon]=4
+                  [globe]=5 [places]=5 [input]=6 [frame]=7 [startup]=8)
 
 failures=0
 declare -A edges=()

@@ -1,4 +1,6 @@
-#include "input/commands.hpp"
+#include "input/callbacks.hpp"
+#include "input/menu.hpp"
+#include "input/steps.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,8 @@ using model::state;
 // The state as the first frame leaves it, with three images configured.
 void resetState() {
     state = model::State{};
+    input::menu = input::MenuTracking{};
+    input::callbackState = input::CallbackState{};
     state.imageCount = 3;
     state.selectedImage = 1;
     state.fieldOfView = model::kStartFieldOfView;

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "view/scene.hpp"
+#include "globe/globe.hpp"
 #include "model/state.hpp"
 
 namespace {
@@ -83,20 +83,20 @@ TEST(CentreLatLon, FromTheModelViewMatrix) {
 }
 
 TEST(GridLabels, NumbersAndPlaces) {
-    auto west = view::longitudeLabel(0, false, kDegToRad);  // L = -180
+    auto west = globe::longitudeLabel(0, false, kDegToRad);  // L = -180
     EXPECT_STREQ(west.text, " 180");
     EXPECT_EQ(west.text[5], ' ');
-    auto last = view::longitudeLabel(35, false, kDegToRad);  // L = 170
+    auto last = globe::longitudeLabel(35, false, kDegToRad);  // L = 170
     EXPECT_STREQ(last.text, "-170");
     EXPECT_DOUBLE_EQ(last.angles[2], -170.0);
     EXPECT_NEAR(last.position[0], -20.6 * std::sin(171 * kDegToRad), 1e-12);
-    EXPECT_DOUBLE_EQ(view::longitudeLabel(35, true, kDegToRad).position[2], 2.4);
+    EXPECT_DOUBLE_EQ(globe::longitudeLabel(35, true, kDegToRad).position[2], 2.4);
 
-    auto north80 = view::latitudeLabel(0, false, kDegToRad);  // P = -80 is written as 80
+    auto north80 = globe::latitudeLabel(0, false, kDegToRad);  // P = -80 is written as 80
     EXPECT_STREQ(north80.text, "  80");
     EXPECT_DOUBLE_EQ(north80.angles[0], 100.0);
-    EXPECT_DOUBLE_EQ(view::latitudeLabel(0, true, kDegToRad).position[0], -2.4);
-    EXPECT_STREQ(view::latitudeLabel(16, false, kDegToRad).text, " -80");
+    EXPECT_DOUBLE_EQ(globe::latitudeLabel(0, true, kDegToRad).position[0], -2.4);
+    EXPECT_STREQ(globe::latitudeLabel(16, false, kDegToRad).text, " -80");
 }
 
 TEST(FirstFrame, ValuesOfTheFirstFrame) {

@@ -1,4 +1,4 @@
-#include "view/latlon.hpp"
+#include "latlon/latlon.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 
 namespace {
 
-using view::LatLonStatus;
+using latlon::LatLonStatus;
 
 // Each test runs in a scratch working directory of its own.
 class LatLonFile : public ::testing::Test {
@@ -43,26 +43,26 @@ protected:
     char previous_[4096] = {};
 };
 
-view::LatLonValues parse(const std::string& text) {
-    return view::parseLatLon(text.data(), text.size());
+latlon::LatLonValues parse(const std::string& text) {
+    return latlon::parseLatLon(text.data(), text.size());
 }
 
 TEST_F(LatLonFile, ExportWritesThreeLinesWithSixColumnNumbers) {
     model::state.centreLatitude = 45;
     model::state.centreLongitude = -93.4;
-    view::exportLatLon();
+    latlon::exportLatLon();
     EXPECT_EQ(readFile(), "   45.0\n  -93.4\n Above: latitude & longitude in degrees.\n");
 
     // A second export replaces the file; -180.0 fills the whole field.
     model::state.centreLatitude = -89.96;
     model::state.centreLongitude = -180.0;
-    view::exportLatLon();
+    latlon::exportLatLon();
     EXPECT_EQ(readFile(), "  -90.0\n -180.0\n Above: latitude & longitude in degrees.\n");
 }
 
 TEST_F(LatLonFile, ExportThatCannotCreateTheFileEndsTheRun) {
     ASSERT_EQ(mkdir("Orvex.Out", 0700), 0);
-    EXPECT_EXIT(view::exportLatLon(), ::testing::ExitedWithCode(2), "Orvex\\.Out");
+    EXPECT_EXIT(latlon::exportLatLon(), ::testing::ExitedWithCode(2), "Orvex\\.Out");
 }
 
 TEST(LatLonParse, ReadsFreeFormNumbers) {
@@ -80,10 +80,11 @@ TEST(LatLonParse, ReadsFreeFormNumbers) {
         {"\t12.5\r\n\t-7\r\n", 12.5, -7},                      // tabs and DOS line ends
         {"\n   \n 10\n\n 20\n", 10, 20},                       // blank lines are passed over
         {"0000000000000000000000000000045.25\n1e-400\n", 45.25, 0},  // underflow is zero
+        {"1e9\n-1e9\n", 1e9, -1e9},                          // the largest the pointer expresses
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const view::LatLonValues v = parse(c.text);
+        const latlon::LatLonValues v = parse(c.text);
         ASSERT_EQ(v.status, LatLonStatus::ok);
         EXPECT_DOUBLE_EQ(v.latitude, c.latitude);
         EXPECT_DOUBLE_EQ(v.longitude, c.longitude);
@@ -104,6 +105,7 @@ TEST(LatLonParse, RefusesLinesWithoutAUsableNumber) {
         {"nan\n10\n", LatLonStatus::noLatitude},
         {"inf\n10\n", LatLonStatus::noLatitude},
         {"1e999\n10\n", LatLonStatus::noLatitude},
+        {"1e300\n10\n", LatLonStatus::noLatitude},   // beyond what the pointer can express
         {"-\n10\n", LatLonStatus::noLatitude},
         {".\n10\n", LatLonStatus::noLatitude},
         {"1e\n10\n", LatLonStatus::noLatitude},
@@ -113,6 +115,7 @@ TEST(LatLonParse, RefusesLinesWithoutAUsableNumber) {
         {"45\nwest\n", LatLonStatus::noLongitude},
         {"45\n1.5-\n", LatLonStatus::noLongitude},
         {"45\n-1e400\n", LatLonStatus::noLongitude},
+        {"45\n-2e9\n", LatLonStatus::noLongitude},
         {"45\n-93.4\xB0\n", LatLonStatus::noLongitude},
     };
     for (const Case& c : cases) {
@@ -121,7 +124,7 @@ TEST(LatLonParse, RefusesLinesWithoutAUsableNumber) {
     }
     // The parser never reads past the length it is given.
     const char unterminated[] = {'4', '5', '\n', '1', '2', '3'};
-    const view::LatLonValues v = view::parseLatLon(unterminated, 5);
+    const latlon::LatLonValues v = latlon::parseLatLon(unterminated, 5);
     ASSERT_EQ(v.status, LatLonStatus::ok);
     EXPECT_DOUBLE_EQ(v.longitude, 12);
 }
@@ -130,7 +133,7 @@ TEST_F(LatLonFile, ImportTurnsTheViewToTheFilePosition) {
     model::state.importPending = 1;
     writeFile(" 45.3\n -93.4\n");
     testing::internal::CaptureStdout();
-    view::importLatLon();
+    latlon::importLatLon();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_DOUBLE_EQ(model::state.centreLatitude, 45.3);
     EXPECT_DOUBLE_EQ(model::state.centreLongitude, -93.4);
@@ -141,7 +144,7 @@ TEST_F(LatLonFile, ImportTurnsTheViewToTheFilePosition) {
     // Values out of range are used as they are.
     model::state.importPending = 1;
     writeFile(" 0.0\n 190.0\n");
-    view::importLatLon();
+    latlon::importLatLon();
     EXPECT_DOUBLE_EQ(model::state.viewLatitude, -90);
     EXPECT_DOUBLE_EQ(model::state.viewLongitude, -550);
 }
@@ -162,7 +165,7 @@ TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
 
     // No file: silent.
     testing::internal::CaptureStdout();
-    view::importLatLon();
+    latlon::importLatLon();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     expectUnchanged();
 
@@ -171,35 +174,10 @@ TEST_F(LatLonFile, ImportWithoutAUsableFileLeavesTheViewAlone) {
         SCOPED_TRACE(text);
         writeFile(text);
         testing::internal::CaptureStdout();
-        view::importLatLon();
+        latlon::importLatLon();
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   " Orvex.Out holds no usable latitude/longitude.\n");
         expectUnchanged();
-    }
-}
-
-TEST(SmallWindowTexts, LabelsAndValuesAtTheirCells) {
-    screen::ScreenText texts[view::kSmallWindowTextCount];
-    view::smallWindowTexts(45.5, -93.5, texts);
-    struct Expected {
-        std::string start;
-        int length, row, col, colour;
-    } expected[] = {
-        {"Orvex.Exe", 9, 3, 1, 15},
-        {"`L` to return", 13, 58, 86, 14},
-        {"Orvex.Out=  45.5\xB0", 10, 50, 1, 15},
-        {"Lat=  45.5\xB0", 11, 54, 1, 15},
-        {"Lon= -93.5\xB0", 11, 58, 1, 15},
-    };
-    for (int k = 0; k < view::kSmallWindowTextCount; ++k) {
-        SCOPED_TRACE(k);
-        const std::string text = texts[k].buffer.c_str();
-        ASSERT_EQ(text.size(), 80u);
-        EXPECT_EQ(text, expected[k].start + std::string(80 - expected[k].start.size(), ' '));
-        EXPECT_EQ(texts[k].length, expected[k].length);
-        EXPECT_EQ(texts[k].row, expected[k].row);
-        EXPECT_EQ(texts[k].col, expected[k].col);
-        EXPECT_EQ(texts[k].colour, expected[k].colour);
     }
 }
 

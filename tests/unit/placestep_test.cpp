@@ -7,7 +7,7 @@
 
 #include "places/gazetteer.hpp"
 #include "model/state.hpp"
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 namespace {
 
@@ -30,7 +30,7 @@ void expectSurfacePoint(const double p[3], double lonDeg, double latDeg) {
 void expectText(const PlaceLetter& letter, char c) {
     EXPECT_EQ(letter.text[0], c);
     EXPECT_EQ(letter.text[1], '\0');
-    for (int k = 2; k < view::kStrokeTextLength; ++k) EXPECT_EQ(letter.text[k], ' ') << k;
+    for (int k = 2; k < stroke::kStrokeTextLength; ++k) EXPECT_EQ(letter.text[k], ' ') << k;
 }
 
 TEST(PlaceLetters, FijiRunsEastPastTheDateLineWithoutWrapping) {
@@ -102,7 +102,7 @@ TEST(PlaceLetters, BaselinePointsEastAndUprightPointsNorth) {
             const PlaceLetter letter = placeLetter(row, slot);
             const double lon = letter.angles[2] * kDegToRad;
             const double lat = places::PLACELL[row].latitude * kDegToRad;
-            const view::StrokeAxes axes = view::strokeAxes(letter.angles, letter.size);
+            const stroke::StrokeAxes axes = stroke::strokeAxes(letter.angles, letter.size);
             const double east[3] = {std::cos(lon), std::sin(lon), 0.0};
             const double north[3] = {-std::sin(lat) * std::sin(lon),
                                      std::sin(lat) * std::cos(lon), std::cos(lat)};
@@ -136,7 +136,7 @@ void frameEye(double shiftX, double eyeDistance, double latDeg, double lonDeg, d
 }
 
 // Whether the line of sight from the eye to p passes through the ball of radius r.
-bool sightBlocked(const double eye[3], const view::StrokePoint& p, double r) {
+bool sightBlocked(const double eye[3], const stroke::StrokePoint& p, double r) {
     const double d[3] = {p.x - eye[0], p.y - eye[1], p.z - eye[2]};
     const double t = -(eye[0] * d[0] + eye[1] * d[1] + eye[2] * d[2]) /
                      (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
@@ -175,8 +175,8 @@ TEST(PlaceStep, HiddenNamesAreBehindTheSphereWithRoomToSpare) {
             for (int slot = 1; slot <= places::kPlaceNameLength; ++slot) {
                 const PlaceLetter l = placeLetter(row, slot);
                 std::pair<const double*, int> where{eye, row};
-                view::strokeTextSegments(l.text, l.position, l.angles, l.size, 1.0f,
-                    [](const view::StrokeSegment& s, void* context) {
+                stroke::strokeTextSegments(l.text, l.position, l.angles, l.size, 1.0f,
+                    [](const stroke::StrokeSegment& s, void* context) {
                         auto* w = static_cast<std::pair<const double*, int>*>(context);
                         EXPECT_TRUE(sightBlocked(w->first, s.from, 19.9)) << "row " << w->second;
                         EXPECT_TRUE(sightBlocked(w->first, s.to, 19.9)) << "row " << w->second;

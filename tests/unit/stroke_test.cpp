@@ -1,16 +1,16 @@
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "view/strokefont.hpp"
+#include "stroke/strokefont.hpp"
 
 namespace {
 
-using view::StrokePoint;
-using view::StrokeSegment;
+using stroke::StrokePoint;
+using stroke::StrokeSegment;
 
 struct Pen {
     int pen, x, y;
@@ -19,18 +19,18 @@ struct Pen {
 
 std::vector<Pen> glyphOf(char c) {
     std::vector<Pen> points;
-    const int g = view::strokeGlyphOf(c);
+    const int g = stroke::strokeGlyphOf(c);
     if (g == 0) return points;
-    for (int j = 1; j <= view::strokeEntry(g); ++j)
-        points.push_back({view::strokeEntry(g + 3 * j - 2), view::strokeEntry(g + 3 * j - 1),
-                          view::strokeEntry(g + 3 * j)});
+    for (int j = 1; j <= stroke::strokeEntry(g); ++j)
+        points.push_back({stroke::strokeEntry(g + 3 * j - 2), stroke::strokeEntry(g + 3 * j - 1),
+                          stroke::strokeEntry(g + 3 * j)});
     return points;
 }
 
 std::vector<StrokeSegment> segmentsOf(const char* text, const double position[3],
                                       const double angles[3], double size, float width) {
     std::vector<StrokeSegment> out;
-    const int count = view::strokeTextSegments(
+    const int count = stroke::strokeTextSegments(
         text, position, angles, size, width,
         [](const StrokeSegment& s, void* list) {
             static_cast<std::vector<StrokeSegment>*>(list)->push_back(s);
@@ -70,17 +70,17 @@ TEST(StrokeFont, DocumentedGlyphRowsAreExact) {
 }
 
 TEST(StrokeGeometry, AxesFollowTheRotationOrderXThenYThenZ) {
-    const view::StrokeAxes upright = view::strokeAxes(kUpright, 2.0);
+    const stroke::StrokeAxes upright = stroke::strokeAxes(kUpright, 2.0);
     expectNear(upright.u, {2, 0, 0});
     expectNear(upright.v, {0, 0, -3});
 
     const double quarterZ[3] = {0, 0, 90};
-    expectNear(view::strokeAxes(quarterZ, 1.0).u, {0, 1, 0});
+    expectNear(stroke::strokeAxes(quarterZ, 1.0).u, {0, 1, 0});
 
     // About x first, then y: the text's z axis goes to -y, so v to +y. The other order would
     // take z to +x.
     const double xThenY[3] = {90, 90, 0};
-    const view::StrokeAxes turned = view::strokeAxes(xThenY, 1.0);
+    const stroke::StrokeAxes turned = stroke::strokeAxes(xThenY, 1.0);
     expectNear(turned.v, {0, 1.5, 0});
     expectNear(turned.u, {0, 0, -1});
 }
@@ -88,7 +88,7 @@ TEST(StrokeGeometry, AxesFollowTheRotationOrderXThenYThenZ) {
 TEST(StrokeGeometry, GlyphPointsSitInTheirCell) {
     const double position[3] = {1, 2, 3};
     // Cell 1 starts one width along u and half of v from the position: u = (2,0,0), v = (0,0,-3).
-    expectNear(view::strokeCellOrigin(position, view::strokeAxes(kUpright, 2.0), 1, 1.0f),
+    expectNear(stroke::strokeCellOrigin(position, stroke::strokeAxes(kUpright, 2.0), 1, 1.0f),
                {3, 2, 1.5});
     const std::vector<StrokeSegment> minus = segmentsOf("-", position, kUpright, 2.0, 1.0f);
     ASSERT_EQ(minus.size(), 1u);

@@ -1,4 +1,4 @@
-#include "view/latlon.hpp"
+#include "latlon/latlon.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -8,11 +8,10 @@
 
 #include "platform/console.hpp"
 #include "platform/listread.hpp"
-#include "screen/text.hpp"
 #include "model/orientation.hpp"
 #include "model/state.hpp"
 
-namespace view {
+namespace latlon {
 
 namespace {
 
@@ -27,13 +26,15 @@ constexpr std::size_t kMaxImportBytes = 1 << 20;
 // exponent may be marked by its sign alone, and a number longer than 255 characters is refused.
 constexpr listread::ListGrammar kLatLonGrammar = {true, true, 255};
 
-// Reads the first number of the next line that holds anything; false when it holds no number.
+// Reads the first number of the next line that holds anything; false when it holds no number,
+// or one too large for the pointer to express.
 bool readNumber(listread::LineCursor& in, double& value) {
     const char* begin;
     const char* end;
     if (!in.nextValueLine(begin, end)) return false;
     return listread::readReal(begin, listread::valueEnd(begin, end, kLatLonGrammar), kLatLonGrammar,
-                              value);
+                              value) &&
+           std::fabs(value) <= model::kLargestPointerAngle;
 }
 
 }  // namespace
@@ -95,38 +96,4 @@ void importLatLon() {
     model::state.importPending = 0;
 }
 
-// --- the small window --------------------------------------------------------------------------------
-
-namespace {
-
-// Places a text formatted into `t`: its printed length, cell and colour.
-void placeText(screen::ScreenText& t, int length, int row, int col, int colour) {
-    t.buffer.padTo(screen::kTextBufferLength);
-    t.length = length, t.row = row, t.col = col, t.colour = colour;
-}
-
-}  // namespace
-
-void smallWindowTexts(double latitude, double longitude,
-                      screen::ScreenText (&texts)[kSmallWindowTextCount]) {
-    for (screen::ScreenText& t : texts) t.buffer.clear();
-    texts[0].buffer.str("Orvex.Exe");
-    placeText(texts[0], 9, 3, 1, 15);
-    texts[1].buffer.str("`L` to return");
-    placeText(texts[1], 13, 58, 86, 14);
-    // The value after the label lies beyond the printed length: only "Orvex.Out=" shows.
-    texts[2].buffer.str("Orvex.Out=").f(latitude, 6, 1).ch(kDegreeSign);
-    placeText(texts[2], 10, 50, 1, 15);
-    texts[3].buffer.str("Lat=").f(latitude, 6, 1).ch(kDegreeSign);
-    placeText(texts[3], 11, 54, 1, 15);
-    texts[4].buffer.str("Lon=").f(longitude, 6, 1).ch(kDegreeSign);
-    placeText(texts[4], 11, 58, 1, 15);
-}
-
-void drawSmallWindowTexts() {
-    screen::ScreenText texts[kSmallWindowTextCount];
-    smallWindowTexts(model::state.centreLatitude, model::state.centreLongitude, texts);
-    for (const screen::ScreenText& t : texts) screen::drawScreenText(t);
-}
-
-}  // namespace view
+}  // namespace latlon

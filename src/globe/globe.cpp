@@ -1,4 +1,4 @@
-#include "view/scene.hpp"
+#include "globe/globe.hpp"
 
 #include <GL/glu.h>
 
@@ -7,11 +7,10 @@
 
 #include "platform/fields.hpp"
 #include "screen/text.hpp"
-#include "view/overlays.hpp"
 #include "model/state.hpp"
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
-namespace view {
+namespace globe {
 
 SceneState scene;
 
@@ -42,11 +41,11 @@ void gridNumberBatch(bool black) {
     glBegin(GL_LINES);
     for (int k = 0; k < 36; ++k) {
         const GridLabel g = longitudeLabel(k, black, s.degToRad);
-        strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
+        stroke::strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
     }
     for (int k = 0; k < 17; ++k) {
         const GridLabel g = latitudeLabel(k, black, s.degToRad);
-        strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
+        stroke::strokeTextVertices(g.text, g.position, g.angles, 0.5, width);
     }
     glEnd();
 }
@@ -94,7 +93,7 @@ void drawCrossHair() {
     static const double arms[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
     glBegin(GL_LINES);
     for (const auto& a : arms) {
-        screen::SetPalColor(overlayColour);
+        screen::SetPalColor(screen::overlayColour);
         glVertex3d(0.11507 * a[0], 0.11507 * a[1], 20.1);
         screen::SetPalColor(0);
         glVertex3d(1.1507 * a[0], 1.1507 * a[1], 20.1);
@@ -102,9 +101,7 @@ void drawCrossHair() {
     glEnd();
 }
 
-// Nothing here flushes GL: the frame's buffer swap delivers the whole frame, and with a software
-// renderer every flush sets the rasteriser going on a part-drawn frame (about a sixth of the
-// frame time when each text flushed).
+// No flush here or per label: the frame's buffer swap delivers it (see frame::displayFrame).
 void drawSphereGridAndLabels() {
     model::State& s = model::state;
     const bool haveQuadric = s.currentQuadric != nullptr;  // none without a configured image
@@ -153,8 +150,8 @@ void drawSphereGridAndLabels() {
     labelText(south.text, "South");
     labelText(north.text, "North");
     s.strokeLineWidth = 1.0f;
-    drawStrokeText(south.text, south.position, south.angles, 0.35, 15);
-    drawStrokeText(north.text, north.position, north.angles, 0.35, 15);
+    stroke::drawStrokeText(south.text, south.position, south.angles, 0.35, 15);
+    stroke::drawStrokeText(north.text, north.position, north.angles, 0.35, 15);
 }
 
-}  // namespace view
+}  // namespace globe

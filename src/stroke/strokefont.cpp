@@ -1,8 +1,8 @@
 // Compile-time proof that the stroke font tables hold together: the glyph records tile the data
 // table exactly, every index entry points at the start of a record, and every point is sound.
-#include "view/strokefont.hpp"
+#include "stroke/strokefont.hpp"
 
-namespace view {
+namespace stroke {
 namespace {
 
 // Points of the record at `position`, or 0 when the record would run past the table.
@@ -85,4 +85,4 @@ static_assert(indexPointsAtRecords(), "every index entry must point at a glyph r
 static_assert(indexCoversTheCharacterSet(), "glyphs for * + , - . / 0-9 A-Z, a-z as capitals");
 
 }  // namespace
-}  // namespace view
+}  // namespace stroke

@@ -1,4 +1,4 @@
-#include "view/stroke.hpp"
+#include "stroke/stroke.hpp"
 
 #include <GL/gl.h>
 
@@ -6,9 +6,9 @@
 
 #include "screen/text.hpp"
 #include "model/state.hpp"
-#include "view/strokefont.hpp"
+#include "stroke/strokefont.hpp"
 
-namespace view {
+namespace stroke {
 
 // --- geometry ----------------------------------------------------------------------------------
 
@@ -79,7 +79,7 @@ void drawStrokeText(const char* text, const double position[3], const double ang
     screen::SetPalColor(colour);
     glBegin(GL_LINES);
     strokeTextVertices(text, position, angles, size, model::state.strokeLineWidth);
-    glEnd();  // no flush per text: the frame's swap delivers it
+    glEnd();  // no flush per text: the frame's buffer swap delivers it
 }
 
 void strokeTextVertices(const char* text, const double position[3], const double angles[3],
@@ -92,4 +92,4 @@ void strokeTextVertices(const char* text, const double position[3], const double
                        nullptr);
 }
 
-}  // namespace view
+}  // namespace stroke

@@ -1,16 +1,14 @@
 // The latitude/longitude file Orvex.Out: export from the view centre, import back into the
-// orientation, and the texts of the small window.
+// orientation (the import turns the globe to the position read).
 #pragma once
 #include <cstddef>
 
 #include "platform/fields.hpp"
-#include "screen/text.hpp"
 
-namespace view {
+namespace latlon {
 
 void exportLatLon();          // writes Orvex.Out from centreLatitude and centreLongitude
 void importLatLon();          // reads Orvex.Out back into the orientation, when it can be opened
-void drawSmallWindowTexts();  // the texts of the 320 x 240 window
 
 constexpr const char* kLatLonFileName = "Orvex.Out";
 
@@ -35,16 +33,9 @@ struct LatLonValues {
 // first line that is not blank, then the first number of the line after it; whatever follows a
 // number on its line is ignored. A number is an optional sign, digits with an optional decimal
 // point, and an optional exponent (e, E, d or D, or a bare sign, then digits); it ends at a blank,
-// a tab, a comma, a slash or the line end. Anything else, and a value that is not finite, is no
-// usable number.
+// a tab, a comma, a slash or the line end. Anything else, a value that is not finite, and one
+// beyond model::kLargestPointerAngle (its pointer position would not fit an int) is no usable
+// number.
 LatLonValues parseLatLon(const char* text, std::size_t length);
 
-// --- the small window's texts --------------------------------------------------------------------
-
-constexpr int kSmallWindowTextCount = 5;
-
-// Formats the five texts of the small window for the given centre position.
-void smallWindowTexts(double latitude, double longitude,
-                      screen::ScreenText (&texts)[kSmallWindowTextCount]);
-
-}  // namespace view
+}  // namespace latlon

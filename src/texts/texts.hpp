@@ -1,17 +1,19 @@
-// The full-view screen texts: title and status lines, the help screen, the eye labels and the
-// centre latitude/longitude.
+// The screen texts: the full view's title and status lines, help screen, eye labels and centre
+// latitude/longitude, and the five texts of the small window. Formatting apart from GL, drawing
+// through PrntOrth.
 #pragma once
 
 #include "screen/text.hpp"
 #include "model/state.hpp"
 
-namespace view {
+namespace texts {
 
 // Draws every full-view text of the frame (after OverlaySetup).
 void drawFullViewTexts();
+// Draws the texts of the 320 x 240 window (after OverlaySetup).
+void drawSmallWindowTexts();
 
-// Colour of the centre Lat/Lon lines and of the cross-hair's inner ends.
-constexpr int overlayColour = 15;
+constexpr char kDegreeSign = static_cast<char>(176);  // drawn by the 8 x 13 bitmap font
 
 // Every text of the full view, in drawing order. Which of them a frame draws depends on the state.
 enum FullViewTextId {
@@ -49,4 +51,9 @@ bool formatFullViewText(int id, const model::State& s, screen::ScreenText& out);
 // The wording chosen for this program's own lines (the build line is derived from the compiler).
 const char* buildPlatformLine();
 
-}  // namespace view
+// Formats the five texts of the small window for the given centre position.
+constexpr int kSmallWindowTextCount = 5;
+void smallWindowTexts(double latitude, double longitude,
+                      screen::ScreenText (&texts)[kSmallWindowTextCount]);
+
+}  // namespace texts

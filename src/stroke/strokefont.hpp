@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <iterator>
 
-namespace view {
+namespace stroke {
 
 // A glyph at data position g (positions count from 1) is: entry g = n, the number of points, then
 // n triples (pen, x, y). Pen 1 moves to the point, pen 2 draws a line from the previous point.
@@ -94,4 +94,4 @@ constexpr int strokeEntry(int position) { return strokeGlyphData[position - 1]; 
 // Data position of the glyph of a character, 0 when it has none.
 constexpr int strokeGlyphOf(char c) { return strokeGlyphIndex[static_cast<unsigned char>(c)]; }
 
-}  // namespace view
+}  // namespace stroke

@@ -2,7 +2,7 @@
 // names.
 #pragma once
 
-namespace view {
+namespace stroke {
 
 constexpr int kStrokeTextLength = 40;  // a text is 40 characters; a NUL ends it early
 
@@ -50,4 +50,4 @@ using StrokeSink = void (*)(const StrokeSegment& segment, void* context);
 int strokeTextSegments(const char* text, const double position[3], const double angles[3],
                        double size, float lineWidth, StrokeSink sink, void* context);
 
-}  // namespace view
+}  // namespace stroke

@@ -1,10 +1,10 @@
-#include "view/overlays.hpp"
+#include "texts/texts.hpp"
 
 #include <GL/freeglut.h>
 
 #include "screen/text.hpp"
 
-namespace view {
+namespace texts {
 
 namespace {
 
@@ -53,8 +53,6 @@ static_assert(sizeof kCredit - 1 <= 44, "credit line longer than its field");
 static_assert(sizeof kBuildPlatform - 1 <= 38, "build-platform line longer than its field");
 static_assert(sizeof kReference - 1 <= 34, "reference line longer than its field");
 static_assert(sizeof kSecondReference - 1 <= 50, "second reference line longer than its field");
-
-constexpr char kDegreeSign = static_cast<char>(176);  // drawn by the 8 x 13 bitmap font
 
 // --- where each text goes --------------------------------------------------------------------------
 
@@ -108,8 +106,8 @@ const TextPlace kPlaces[kFullViewTextCount + 1] = {
     {50, 37, 5, 13, nullptr},
     {50, 89, 5, 13, nullptr},
     // centre position
-    {29, 117, 11, overlayColour, nullptr},
-    {30, 117, 11, overlayColour, nullptr},
+    {29, 117, 11, screen::overlayColour, nullptr},
+    {30, 117, 11, screen::overlayColour, nullptr},
 };
 
 bool isHelpText(int id) { return id >= kHelpFirstText && id <= kIterationText; }
@@ -228,4 +226,4 @@ void drawFullViewTexts() {
     }
 }
 
-}  // namespace view
+}  // namespace texts

@@ -6,7 +6,7 @@
 
 class GLUquadric;
 
-namespace view {
+namespace globe {
 
 // The cross-hair at the view centre, in eye-aligned coordinates.
 void drawCrossHair();
@@ -36,4 +36,4 @@ GridLabel longitudeLabel(int index, bool black, double degToRad);
 // Latitude number for P = -80, ..., 80 (index 0..16).
 GridLabel latitudeLabel(int index, bool black, double degToRad);
 
-}  // namespace view
+}  // namespace globe

@@ -1,0 +1,39 @@
+#include "input/steps.hpp"
+
+#include "input/keys.hpp"
+#include "input/menu.hpp"
+#include "model/orientation.hpp"
+#include "model/state.hpp"
+
+namespace input {
+
+void specialKeyStep() {
+    model::State& s = model::state;
+    if (s.ArrowKey == 0) return;
+    applySpecialKey(s, s.ArrowKey);
+    s.ArrowKey = 0;
+}
+
+void CommandStep() {
+    model::State& s = model::state;
+    // A menu choice stands for its key and overrides one typed before the same frame; a drag
+    // (13) returns to pointer mode and lets the key through.
+    if (s.MenuNew == model::kDragMenuValue) {
+        s.viewMode = model::kPointerMode;
+        s.autoRotate = 0;
+    } else if (int key = keyOfMenuValue(s.MenuNew); key != 0) {
+        s.KeyChar = key;
+    }
+    s.MenuNew = 0;
+
+    if (s.KeyChar != 0) applyKey(s, s.KeyChar);
+    s.KeyChar = 0;
+}
+
+void pointerMapping() {
+    model::State& s = model::state;
+    s.viewLatitude = model::latitudeOfPointer(s.pointerY);
+    s.viewLongitude = model::longitudeOfPointer(s.pointerX);
+}
+
+}  // namespace input
