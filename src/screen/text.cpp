@@ -65,9 +65,9 @@ constexpr int kAtlasHeight = 128;
 constexpr int kCellWidth = 8;
 constexpr int kCellHeight = 16;
 constexpr int kCellsPerRow = kAtlasWidth / kCellWidth;
-constexpr int kCaptureSize = 256;  // glyphs are drawn and read back 64 at a time in 32 x 32 slots
-constexpr int kSlot = 32;
-constexpr int kSlotOrigin = 8;     // raster position of a glyph inside its slot
+constexpr int kCaptureSize = 256;  // all glyphs are drawn and read back at once, in 16 x 16 slots
+constexpr int kSlot = 16;
+constexpr int kSlotOrigin = 4;     // raster position of a glyph inside its slot
 constexpr float kBitmapEpsilon = 0.0001f;  // glBitmap floors the raster position plus this
 
 // llvmpipe pays far more per triangle than per pixel, so a quad per glyph costs more than the
@@ -124,11 +124,12 @@ struct Batch {
     Run runs[kStrips];
 } batch;
 
-// The glyph boxes of one capture of 64 glyphs, read back from `shot` into the atlas texels.
-bool takeGlyphs(const unsigned char* shot, int first) {
-    for (int k = 0; k < 64; ++k) {
-        const int c = first + k;
-        const int sx = (k % 8) * kSlot, sy = (k / 8) * kSlot;
+// The glyph boxes read back from `shot` into the atlas texels. A glyph must keep off its slot's
+// border, so that none can reach into a neighbour's slot.
+bool takeGlyphs(const unsigned char* shot) {
+    constexpr int kSlotsPerRow = kCaptureSize / kSlot;
+    for (int c = 1; c < 256; ++c) {
+        const int sx = (c % kSlotsPerRow) * kSlot, sy = (c / kSlotsPerRow) * kSlot;
         int x0 = kSlot, y0 = kSlot, x1 = -1, y1 = -1;
         for (int y = 0; y < kSlot; ++y) {
             for (int x = 0; x < kSlot; ++x) {
@@ -141,6 +142,7 @@ bool takeGlyphs(const unsigned char* shot, int first) {
         }
         Glyph& g = atlas.glyphs[c];
         if (x1 < 0) continue;  // blank
+        if (x0 == 0 || y0 == 0 || x1 == kSlot - 1 || y1 == kSlot - 1) return false;
         g.width = x1 - x0 + 1;
         g.height = y1 - y0 + 1;
         if (g.width > kCellWidth || g.height > kCellHeight) return false;
@@ -158,7 +160,8 @@ bool takeGlyphs(const unsigned char* shot, int first) {
 }
 
 // Draws every glyph with glutBitmapCharacter in white into the lower-left 256 x 256 pixels of
-// the back buffer and reads them back, 64 at a time; the corner is cleared again afterwards.
+// the back buffer and reads them back; the colour buffer is cleared before and after. (A clear
+// of the whole buffer is a plain fill for llvmpipe; a scissored one would compile a shader.)
 bool captureGlyphs() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -166,13 +169,13 @@ bool captureGlyphs() {
     GLfloat clearColour[4], colour[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    GLint matrixMode;
+    GLint matrixMode, alignment;
     glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
     glPushAttrib(GL_ENABLE_BIT | GL_SCISSOR_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
-    glScissor(viewport[0], viewport[1], kCaptureSize, kCaptureSize);
-    glEnable(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -183,20 +186,24 @@ bool captureGlyphs() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
 
-    std::vector<unsigned char> shot(kCaptureSize * kCaptureSize);
-    bool fits = true;
-    for (int first = 0; first < 256 && fits; first += 64) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        for (int k = 0; k < 64; ++k) {
-            // Pixel centres: the floored raster position is the slot's origin whatever the rounding.
-            glRasterPos2f((k % 8) * kSlot + kSlotOrigin + 0.5f, (k / 8) * kSlot + kSlotOrigin + 0.5f);
-            if (first + k > 0) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, first + k);
-        }
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(viewport[0], viewport[1], kCaptureSize, kCaptureSize, GL_RED, GL_UNSIGNED_BYTE,
-                     shot.data());
-        fits = takeGlyphs(shot.data(), first);
+    glClear(GL_COLOR_BUFFER_BIT);
+    // Mesa draws each row of bitmaps as a 512 x 32 quad: the scissor keeps it to the corner.
+    glScissor(viewport[0], viewport[1], kCaptureSize, kCaptureSize);
+    glEnable(GL_SCISSOR_TEST);
+    constexpr int kSlotsPerRow = kCaptureSize / kSlot;
+    for (int c = 1; c < 256; ++c) {
+        // Pixel centres: the floored raster position is the slot's origin whatever the rounding.
+        glRasterPos2f((c % kSlotsPerRow) * kSlot + kSlotOrigin + 0.5f,
+                      (c / kSlotsPerRow) * kSlot + kSlotOrigin + 0.5f);
+        glutBitmapCharacter(GLUT_BITMAP_8_BY_13, c);
     }
+    std::vector<unsigned char> shot(kCaptureSize * kCaptureSize);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(viewport[0], viewport[1], kCaptureSize, kCaptureSize, GL_RED, GL_UNSIGNED_BYTE,
+                 shot.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+    const bool fits = takeGlyphs(shot.data());
+    glDisable(GL_SCISSOR_TEST);
     glClear(GL_COLOR_BUFFER_BIT);
 
     glPopMatrix();
@@ -227,6 +234,8 @@ void drawRuns() {
     glGetFloatv(GL_ALPHA_TEST_REF, &alphaReference);
     glGetFloatv(GL_CURRENT_COLOR, colour);
     glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+    GLint shading;
+    glGetIntegerv(GL_SHADE_MODEL, &shading);
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
     const GLboolean alphaTested = glIsEnabled(GL_ALPHA_TEST);
 
@@ -247,6 +256,7 @@ void drawRuns() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glAlphaFunc(GL_GREATER, 0.5f);
     glEnable(GL_ALPHA_TEST);
+    glShadeModel(GL_FLAT);  // one colour a quad: nothing to interpolate
 
     const GLfloat* last = nullptr;
     glBegin(GL_QUADS);
@@ -271,6 +281,7 @@ void drawRuns() {
     glEnd();
     batch.count = 0;
 
+    glShadeModel(shading);
     if (!alphaTested) glDisable(GL_ALPHA_TEST);
     glAlphaFunc(alphaFunction, alphaReference);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
@@ -479,8 +490,9 @@ bool buildTextAtlas() {
     glBindTexture(GL_TEXTURE_2D, atlas.strips);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    // Every sample falls inside the texture; repeating is the cheapest wrap to compute.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kStripWidth, kStrips * kStripHeight, 0, GL_ALPHA,
                  GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, bound);
