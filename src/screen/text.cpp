@@ -11,6 +11,8 @@
 
 namespace screen {
 
+TextAtlas textAtlas;
+
 const PaletteEntry textPalette[16] = {
     {0, 0, 0},      {0, 0, 170},     {0, 170, 0},     {0, 170, 170},
     {170, 0, 0},    {170, 0, 170},   {170, 85, 0},    {170, 170, 170},
@@ -56,12 +58,9 @@ constexpr int kMaxCharacters = 4096;  // longer texts go unboxed; no caller come
 
 // --- glyph atlas ---------------------------------------------------------------------------------
 
-// Each glyph of GLUT's 8 x 13 bitmap font as GLUT's own glBitmap draws it, read back once into
-// 32 x 8 cells of 8 x 16 texels (256 x 128 bytes). A text is drawn from it as textured quads that
-// set the pixels glBitmap would set: each glyph is placed from the floored raster position exactly
-// as glBitmap places its bitmap, in the raster colour, at the raster depth.
-constexpr int kAtlasWidth = 256;
-constexpr int kAtlasHeight = 128;
+// A text is drawn from the atlas as textured quads that set the pixels glBitmap would set: each
+// glyph is placed from the floored raster position exactly as glBitmap places its bitmap, in the
+// raster colour, at the raster depth.
 constexpr int kCellWidth = 8;
 constexpr int kCellHeight = 16;
 constexpr int kCellsPerRow = kAtlasWidth / kCellWidth;
@@ -69,60 +68,9 @@ constexpr int kCaptureSize = 256;  // all glyphs are drawn and read back at once
 constexpr int kSlot = 16;
 constexpr int kSlotOrigin = 4;     // raster position of a glyph inside its slot
 constexpr float kBitmapEpsilon = 0.0001f;  // glBitmap floors the raster position plus this
-
-// llvmpipe pays far more per triangle than per pixel, so a quad per glyph costs more than the
-// bitmaps did. The glyphs of a text are therefore laid side by side into a strip of one alpha
-// texture (64 strips of 512 x 16 texels, 512 KiB) and each run of them is one quad. A strip is
-// rewritten only when its glyphs change, so steady texts upload nothing.
-constexpr int kStripWidth = 512;
-constexpr int kStripHeight = 16;
-constexpr int kStrips = 64;
-constexpr int kRunGlyphs = 64;
 constexpr int kRunGap = 16;  // a wider gap (two blanks) ends a run: fewer pixels for two triangles
 
-struct Glyph {
-    int x = 0, y = 0;           // the set pixels' box from the floored raster position
-    int width = 0, height = 0;  // 0 for a glyph without set pixels
-    float advance = 0.0f;       // the font's own advance of the raster position
-};
-
-struct Atlas {
-    GLuint strips = 0;  // the strip texture
-    bool built = false;
-    bool inUse = false;
-    Glyph glyphs[256];
-    unsigned char texels[kAtlasWidth * kAtlasHeight];
-} atlas;
-
-// Glyphs of one run, in window pixels while it is gathered, then from the strip's corner.
-struct RunGlyphs {
-    int count = 0;
-    unsigned char glyph[kRunGlyphs];
-    int x[kRunGlyphs], y[kRunGlyphs];
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // box of the run's set pixels
-};
-
-// What each strip of the texture holds (count -1: nothing yet).
-struct Strip {
-    int count = -1;
-    unsigned char glyph[kRunGlyphs];
-    int x[kRunGlyphs], y[kRunGlyphs];
-};
-Strip strips[kStrips];
-
-// Runs waiting to be drawn: a text pass gathers the runs of all its texts and draws them in one
-// batch, in the order the texts came, so where texts overlap the depth test keeps the same pixels
-// as drawing them one by one. Run k is drawn from strip k.
-struct Run {
-    GLfloat colour[4];
-    GLfloat z;
-    int x, y, width, height;
-};
-struct Batch {
-    bool passOpen = false;
-    int count = 0;
-    Run runs[kStrips];
-} batch;
+TextAtlas& atlas = textAtlas;
 
 // The glyph boxes read back from `shot` into the atlas texels. A glyph must keep off its slot's
 // border, so that none can reach into a neighbour's slot.
@@ -140,7 +88,7 @@ bool takeGlyphs(const unsigned char* shot) {
                 y1 = std::max(y1, y);
             }
         }
-        Glyph& g = atlas.glyphs[c];
+        TextGlyph& g = atlas.glyphs[c];
         if (x1 < 0) continue;  // blank
         if (x0 == 0 || y0 == 0 || x1 == kSlot - 1 || y1 == kSlot - 1) return false;
         g.width = x1 - x0 + 1;
@@ -215,7 +163,7 @@ bool captureGlyphs() {
     glColor4fv(colour);
     // A full block must have read back whole: a window whose pixels the server does not own
     // reads back empty, and then the bitmaps stay.
-    const Glyph& block = atlas.glyphs[0xdb];
+    const TextGlyph& block = atlas.glyphs[0xdb];
     return fits && atlas.glyphs['A'].width > 0 && block.width * block.height > 0;
 }
 
@@ -223,7 +171,7 @@ bool captureGlyphs() {
 // colour unchanged, the alpha the glyphs'), texels below half alpha discarded, matrices mapping
 // window pixels to the viewport. Everything it changes is put back afterwards.
 void drawRuns() {
-    if (batch.count == 0) return;
+    if (atlas.runCount == 0) return;
     GLint viewport[4], matrixMode, texture, environment, alphaFunction;
     GLfloat alphaReference, colour[4], texCoord[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -252,7 +200,7 @@ void drawRuns() {
     glPushMatrix();
     glLoadMatrixf(pixels);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, atlas.strips);
+    glBindTexture(GL_TEXTURE_2D, atlas.stripTexture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glAlphaFunc(GL_GREATER, 0.5f);
     glEnable(GL_ALPHA_TEST);
@@ -260,13 +208,13 @@ void drawRuns() {
 
     const GLfloat* last = nullptr;
     glBegin(GL_QUADS);
-    for (int k = 0; k < batch.count; ++k) {
-        const Run& r = batch.runs[k];
+    for (int k = 0; k < atlas.runCount; ++k) {
+        const TextRun& r = atlas.runs[k];
         if (!last || std::memcmp(last, r.colour, sizeof r.colour) != 0) glColor4fv(r.colour);
         last = r.colour;
         const GLfloat u1 = static_cast<GLfloat>(r.width) / kStripWidth;
-        const GLfloat v0 = static_cast<GLfloat>(k * kStripHeight) / (kStrips * kStripHeight);
-        const GLfloat v1 = static_cast<GLfloat>(k * kStripHeight + r.height) / (kStrips * kStripHeight);
+        const GLfloat v0 = static_cast<GLfloat>(k * kStripHeight) / (kTextStrips * kStripHeight);
+        const GLfloat v1 = static_cast<GLfloat>(k * kStripHeight + r.height) / (kTextStrips * kStripHeight);
         const GLfloat x0 = static_cast<GLfloat>(r.x - viewport[0]), x1 = x0 + r.width;
         const GLfloat y0 = static_cast<GLfloat>(r.y - viewport[1]), y1 = y0 + r.height;
         glTexCoord2f(0.0f, v0);
@@ -279,7 +227,7 @@ void drawRuns() {
         glVertex3f(x0, y1, r.z);
     }
     glEnd();
-    batch.count = 0;
+    atlas.runCount = 0;
 
     glShadeModel(shading);
     if (!alphaTested) glDisable(GL_ALPHA_TEST);
@@ -298,22 +246,22 @@ void drawRuns() {
 }
 
 // Lays the run's glyphs into strip `k` unless it holds them already.
-void fillStrip(int k, const RunGlyphs& run) {
-    Strip& s = strips[k];
+void fillStrip(int k, const TextRunGlyphs& run) {
+    TextStrip& s = atlas.strips[k];
     bool same = s.count == run.count;
     for (int g = 0; same && g < run.count; ++g) {
         same = s.glyph[g] == run.glyph[g] && s.x[g] == run.x[g] - run.x0 && s.y[g] == run.y[g] - run.y0;
     }
     if (same) return;
-    static unsigned char texels[kStripWidth * kStripHeight];
+    unsigned char* texels = atlas.stripTexels;
     const int width = run.x1 - run.x0, height = run.y1 - run.y0;
-    std::memset(texels, 0, sizeof texels);
+    std::memset(texels, 0, sizeof atlas.stripTexels);
     s.count = run.count;
     for (int g = 0; g < run.count; ++g) {
         s.glyph[g] = run.glyph[g];
         s.x[g] = run.x[g] - run.x0;
         s.y[g] = run.y[g] - run.y0;
-        const Glyph& shape = atlas.glyphs[run.glyph[g]];
+        const TextGlyph& shape = atlas.glyphs[run.glyph[g]];
         const int cx = (run.glyph[g] % kCellsPerRow) * kCellWidth;
         const int cy = (run.glyph[g] / kCellsPerRow) * kCellHeight;
         for (int y = 0; y < shape.height; ++y) {
@@ -325,7 +273,7 @@ void fillStrip(int k, const RunGlyphs& run) {
     GLint bound, alignment;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glBindTexture(GL_TEXTURE_2D, atlas.strips);
+    glBindTexture(GL_TEXTURE_2D, atlas.stripTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, k * kStripHeight, width, height, GL_ALPHA, GL_UNSIGNED_BYTE,
                     texels);
@@ -334,12 +282,12 @@ void fillStrip(int k, const RunGlyphs& run) {
 }
 
 // Queues a finished run for drawing, in the raster colour and at the depth glBitmap's quad gets.
-void queueRun(RunGlyphs& run, const GLfloat colour[4], GLfloat z) {
+void queueRun(TextRunGlyphs& run, const GLfloat colour[4], GLfloat z) {
     if (run.count == 0) return;
-    if (batch.count == kStrips) drawRuns();  // strips are reused; GL keeps what was drawn from them
-    const int k = batch.count++;
+    if (atlas.runCount == kTextStrips) drawRuns();  // strips are reused; GL keeps what was drawn from them
+    const int k = atlas.runCount++;
     fillStrip(k, run);
-    Run& r = batch.runs[k];
+    TextRun& r = atlas.runs[k];
     std::memcpy(r.colour, colour, sizeof r.colour);
     r.z = z;
     r.x = run.x0;
@@ -363,16 +311,16 @@ void queueAtlasCharacters(const char* text, int length) {
     // same depth through the viewport.
     const GLfloat z = raster[2] * 2.0f - 1.0f;
     GLfloat x = raster[0];
-    static RunGlyphs run;
+    TextRunGlyphs& run = atlas.gathering;
     for (int k = 0; k < length; ++k) {
         const unsigned char c = static_cast<unsigned char>(text[k]);
         if (c == 0) continue;
-        const Glyph& g = atlas.glyphs[c];
+        const TextGlyph& g = atlas.glyphs[c];
         if (g.width > 0) {
             const int gx = static_cast<int>(std::floor(x + kBitmapEpsilon)) + g.x, gy = y + g.y;
             const int x0 = std::min(run.x0, gx), x1 = std::max(run.x1, gx + g.width);
             const int y0 = std::min(run.y0, gy), y1 = std::max(run.y1, gy + g.height);
-            if (run.count > 0 && (run.count == kRunGlyphs || gx - run.x1 > kRunGap ||
+            if (run.count > 0 && (run.count == kTextRunGlyphs || gx - run.x1 > kRunGap ||
                                   x1 - x0 > kStripWidth || y1 - y0 > kStripHeight)) {
                 queueRun(run, colour, z);
             }
@@ -469,7 +417,7 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
-    if (!batch.passOpen) drawRuns();
+    if (!atlas.passOpen) drawRuns();
     advanceCursor(grid, length, row, col);
 }
 
@@ -478,7 +426,7 @@ bool buildTextAtlas() {
         atlas.inUse = true;
         return true;
     }
-    for (Glyph& g : atlas.glyphs) g = Glyph{};
+    for (TextGlyph& g : atlas.glyphs) g = TextGlyph{};
     std::memset(atlas.texels, 0, sizeof atlas.texels);
     if (!captureGlyphs()) return false;
     for (int c = 1; c < 256; ++c) {
@@ -486,27 +434,27 @@ bool buildTextAtlas() {
     }
     GLint bound;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGenTextures(1, &atlas.strips);
-    glBindTexture(GL_TEXTURE_2D, atlas.strips);
+    glGenTextures(1, &atlas.stripTexture);
+    glBindTexture(GL_TEXTURE_2D, atlas.stripTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     // Every sample falls inside the texture; repeating is the cheapest wrap to compute.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kStripWidth, kStrips * kStripHeight, 0, GL_ALPHA,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, kStripWidth, kTextStrips * kStripHeight, 0, GL_ALPHA,
                  GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, bound);
-    for (Strip& strip : strips) strip.count = -1;
+    for (TextStrip& strip : atlas.strips) strip.count = -1;
     atlas.built = atlas.inUse = true;
     return true;
 }
 
 void useTextAtlas(bool on) { atlas.inUse = on && atlas.built; }
 
-void beginTextPass() { batch.passOpen = true; }
+void beginTextPass() { atlas.passOpen = true; }
 
 void endTextPass() {
-    batch.passOpen = false;
+    atlas.passOpen = false;
     drawRuns();
 }
 
