@@ -11,13 +11,13 @@ rounds=${1:-5}
 build=build-bench
 cache=${ORVEX_BENCH_CACHE:-$HOME/.cache/orvex-bench}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" --target make_map orvex-picture-convert >/dev/null
+cmake --build "$build" --target make_map orvex-picture >/dev/null
 mkdir -p "$cache" "$build/results"
 map=$cache/map-21600x10800.jpg
 [ -s "$map" ] || "$build/bench/picture/make_map" 21600 10800 "$map"
 work=$(mktemp -d "${TMPDIR:-/tmp}/picture-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-export ORVEX_PICTURE_CONVERT=$PWD/$build/orvex-picture-convert
+export ORVEX_PICTURE=$PWD/$build/orvex-picture
 
 # One timed run: side name, then the command; appends "wall cpu peak-KiB" to $work/side.
 timed() {

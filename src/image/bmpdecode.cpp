@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
+#include <cmath>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -171,6 +171,18 @@ long long FileSource::view(long long bytes, const std::uint8_t*& at) {
 
 // ---- Header, layout and checks -------------------------------------------------------------
 
+long long fitPowerOfTwo(long long n) {
+    if (n < 1) return 0;  // log2 is not finite: the power is taken as 0
+    double t = std::trunc(std::log2(static_cast<double>(n)) - 0.00000001);
+    return 1LL << (static_cast<int>(t) + 1);
+}
+
+bool textureFits(long long width, long long height) {
+    const long long glWidth = fitPowerOfTwo(width), glHeight = fitPowerOfTwo(height);
+    // Each side is below 2^32 when it comes from a 32-bit size, so the quotient test cannot wrap.
+    return glWidth > 0 && glHeight > 0 && glWidth <= kMaxBmpBytes / 3 / glHeight;
+}
+
 int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart, int entryBytes) {
     // 64-bit so that offsets inside the header give a negative count, not a wrapped one.
     const long long entries = (static_cast<long long>(bfOffBits) - paletteStart) / entryBytes;
@@ -236,10 +248,10 @@ BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLay
     // Width and height are now 1..2^31-1, so each product below fits in 64 bits.
     layout.iHr3 = static_cast<long long>(layout.width) * layout.bytesPerPixel;
     layout.iHr4 = (layout.iHr3 + 3) / 4 * 4;
-    if (layout.iHr4 > INT_MAX) return fail(BmpFault::badSize, "row longer than 2^31-1 bytes", 1);
+    if (layout.iHr4 > kMaxBmpBytes) return fail(BmpFault::badSize, "row longer than 2^31-1 bytes", 1);
     layout.rowBytes = layout.iHr4 * layout.height;
     layout.pictureBytes = 3LL * layout.width * layout.height;
-    if (layout.rowBytes > INT_MAX || layout.pictureBytes > INT_MAX) {
+    if (layout.rowBytes > kMaxBmpBytes || layout.pictureBytes > kMaxBmpBytes) {
         return fail(BmpFault::badSize, "picture larger than 2^31-1 bytes", 2);
     }
     return BmpStatus{};

@@ -143,6 +143,18 @@ struct BmpLayout {
     long long pictureBytes = 0;    // 3 * width * height, the rows in IMAGE
 };
 
+// The most bytes the viewer counts in a stored row, in the stored rows, in the picture in memory
+// and in the power-of-two texture that holds it: its counts are 32-bit signed integers, and a file
+// beyond any of them is refused on every machine (the L112 stop).
+constexpr long long kMaxBmpBytes = 2147483647;
+
+// GL size for a picture size: the smallest power of two not below n, at least 2; 0 for n < 1.
+long long fitPowerOfTwo(long long n);
+
+// Whether the RGB texture of the power-of-two size that holds a width x height picture stays
+// within kMaxBmpBytes. What the local GL accepts is a smaller limit that depends on the machine.
+bool textureFits(long long width, long long height);
+
 // Palette entries between the palette's start and the pixel offset, toward zero, held in 0..256.
 int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart = kBmpHeaderBytes,
                       int entryBytes = 4);

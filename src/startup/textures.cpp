@@ -18,12 +18,6 @@ namespace startup {
 
 TextureSet textures;
 
-long long fitPowerOfTwo(long long n) {
-    if (n < 1) return 0;  // log2 is not finite: the power is taken as 0
-    double t = std::trunc(std::log2(static_cast<double>(n)) - 0.00000001);
-    return 1LL << (static_cast<int>(t) + 1);
-}
-
 void textureMatrix(long long pictureWidth, long long pictureHeight, long long glWidth,
                    long long glHeight, const Table<double, 4>& extent, double m[16]) {
     for (int k = 0; k < 16; ++k) m[k] = 0.0;
@@ -69,7 +63,7 @@ void importAll() {
         // The reader's own checks run before the buffer is allocated, so a header that claims
         // more than its file holds never costs the memory it claims.
         image::BmpCheck(picture, width, height);
-        if (ijn[3] <= 0 || ijn[3] > INT32_MAX || ijn[6] > INT32_MAX) {
+        if (ijn[3] <= 0 || ijn[3] > image::kMaxBmpBytes || !image::textureFits(width, height)) {
             console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         }
         // GL receives only the picture (see uploadImage), so only the picture is held here.

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "image/bmpdecode.hpp"
 #include "platform/table.hpp"
 #include "model/types.hpp"
 
@@ -16,8 +17,8 @@ struct TextureSet {
 
 extern TextureSet textures;
 
-// GL size for a picture size: the smallest power of two not below n, at least 2; 0 for n < 1.
-long long fitPowerOfTwo(long long n);
+// GL size for a picture size (the BMP reader's, which also bounds the texture's bytes).
+using image::fitPowerOfTwo;
 
 // Texture matrix (column-major) for a picture inside its GL texture and its geographic extent.
 void textureMatrix(long long pictureWidth, long long pictureHeight, long long glWidth,

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Tests of tools/orvex-picture. Usage: picture_helper_test.sh HELPER GROUP
+# Tests of the picture helper. Usage: picture_helper_test.sh HELPER GROUP
 # Each group runs in a scratch folder; a failed check prints what differed and exits 1. Small
 # inputs are drawn with ImageMagick, large ones with libvips (beyond ImageMagick's policy limits).
 set -uo pipefail
@@ -147,29 +147,36 @@ errors)
     size=$(stat -c %s board.jpg)
     head -c $((size * 6 / 10)) board.jpg >cut.jpg
     { head -c $((size / 2)) board.jpg; printf '\377\320'; tail -c +$((size / 2 + 1)) board.jpg; } >marker.jpg
-    # Each row: message fragment | arguments. Every call must fail and write nothing.
-    while IFS='|' read -r fragment arguments; do
+    # 40000 x 20000 black (a 2.4 GB BMP, beyond what the viewer reads), made in a few seconds.
+    vips black 'big.png[compression=1]' 40000 20000
+    # Each row: exit status | message fragment | arguments. Every call must fail and write nothing;
+    # a file-size limit stops big.png, once its size is chosen, before it writes 1.6 GB.
+    while IFS='|' read -r want fragment arguments; do
         read -ra argv <<<"$arguments"
-        run "${argv[@]}"; status=$?
-        check "$arguments fails" test $status -ne 0
+        (ulimit -f 1024; trap '' XFSZ; run "${argv[@]}"); status=$?
+        check "$arguments fails with status $want" same $status "$want"
         check "$arguments says: $fragment" grep -q -- "$fragment" err.txt
     done <<'TABLE'
-no such file: missing.png|missing.png 100 x.bmp
-cannot read junk.jpg as a picture: VipsForeignLoad|junk.jpg 100 x.bmp
-cannot convert cut.jpg: VipsJpeg: Premature end|cut.jpg 100 x.bmp
-the radius '-3389.5' is negative; give the distance from the centre, 3389.5|corner.png -3389.5 x.bmp
-the radius '12mi' is not a number of kilometres|corner.png 12mi x.bmp
-the radius '0' is below 1 km, which the viewer would read as 1 km|corner.png 0 x.bmp
-the radius '0.5' is below 1 km|corner.png 0.5 x.bmp
-the radius '1e7' is above 9999999 km|corner.png 1e7 x.bmp
-the BMP name '-x.bmp' starts with '-'|corner.png 100 -- -x.bmp
-has 21 characters|corner.png 100 abcdefghijklmnopq.bmp
-expected PICTURE RADIUS_KM|corner.png
---max-size needs a whole number|--max-size 2x corner.png 100 x.bmp
---dither works with -8 only|--dither corner.png 100 x.bmp
+1|no such file: missing.png|missing.png 100 x.bmp
+1|cannot read junk.jpg as a picture: VipsForeignLoad|junk.jpg 100 x.bmp
+1|cannot convert cut.jpg: VipsJpeg: Premature end|cut.jpg 100 x.bmp
+1|the radius '-3389.5' is negative; give the distance from the centre, 3389.5|corner.png -3389.5 x.bmp
+1|the radius '12mi' is not a number of kilometres|corner.png 12mi x.bmp
+1|the radius '0' is below 1 km, which the viewer would read as 1 km|corner.png 0 x.bmp
+1|the radius '0.5' is below 1 km|corner.png 0.5 x.bmp
+1|the radius '1e7' is above 9999999 km|corner.png 1e7 x.bmp
+1|the BMP name '-x.bmp' starts with '-'|corner.png 100 -- -x.bmp
+1|the BMP name '-x.bmp' starts with '-'|corner.png 100 -x.bmp
+2|unknown option: -x|-x corner.png 100
+1|has 21 characters|corner.png 100 abcdefghijklmnopq.bmp
+2|expected PICTURE RADIUS_KM|corner.png
+2|--max-size needs a whole number|--max-size 2x corner.png 100 x.bmp
+2|--dither works with -8 only|--dither corner.png 100 x.bmp
+1|warning: a 40000 x 20000 BMP would be more than the viewer reads (its texture would pass 2^31 bytes); scaled down to 32768 x 16384, the largest it reads|big.png 100 x.bmp
+1|warning: a 40000 x 20000 BMP would be more than the viewer reads|--max-size 65536 -8 big.png 100 x.bmp
 TABLE
     check "no failed call wrote anything" \
-        same "$(ls)" $'Orvex.Txt\nboard.jpg\ncorner.png\ncut.jpg\nerr.txt\njunk.jpg\nmarker.jpg\nout.txt'
+        same "$(ls)" $'Orvex.Txt\nbig.png\nboard.jpg\ncorner.png\ncut.jpg\nerr.txt\njunk.jpg\nmarker.jpg\nout.txt'
     check "Orvex.Txt is untouched" same "$(cat Orvex.Txt)" $'1\na.bmp\n1'
 
     run marker.jpg 3389.5km m.bmp

@@ -17,6 +17,9 @@ TEST(PowerOfTwo, FittedSizes) {
         long long p = startup::fitPowerOfTwo(n);
         ASSERT_TRUE(p >= n && p / 2 < n && (p & (p - 1)) == 0) << n;
     }
+    // The texture's 3-byte texels stay within 2^31 - 1 bytes up to 2^29 of them.
+    EXPECT_TRUE(image::textureFits(32768, 16384) && image::textureFits(16384, 32768) && image::textureFits(1, 1));
+    EXPECT_FALSE(image::textureFits(32769, 16384) || image::textureFits(16385, 16385) || image::textureFits(0, 1));
 }
 
 TEST(TextureMatrix, MapsTheSphereOntoExactlyThePicture) {
