@@ -345,6 +345,15 @@ void queueAtlasCharacters(const char* text, int length) {
     queueRun(run, colour, z);
 }
 
+// Quads are clipped to the viewport, bitmaps only to the window: with a viewport that leaves part
+// of the window out, the texts keep the bitmaps.
+bool viewportCoversWindow() {
+    GLint v[4];
+    glGetIntegerv(GL_VIEWPORT, v);
+    return v[0] <= 0 && v[1] <= 0 && v[0] + v[2] >= glutGet(GLUT_WINDOW_WIDTH) &&
+           v[1] + v[3] >= glutGet(GLUT_WINDOW_HEIGHT);
+}
+
 // The characters in GLUT's 8 x 13 bitmap font from the raster position on. A run without NUL or
 // line feed goes to GLUT in one string: the same glBitmap per character, with the font's pixel
 // store set up once instead of once a character.
@@ -401,14 +410,17 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
     if (backColor >= 0) SetPalColor(backColor);
     SetPalColor(color);
     glRasterPos3d(p.x, p.y, p.z);
-    if (length > 0 && atlas.inUse) {
+    const bool quads = atlas.passOpen ? atlas.passCoversWindow : viewportCoversWindow();
+    if (length > 0 && atlas.inUse && quads) {
         queueAtlasCharacters(text, length);
     } else if (length > 0 && length <= kMaxCharacters) {
+        drawRuns();  // what the pass gathered goes first
         GLint saved[4];
         scissorToCharacters(length, saved);
         drawBitmapCharacters(text, length);
         restoreScissor(saved);
     } else if (length > 0) {
+        drawRuns();
         drawBitmapCharacters(text, length);
     }
     // No flush per text: the frame's buffer swap delivers it (see frame::displayFrame).
@@ -451,7 +463,10 @@ bool buildTextAtlas() {
 
 void useTextAtlas(bool on) { atlas.inUse = on && atlas.built; }
 
-void beginTextPass() { atlas.passOpen = true; }
+void beginTextPass() {
+    atlas.passOpen = true;
+    atlas.passCoversWindow = atlas.inUse && viewportCoversWindow();  // asked once a pass
+}
 
 void endTextPass() {
     atlas.passOpen = false;

@@ -93,6 +93,7 @@ struct TextAtlas {
     // A text pass gathers the runs of all its texts and draws them in one batch, in the order the
     // texts came, so where texts overlap the depth test keeps the pixels of drawing one by one.
     bool passOpen = false;
+    bool passCoversWindow = false;  // the viewport covers the window: quads clip as bitmaps do
     int runCount = 0;
     TextRun runs[kTextStrips];
     TextRunGlyphs gathering;                              // the run being gathered

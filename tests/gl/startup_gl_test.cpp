@@ -82,6 +82,7 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         int row, col;
         std::string text;
         Path path;
+        int viewportWidth = gltest::kWindowWidth;
     };
     std::string everyGlyph;
     for (int c = 1; c < 256; ++c) everyGlyph += static_cast<char>(c);
@@ -97,6 +98,7 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         {20, 1, everyGlyph.substr(0, 120), kAtlasPass},
         {10, 3, everyGlyph.substr(120), kAtlas},
         {40, 2, std::string("line\nfeed\0nul", 13), kAtlasPass},  // a NUL neither draws nor moves
+        {30, 1, everyGlyph.substr(60, 40), kAtlasPass, 100},  // bitmaps also land beyond the viewport
     };
     auto depths = [] {
         std::vector<GLuint> depth(gltest::kWindowWidth * gltest::kWindowHeight);
@@ -113,6 +115,7 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
     glScissor(3, 5, 200, 100);
     for (const Case& c : cases) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glViewport(0, 0, c.viewportWidth, gltest::kWindowHeight);
         screen::useTextAtlas(c.path != kBitmaps);
         if (c.path == kAtlasPass) screen::beginTextPass();
         int row = c.row, col = c.col;
@@ -143,6 +146,7 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         EXPECT_NE(std::count(plain.begin(), plain.end(), 255), 0) << "nothing drawn";
     }
     screen::useTextAtlas(false);
+    glViewport(0, 0, gltest::kWindowWidth, gltest::kWindowHeight);
     glDeleteTextures(1, &own);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     // A negative length draws nothing (it once reached a memcpy as a huge size).
