@@ -73,18 +73,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    // An accepted file: its sizes are in range and its rows lie inside the bytes given.
+    // An accepted file: its sizes are in range and its rows (or run-length data) lie inside the
+    // bytes given.
     const image::BmpLayout& layout = m.layout;
     check(layout.width >= 1 && layout.width <= kMaxWidth);
     check(layout.height >= 1 && layout.height <= kMaxHeight);
     check(layout.paletteEntries >= 0 && layout.paletteEntries <= 256);
     check(layout.iHr3 <= layout.iHr4 && layout.iHr4 % 4 == 0);
-    check(layout.rowStart + layout.rowBytes <= fileBytes);
+    check(layout.rowStart + (layout.runLengths ? 2 : layout.rowBytes) <= fileBytes);
     check(layout.pictureBytes == 3LL * layout.width * layout.height);
     for (std::size_t k = static_cast<std::size_t>(layout.pictureBytes); k < m.picture.size(); ++k) check(m.picture[k] == 0);
 
     // 24-bit pixels are the stored bytes, in the order asked for.
-    if (layout.bytesPerPixel == 3) {
+    if (layout.bytesPerPixel == 3 && !layout.runLengths) {
         const std::uint8_t* first = data + layout.rowStart;
         const int swap = control & 1;
         check(m.picture[0] == (swap ? first[2] : first[0]) && m.picture[1] == first[1] &&

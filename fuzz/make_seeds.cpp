@@ -69,6 +69,16 @@ Bytes coreHeader() {
     return b;
 }
 
+// A 6 x 4 8-bit file of run-length data: a run, a stored run with its padding, a move, the end of
+// a line, a run that fills a row and an early end of the picture.
+Bytes runLengths() {
+    Bytes b = bmp(6, 4, 8, 4);
+    b.resize(54 + 16);
+    b[30] = 1;
+    b.insert(b.end(), {2, 1, 0, 3, 0, 1, 2, 0, 1, 3, 0, 0, 0, 2, 1, 1, 5, 2, 0, 1});
+    return b;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,6 +118,8 @@ int main(int argc, char** argv) {
         {"bmp", "info-12-palette", coreHeader()},
         {"bmp", "staging-rows", smallStaging(bmp(9, 4, 24, 0), 5)},
         {"bmp", "staging-pieces", smallStaging(bmp(40, 2, 8, 16), 1)},
+        {"bmp", "run-lengths", runLengths()},
+        {"bmp", "run-lengths-staging", smallStaging(runLengths(), 1)},
     };
     for (const char* folder : {"config", "bmp", "latlon"}) mkdir((root + "/" + folder).c_str(), 0755);
     for (const Seed& s : seeds) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "model/types.hpp"
 #include "platform/console.hpp"
@@ -39,14 +40,17 @@ void nameOf(const char* field, char (&name)[model::kNameLength + 1]) {
     console::stop(message);
 }
 
-// Opens the named file and reads its header; stops with `notFound` when it cannot be opened.
+// Opens the named file and reads its header; stops when it cannot be opened.
 // Only a plain file is read: a directory, FIFO or device has no length that could back its
 // header's sizes (and a FIFO would wait for a writer), so it is an input/output failure.
-void openPicture(const char* fileName20, const char* notFound, BmpPicture& picture) {
-    picture = BmpPicture{};
+void openPicture(const char* fileName20, BmpPicture& picture) {
+    if (picture.file) std::fclose(picture.file);
+    picture.file = nullptr;
+    picture.header = BmpHeader{};
+    picture.layout = BmpLayout{};
     nameOf(fileName20, picture.name);
     const int fd = ::open(picture.name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) console::stop(notFound);
+    if (fd < 0) console::stop("ReadaBmp: File not found");
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
@@ -57,7 +61,7 @@ void openPicture(const char* fileName20, const char* notFound, BmpPicture& pictu
     picture.file = ::fdopen(fd, "rb");
     if (!picture.file) {
         ::close(fd);
-        console::stop(notFound);
+        console::stop("ReadaBmp: File not found");
     }
     picture.length = info.st_size;
 
@@ -72,9 +76,9 @@ void openPicture(const char* fileName20, const char* notFound, BmpPicture& pictu
 
 }  // namespace
 
-void BmpOpen(const char* fileName20, int /*channel*/, BmpPicture& picture, int& width, int& height,
-             int& bytesPerPixel) {
-    openPicture(fileName20, "ReadaBmp: File not found", picture);
+void ReadaBmp(const char* fileName20, int /*channel*/, BmpPicture& picture, int& width, int& height,
+              int& bytesPerPixel) {
+    openPicture(fileName20, picture);
     const BH& h = picture.header.fields;
     bytesPerPixel = h.nBitsPP / 8;
     width = h.biWidth;
@@ -92,34 +96,24 @@ void BmpCheck(BmpPicture& picture, int maxWidth, int maxHeight) {
 void BmpImpor(BmpPicture& picture, long long imageByteCount, std::uint8_t* IMAGE, int swap, int& status) {
     status = 0;
     const BmpLayout& layout = picture.layout;
-    // A target that cannot hold the picture is a size the caller cannot take.
-    if (!IMAGE || imageByteCount < layout.pictureBytes) closeAndStop(picture, "Module BmpSupp(L112) BmpImpor: Halt.");
-
-    const long long stagingBytes = std::max(4LL, std::min(kBmpStagingBytes, layout.rowBytes));
+    const long long dataBytes = layout.runLengths ? picture.length - layout.rowStart : layout.rowBytes;
+    const long long stagingBytes = std::max(4LL, std::min(kBmpStagingBytes, dataBytes));
     auto* staging = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(stagingBytes)));
     if (!staging) closeAndStop(picture, "Module BmpSupp(L125) BmpImpor: allocation failed.");
     FileSource source(picture.file, picture.length, staging, stagingBytes);
     const BmpStatus s = bmpDecode(source, layout, IMAGE, imageByteCount, swap);
     std::free(staging);
+    // A target that cannot hold the picture is a size the caller cannot take.
+    if (s.fault == BmpFault::badSize) closeAndStop(picture, "Module BmpSupp(L112) BmpImpor: Halt.");
     if (s.fault == BmpFault::shortPalette) console::ioFailure("cannot read the whole BMP palette of", picture.name);
     if (s.fault == BmpFault::shortRows) readErrorStop(picture, s.readStatus);
+    if (s.fault == BmpFault::badRuns) {
+        const std::string message = std::string("Orvex: the compressed rows of ") + picture.name +
+                                    " are damaged: " + s.reason + ".";
+        closeAndStop(picture, message.c_str());
+    }
     std::fclose(picture.file);
     picture.file = nullptr;
-}
-
-void ReadaBmp(const char* fileName20, int channel, int& width, int& height, int& bytesPerPixel) {
-    BmpPicture picture;
-    BmpOpen(fileName20, channel, picture, width, height, bytesPerPixel);
-    std::fclose(picture.file);
-}
-
-void BmpImpor(const char* fileName20, int /*channel*/, int maxWidth, int maxHeight,
-              long long imageByteCount, std::uint8_t* IMAGE, int swap, int& status) {
-    status = 0;
-    BmpPicture picture;
-    openPicture(fileName20, "GetaBmp: File not found", picture);
-    BmpCheck(picture, maxWidth, maxHeight);
-    BmpImpor(picture, imageByteCount, IMAGE, swap, status);
 }
 
 }  // namespace image

@@ -56,21 +56,26 @@ __attribute__((target("ssse3"))) long long swapCopySsse3(const std::uint8_t* in,
     return o;
 }
 
-bool haveSsse3() {
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-}
 #endif
 
 void swapCopy(const std::uint8_t* in, std::uint8_t* out, long long bytes) {
     long long done = 0;
 #ifdef ORVEX_HAVE_SSSE3_PATH
-    if (haveSsse3()) done = swapCopySsse3(in, out, bytes);
+    if (bmpState.ssse3) done = swapCopySsse3(in, out, bytes);
 #endif
     swapCopyScalar(in + done, out + done, bytes - done);
 }
 
 }  // namespace
+
+bool processorHasSsse3() {
+#ifdef ORVEX_HAVE_SSSE3_PATH
+    __builtin_cpu_init();  // the state is built before main: the processor may not be probed yet
+    return __builtin_cpu_supports("ssse3");
+#else
+    return false;
+#endif
+}
 
 // ---- Little-endian field readers and writers ---------------------------------------------
 
@@ -154,6 +159,15 @@ long long MemorySource::view(long long bytes, const std::uint8_t*& at) {
     return 0;
 }
 
+long long MemorySource::seek(long long position) {
+    if (position < 0 || position > length_) {
+        position_ = length_;
+        return -1;
+    }
+    position_ = position;
+    return 0;
+}
+
 long long FileSource::read(std::uint8_t* into, long long bytes) {
     if (bytes <= 0) return bytes == 0 ? 0 : -1;
     errno = 0;
@@ -167,6 +181,13 @@ long long FileSource::view(long long bytes, const std::uint8_t*& at) {
     if (bytes > stagingBytes_) return -1;
     at = staging_;
     return read(staging_, bytes);
+}
+
+long long FileSource::seek(long long position) {
+    if (position < 0 || position > length_) return -1;
+    errno = 0;
+    if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) return errno != 0 ? errno : EIO;
+    return 0;
 }
 
 // ---- Header, layout and checks -------------------------------------------------------------
@@ -191,6 +212,19 @@ int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart, int entry
     return static_cast<int>(entries);
 }
 
+namespace {
+
+// Whether the pixel offset is the end of a palette that starts at `paletteStart`: the colours
+// used (all 256 for 8 bits when the field is 0 or too large) of `entryBytes` each.
+bool offsetFitsPalette(const BH& h, long long paletteStart, int entryBytes) {
+    if (h.nBitsPP != 8 && h.nBitsPP != 24) return false;
+    long long entries = h.nClrUsed <= 256 ? h.nClrUsed : 0;
+    if (h.nBitsPP == 8 && entries == 0) entries = 256;
+    return h.bfOffBits == paletteStart + entryBytes * entries;
+}
+
+}  // namespace
+
 BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
     header = BmpHeader{};
     // The file header and the info header's size; then the info header as far as the 54-byte
@@ -198,8 +232,10 @@ BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
     std::uint8_t bytes[14 + 124] = {};
     if (source.read(bytes, 18) != 0) return fail(BmpFault::shortHeader, "file ends inside the header");
     const std::uint32_t infoSize = get32(bytes + 14);
+    long long have = 18;  // bytes read so far
     if (infoSize == 12) {
         if (source.read(bytes + 18, 8) != 0) return fail(BmpFault::shortHeader, "file ends inside the header");
+        have = 26;
         // 16-bit width, height, planes and depth; moved to where the 40-byte header has them.
         std::uint8_t record[kBmpHeaderBytes] = {};
         std::memcpy(record, bytes, 18);
@@ -212,18 +248,43 @@ BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
         header.entryBytes = 3;
     } else {
         const bool known = (infoSize >= 16 && infoSize <= 64) || infoSize == 108 || infoSize == 124;
-        const long long infoBytes = known ? infoSize : 40;
+        long long infoBytes = known ? infoSize : 40;
         if (source.read(bytes + 18, infoBytes - 4) != 0) {
-            return fail(BmpFault::shortHeader, "file ends inside the header");
+            // A size field longer than the whole file: a 40-byte header may still fit (below).
+            if (infoBytes <= 40 || source.seek(18) != 0 || source.read(bytes + 18, 36) != 0 ||
+                !offsetFitsPalette(decodeHeader(bytes), kBmpHeaderBytes, 4)) {
+                return fail(BmpFault::shortHeader, "file ends inside the header");
+            }
+            infoBytes = 40;
         }
-        if (infoBytes < 40) std::memset(bytes + 14 + infoBytes, 0, static_cast<std::size_t>(40 - infoBytes));
-        header.fields = decodeHeader(bytes);
-        header.paletteStart = 14 + infoBytes;
+        have = 14 + infoBytes;
+        std::uint8_t record[kBmpHeaderBytes] = {};
+        std::memcpy(record, bytes, static_cast<std::size_t>(std::min<long long>(have, kBmpHeaderBytes)));
+        header.fields = decodeHeader(record);
+        header.paletteStart = have;
+    }
+    // A size field the rest of the file contradicts: the pixel offset ends the palette only
+    // after a 40-byte header. The file is laid out with that header, whatever the field says.
+    if (infoSize != 40 && !offsetFitsPalette(header.fields, header.paletteStart, header.entryBytes)) {
+        const bool whole = have >= kBmpHeaderBytes || source.read(bytes + have, kBmpHeaderBytes - have) == 0;
+        if (whole) have = std::max<long long>(have, kBmpHeaderBytes);
+        const BH forty = decodeHeader(bytes);
+        if (whole && offsetFitsPalette(forty, kBmpHeaderBytes, 4)) {
+            header.fields = forty;
+            header.paletteStart = kBmpHeaderBytes;
+            header.entryBytes = 4;
+        }
+    }
+    if (have != header.paletteStart && source.seek(header.paletteStart) != 0) {
+        return fail(BmpFault::shortHeader, "file ends inside the header");
     }
     if (header.fields.nBitsPP != 8 && header.fields.nBitsPP != 24) {
         return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
     }
-    if (header.fields.biCompression != 0) return fail(BmpFault::compressed, "compressed or bit fields");
+    const std::uint32_t compression = header.fields.biCompression;
+    if (compression != 0 && !(compression == 1 && header.fields.nBitsPP == 8)) {
+        return fail(BmpFault::compressed, "compressed other than 8-bit run lengths, or bit fields");
+    }
     return BmpStatus{};
 }
 
@@ -238,7 +299,9 @@ BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLay
     layout.paletteStart = header.paletteStart;
     layout.entryBytes = header.entryBytes;
     layout.paletteEntries = paletteEntriesFor(h.bfOffBits, header.paletteStart, header.entryBytes);
-    layout.rowStart = layout.paletteStart + static_cast<long long>(layout.entryBytes) * layout.paletteEntries;
+    layout.paletteEnd = layout.paletteStart + static_cast<long long>(layout.entryBytes) * layout.paletteEntries;
+    layout.rowStart = layout.paletteEnd;
+    layout.runLengths = h.biCompression == 1;
 
     int sizeStatus = 0;
     if (layout.width < 1 || layout.width > maxWidth) sizeStatus += 1;
@@ -257,9 +320,13 @@ BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLay
     return BmpStatus{};
 }
 
-BmpStatus bmpCheckLength(const BmpLayout& layout, long long sourceBytes) {
-    if (sourceBytes < layout.rowStart) return fail(BmpFault::shortPalette, "file ends inside the palette");
-    if (sourceBytes - layout.rowStart < layout.rowBytes) {
+BmpStatus bmpCheckLength(BmpLayout& layout, long long sourceBytes) {
+    if (sourceBytes < layout.paletteEnd) return fail(BmpFault::shortPalette, "file ends inside the palette");
+    // Run-length data needs at least one code; rows need all their bytes.
+    const long long rowsNeed = layout.runLengths ? 2 : layout.rowBytes;
+    const long long offset = layout.header.bfOffBits;
+    layout.rowStart = offset >= layout.paletteEnd && sourceBytes - offset >= rowsNeed ? offset : layout.paletteEnd;
+    if (sourceBytes - layout.rowStart < rowsNeed) {
         return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, -1);
     }
     return BmpStatus{};
@@ -304,22 +371,166 @@ void convertPixels(const std::uint8_t* stored, long long count, int bytesPerPixe
     std::memcpy(out + 3 * (count - 1), map.colour[stored[count - 1]], 3);
 }
 
-BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
-                    long long imageByteCount, int swap) {
-    if (!IMAGE || imageByteCount < layout.pictureBytes) {
-        return fail(BmpFault::badSize, "target smaller than the picture");
+namespace {
+
+// The run-length data as a stream of codes: views of the source as large as it lends, and the
+// few bytes of a code that straddles two views gathered in a buffer of their own.
+class CodeStream {
+public:
+    CodeStream(ByteSource& source, long long bytes) : source_(source), left_(bytes) {}
+
+    // The next `bytes` (at most 256) bytes, or null when the data ends first (status() says why).
+    const std::uint8_t* take(long long bytes) {
+        if (bytes <= available_) {
+            const std::uint8_t* at = at_;
+            at_ += bytes;
+            available_ -= bytes;
+            return at;
+        }
+        long long have = available_;
+        if (have > 0) std::memcpy(gathered_, at_, static_cast<std::size_t>(have));
+        available_ = 0;
+        while (have < bytes) {
+            if (!nextView()) return nullptr;
+            const long long part = std::min(bytes - have, available_);
+            if (have == 0 && part == bytes) return take(bytes);  // whole in the new view
+            std::memcpy(gathered_ + have, at_, static_cast<std::size_t>(part));
+            at_ += part;
+            available_ -= part;
+            have += part;
+        }
+        return gathered_;
     }
-    std::uint8_t palette[4 * 256];
-    const int entryBytes = layout.entryBytes;
-    long long code = source.read(palette, static_cast<long long>(entryBytes) * layout.paletteEntries);
-    if (code != 0) return fail(BmpFault::shortPalette, "file ends inside the palette", 0, code);
-    for (int c = 1; c <= layout.paletteEntries; ++c) {
-        const std::uint8_t* e = palette + entryBytes * (c - 1);
-        bmpState.COLBGRX[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
+    long long status() const { return status_; }
+
+    // The bytes of the current view not yet taken, and taking `bytes` of them.
+    const std::uint8_t* unread(long long& bytes) const {
+        bytes = available_;
+        return at_;
+    }
+    void skip(long long bytes) {
+        at_ += bytes;
+        available_ -= bytes;
     }
 
-    PixelMap map;
-    buildPixelMap(swap, map);
+private:
+    bool nextView() {
+        const long long bytes = std::min(left_, source_.viewLimit());
+        if (bytes <= 0) {
+            status_ = -1;
+            return false;
+        }
+        status_ = source_.view(bytes, at_);
+        if (status_ != 0) return false;
+        left_ -= bytes;
+        available_ = bytes;
+        return true;
+    }
+
+    ByteSource& source_;
+    long long left_;  // bytes not yet viewed
+    const std::uint8_t* at_ = nullptr;
+    long long available_ = 0;
+    long long status_ = 0;
+    std::uint8_t gathered_[256];
+};
+
+// `count` pixels of one 3-byte colour, eight at a time.
+std::uint8_t* fillColour(std::uint8_t* out, const std::uint8_t* colour, long long count) {
+    std::uint8_t eight[24];
+    for (int k = 0; k < 8; ++k) std::memcpy(eight + 3 * k, colour, 3);
+    for (; count >= 8; count -= 8, out += 24) std::memcpy(out, eight, 24);
+    std::memcpy(out, eight, static_cast<std::size_t>(3 * count));
+    return out + 3 * count;
+}
+
+// `count` pixels of one colour from the 8-bit lookup: four-byte stores that overlap by one; only
+// the picture's last pixel is stored as three bytes.
+inline std::uint8_t* putRun(std::uint8_t* out, const std::uint8_t* colour, long long count,
+                            const std::uint8_t* lastPixel) {
+    for (long long k = 1; k < count; ++k, out += 3) std::memcpy(out, colour, 4);
+    if (out < lastPixel) {
+        std::memcpy(out, colour, 4);
+    } else {
+        std::memcpy(out, colour, 3);
+    }
+    return out + 3;
+}
+
+// 8-bit run-length data into the picture, bottom row first: a count and an index repeat the
+// index; 0 0 ends the line, 0 1 the picture, 0 2 dx dy moves right and up; 0 n (n >= 3) is n
+// indices as stored, padded to an even count. The picture's end ends decoding.
+BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const PixelMap& map, int swap,
+                           std::uint8_t* IMAGE) {
+    CodeStream codes(source, source.length() - layout.rowStart);
+    const long long width = layout.width, height = layout.height;
+    const std::uint8_t* skipped = map.colour[0];
+    std::uint8_t* out = IMAGE;
+    const std::uint8_t* const lastPixel = IMAGE + layout.pictureBytes - 3;
+    long long x = 0, y = 0;
+    // Pixels from here to (toX, toY), in file order, take palette entry 0.
+    const auto skipTo = [&](long long toX, long long toY) {
+        out = fillColour(out, skipped, (toY - y) * width + toX - x);
+        x = toX;
+        y = toY;
+    };
+    while (y < height) {
+        // Runs straight from the current view: the bulk of most data, kept to a tight loop.
+        long long available = 0;
+        const std::uint8_t* const start = codes.unread(available);
+        const std::uint8_t* at = start;
+        for (long long pairs = available / 2; pairs > 0 && at[0] != 0; --pairs, at += 2) {
+            const long long count = at[0];
+            if (x + count > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
+            if (count == 1 && out < lastPixel) {
+                std::memcpy(out, map.colour[at[1]], 4);  // putRun's store, without its loop
+                out += 3;
+            } else {
+                out = putRun(out, map.colour[at[1]], count, lastPixel);
+            }
+            x += count;
+        }
+        codes.skip(at - start);
+
+        const std::uint8_t* code = codes.take(2);
+        if (!code) break;
+        const long long first = code[0], second = code[1];
+        if (first > 0) {
+            if (x + first > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
+            out = putRun(out, map.colour[second], first, lastPixel);
+            x += first;
+        } else if (second == 0) {
+            skipTo(0, y + 1);
+        } else if (second == 1) {
+            skipTo(0, height);
+        } else if (second == 2) {
+            const std::uint8_t* move = codes.take(2);
+            if (!move) break;
+            const long long toX = x + move[0], toY = y + move[1];
+            if (toX > width || toY > height || (toY == height && toX > 0)) {
+                return fail(BmpFault::badRuns, "a move passes the picture's edge");
+            }
+            skipTo(toX, toY);
+        } else {
+            if (x + second > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
+            const std::uint8_t* stored = codes.take(second + (second & 1));
+            if (!stored) break;
+            convertPixels(stored, second, 1, swap, map, out);
+            out += 3 * second;
+            x += second;
+        }
+    }
+    // Data may end without a last code once every pixel is written.
+    if (y < height && !(y == height - 1 && x == width)) {
+        return fail(BmpFault::shortRows, "run-length data ends inside the picture", 0, codes.status());
+    }
+    return BmpStatus{};
+}
+
+// Uncompressed rows: whole rows as many as one view holds, or pieces of a row longer than one.
+BmpStatus decodeRows(ByteSource& source, const BmpLayout& layout, const PixelMap& map, int swap,
+                     std::uint8_t* IMAGE) {
+    long long code = 0;
     const int bpp = layout.bytesPerPixel;
     const long long outRow = 3LL * layout.width;
     const long long limit = source.viewLimit();
@@ -354,6 +565,39 @@ BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* I
             code = source.read(padding, layout.iHr4 - layout.iHr3);
             if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
         }
+    }
+    return BmpStatus{};
+}
+
+}  // namespace
+
+BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
+                    long long imageByteCount, int swap) {
+    if (!IMAGE || imageByteCount < layout.pictureBytes) {
+        return fail(BmpFault::badSize, "target smaller than the picture");
+    }
+    std::uint8_t palette[4 * 256];
+    const int entryBytes = layout.entryBytes;
+    long long code = source.read(palette, static_cast<long long>(entryBytes) * layout.paletteEntries);
+    if (code != 0) return fail(BmpFault::shortPalette, "file ends inside the palette", 0, code);
+    for (int c = 1; c <= layout.paletteEntries; ++c) {
+        const std::uint8_t* e = palette + entryBytes * (c - 1);
+        bmpState.COLBGRX[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
+    }
+
+    if (layout.rowStart != layout.paletteEnd) {
+        code = source.seek(layout.rowStart);
+        if (code != 0) return fail(BmpFault::shortRows, "file ends before the pixel rows", 0, code);
+    }
+
+    PixelMap map;
+    buildPixelMap(swap, map);
+    if (layout.runLengths) {
+        const BmpStatus s = decodeRunLengths(source, layout, map, swap, IMAGE);
+        if (s.fault != BmpFault::none) return s;
+    } else {
+        const BmpStatus s = decodeRows(source, layout, map, swap, IMAGE);
+        if (s.fault != BmpFault::none) return s;
     }
 
     // Only the bytes past the picture need clearing: the rows above wrote every picture byte.

@@ -25,7 +25,7 @@ struct BH {
     std::int32_t biHeight = 0;        // height; positive = bottom row first
     std::uint16_t biPlanes = 0;
     std::uint16_t nBitsPP = 0;        // bits per pixel: 8 or 24 accepted
-    std::uint32_t biCompression = 0;  // 0 = none, the only kind read
+    std::uint32_t biCompression = 0;  // 0 = none; 1 = run lengths (8-bit only)
     std::uint32_t nSizeC = 0;         // size of the pixel data
     std::int32_t biXPelsPerMeter = 0;
     std::int32_t biYPelsPerMeter = 0;
@@ -42,9 +42,13 @@ struct PaletteEntry {
     std::uint8_t blue = 0, green = 0, red = 0, reserved = 0;
 };
 
-// The reader's module state: one palette store for the whole run.
+// Whether this processor has the byte shuffle the 24-bit colour exchange uses.
+bool processorHasSsse3();
+
+// The reader's module state: one palette store for the whole run, and what the processor offers.
 struct BmpState {
     Table<PaletteEntry, 256> COLBGRX;  // entries 1..256; an import overwrites only those it reads
+    bool ssse3 = processorHasSsse3();  // asked once per fresh state, not on every exchange
 };
 extern BmpState bmpState;
 
@@ -52,7 +56,8 @@ extern BmpState bmpState;
 
 // Bytes read front to back. `read` copies; `view` lends the next bytes in place (at most
 // viewLimit() at once), which spares the in-memory source a copy and gives the file source its
-// staging buffer. Both return 0 or a read status: -1 at the end, the system's error number else.
+// staging buffer; `seek` moves to a byte of the whole source. All return 0 or a read status: -1
+// at the end, the system's error number else.
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
@@ -60,6 +65,7 @@ public:
     virtual long long viewLimit() const = 0;
     virtual long long read(std::uint8_t* into, long long bytes) = 0;
     virtual long long view(long long bytes, const std::uint8_t*& at) = 0;
+    virtual long long seek(long long position) = 0;
 };
 
 // Bytes in memory; views point into them.
@@ -70,6 +76,7 @@ public:
     long long viewLimit() const override { return length_ > 0 ? length_ : 1; }
     long long read(std::uint8_t* into, long long bytes) override;
     long long view(long long bytes, const std::uint8_t*& at) override;
+    long long seek(long long position) override;
 
 private:
     const std::uint8_t* bytes_;
@@ -90,6 +97,7 @@ public:
     long long viewLimit() const override { return stagingBytes_; }
     long long read(std::uint8_t* into, long long bytes) override;
     long long view(long long bytes, const std::uint8_t*& at) override;
+    long long seek(long long position) override;
 
 private:
     std::FILE* file_;
@@ -105,10 +113,11 @@ enum class BmpFault {
     none,
     shortHeader,   // the source ends inside the file or info header (input/output failure)
     badDepth,      // bits per pixel neither 8 nor 24 ("Vsn 1.0 ...")
-    compressed,    // 8 or 24 bits, but compressed or with bit fields
+    compressed,    // 8 or 24 bits, but compressed other than 8-bit run lengths, or with bit fields
     badSize,       // size out of range, or a byte count beyond 32 bits (L112)
     shortPalette,  // the source ends inside the palette (input/output failure)
     shortRows,     // the source holds fewer bytes than its rows need (L129)
+    badRuns,       // run-length data that would write outside its row or the picture
 };
 
 struct BmpStatus {
@@ -121,6 +130,7 @@ struct BmpStatus {
 // The header as read: the 54-byte record (fields the file's info header lacks are 0) and where
 // the info header ends. Info headers of 12 bytes (16-bit sizes, 3-byte palette entries), 16 to
 // 64 bytes, 108 and 124 bytes are read at their size; any other size is read as the 40-byte one.
+// A size field that the layout contradicts is read as 40 (see bmpReadHeader).
 struct BmpHeader {
     BH fields;
     long long paletteStart = kBmpHeaderBytes;  // 14 + the info header's size
@@ -138,8 +148,10 @@ struct BmpLayout {
     long long paletteStart = 0;    // where the palette begins
     int entryBytes = 4;            // bytes a palette entry
     int paletteEntries = 0;        // what fits before bfOffBits, 0..256
-    long long rowStart = 0;        // paletteStart + entryBytes * paletteEntries
-    long long rowBytes = 0;        // iHr4 * height, the stored rows
+    long long paletteEnd = 0;      // paletteStart + entryBytes * paletteEntries
+    long long rowStart = 0;        // where the rows or the run-length data begin
+    bool runLengths = false;       // 8-bit run-length data (compression 1) instead of rows
+    long long rowBytes = 0;        // iHr4 * height, the stored rows (uncompressed)
     long long pictureBytes = 0;    // 3 * width * height, the rows in IMAGE
 };
 
@@ -160,16 +172,21 @@ int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart = kBmpHead
                       int entryBytes = 4);
 
 // Reads the file and info headers and leaves the source at the palette; then depth and
-// compression: badDepth for a depth other than 8 and 24, compressed for a nonzero compression.
+// compression: badDepth for a depth other than 8 and 24, compressed for a compression other than
+// none or 8-bit run lengths. An info header whose size field disagrees with the pixel offset
+// (bfOffBits = its end + its palette) while the 40-byte header agrees is read as the 40-byte one.
 BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header);
 
 // Layout and the size check against the maxima. A byte count that does not fit in 32 bits (a
 // stored row iHr4, the stored rows or the picture) is a size failure too: +1 when one row is
-// already too long, +2 when the height makes the total too large.
+// already too long, +2 when the height makes the total too large. The rows start at paletteEnd
+// until bmpCheckLength places them.
 BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLayout& layout);
 
-// Palette and rows against the source's length.
-BmpStatus bmpCheckLength(const BmpLayout& layout, long long sourceBytes);
+// Palette and rows against the source's length. The rows start at bfOffBits when it lies at or
+// past the palette's end and leaves room for them (two bytes for run-length data); otherwise
+// right after the palette.
+BmpStatus bmpCheckLength(BmpLayout& layout, long long sourceBytes);
 
 // bmpReadHeader, bmpLayout and bmpCheckLength in turn.
 BmpStatus bmpInspect(ByteSource& source, int maxWidth, int maxHeight, BmpLayout& layout);
@@ -188,6 +205,9 @@ void convertPixels(const std::uint8_t* stored, long long count, int bytesPerPixe
 // The import from a source left at the palette by bmpReadHeader: palette into COLBGRX, rows into
 // IMAGE, bytes past the picture (up to imageByteCount) zeroed. Refuses (badSize) a target smaller
 // than the picture; a failed read is shortPalette or shortRows with the read's status.
+// Run-length data is decoded straight into IMAGE; pixels it skips (a move, the end of a line or
+// of the picture) take palette entry 0. Data that ends before the picture does is shortRows; a
+// run past its row's end or a move past the picture is badRuns.
 BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
                     long long imageByteCount, int swap);
 

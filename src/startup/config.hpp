@@ -61,7 +61,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
                                 void* context);
 
 // Runs the configuration step on the working directory's Orvex.Txt: prints the report, fills
-// the configured part of the view state and the image extents, or ends the run.
+// the configured part of the view state, or ends the run.
 void readConfiguration();
 
 }  // namespace startup

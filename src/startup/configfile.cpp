@@ -11,7 +11,6 @@
 
 #include "model/state.hpp"
 #include "platform/console.hpp"
-#include "startup/textures.hpp"
 
 namespace startup {
 
@@ -60,7 +59,6 @@ void readConfiguration() {
     for (int i = 1; i <= r.imageCount; ++i) {
         s.ORVEPATH[i] = r.names[i - 1];
         s.ORVEXRAD[i] = r.radii[i - 1];
-        textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
     }
 }
 

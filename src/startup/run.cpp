@@ -48,17 +48,14 @@ void openWindow() {
 }
 
 // Texture and quadric of image i, interleaved as the GL set-up requires.
-void setUpImage(int i) {
+void setUpImage(int i, Picture& picture) {
     model::State& s = model::state;
-    s.selectedImage = i;
-    s.textureSlot = i;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[i]);
     glFrontFace(GL_CCW);
     GLUquadric* quadric = gluNewQuadric();
     s.IQUAD[i] = quadric;
-    s.currentQuadric = quadric;
     if (quadric) {
         gluQuadricCallback(quadric, GLU_ERROR, reinterpret_cast<void(GLAPIENTRY*)()>(quadricError));
         gluQuadricDrawStyle(quadric, GLU_FILL);
@@ -68,7 +65,7 @@ void setUpImage(int i) {
     glGetError();  // errors up to here never reach the check before the main loop
     setTextureParameters();
     glGetError();
-    uploadImage(i);
+    uploadImage(i, picture);
     glDisable(GL_TEXTURE_2D);
     glFlush();
 }
@@ -89,14 +86,15 @@ void run() {
     console::write(" ");
     console::writeLine(s.windowTitle.text);
     readConfiguration();
-    importAll();
+    PictureSet pictures;
+    importAll(pictures);
 
     openWindow();
     glGenTextures(model::kMaxImages, &s.ITEXNAME[1]);
     for (int i = 1; i <= model::kMaxImages; ++i) {
         for (int k = 1; k <= 16; ++k) s.THOMOG2[i][k] = 0.0;
     }
-    for (int i = 1; i <= s.imageCount; ++i) setUpImage(i);
+    for (int i = 1; i <= s.imageCount; ++i) setUpImage(i, pictures[i]);
 
     // Image 1 becomes current. Without any configured image nothing is selected: there is no
     // texture, quadric or name to show, and the frame draws only what needs none of them.

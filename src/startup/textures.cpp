@@ -16,8 +16,6 @@
 
 namespace startup {
 
-TextureSet textures;
-
 void textureMatrix(long long pictureWidth, long long pictureHeight, long long glWidth,
                    long long glHeight, const Table<double, 4>& extent, double m[16]) {
     for (int k = 0; k < 16; ++k) m[k] = 0.0;
@@ -39,16 +37,17 @@ void formatSizeLine(char* out, int outSize, const model::NameField& name, long l
     std::snprintf(out, static_cast<std::size_t>(outSize), "%s", line.c_str());
 }
 
-void importAll() {
+void importAll(PictureSet& pictures) {
     model::State& s = model::state;
     for (int i = 1; i <= s.imageCount; ++i) {
-        // The file is opened once: header, checks and pixels all read from the same open file.
         int width = 0, height = 0, bytesPerPixel = 0;
-        image::BmpPicture picture;
-        image::BmpOpen(s.ORVEPATH[i].text, s.fileUnit, picture, width, height, bytesPerPixel);
+        image::BmpPicture file;
+        image::ReadaBmp(s.ORVEPATH[i].text, s.fileUnit, file, width, height, bytesPerPixel);
         const long long glWidth = fitPowerOfTwo(width);
         const long long glHeight = fitPowerOfTwo(height);
-        Table<long long, 6>& ijn = textures.IJN[i];
+        Picture& picture = pictures[i];
+        picture.ORVEOUND = {{-180.0, 180.0, -90.0, 90.0}};  // every picture covers the whole globe
+        Table<long long, 6>& ijn = picture.IJN;
         ijn[1] = width;
         ijn[2] = height;
         ijn[3] = static_cast<long long>(width) * height * 3;
@@ -62,15 +61,14 @@ void importAll() {
 
         // The reader's own checks run before the buffer is allocated, so a header that claims
         // more than its file holds never costs the memory it claims.
-        image::BmpCheck(picture, width, height);
-        if (ijn[3] <= 0 || ijn[3] > image::kMaxBmpBytes || !image::textureFits(width, height)) {
-            console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
-        }
+        image::BmpCheck(file, width, height);
+        // The picture's own sizes passed the reader's checks; its power-of-two texture may not.
+        if (!image::textureFits(width, height)) console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         // GL receives only the picture (see uploadImage), so only the picture is held here.
-        textures.buffer[i] = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
-        if (!textures.buffer[i]) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
+        picture.buffer = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
+        if (!picture.buffer) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
         int status = 0;
-        image::BmpImpor(picture, ijn[3], textures.buffer[i], 1, status);
+        image::BmpImpor(file, ijn[3], picture.buffer, 1, status);
     }
 }
 
@@ -119,24 +117,24 @@ static void fillSeams(const std::uint8_t* picture, GLsizei width, GLsizei height
     std::free(column);
 }
 
-void uploadImage(int i) {
+void uploadImage(int i, Picture& image) {
     model::State& s = model::state;
-    const Table<long long, 6>& ijn = textures.IJN[i];
+    const Table<long long, 6>& ijn = image.IJN;
     const GLsizei width = static_cast<GLsizei>(ijn[1]), height = static_cast<GLsizei>(ijn[2]);
-    const std::uint8_t* picture = textures.buffer[i];
+    const std::uint8_t* picture = image.buffer;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // rows are tightly packed, 3 x width bytes
     // The first upload only gives the texture its power-of-two size: the texels beyond the
     // picture are never mapped, so no bytes are sent for them.
     glTexImage2D(GL_TEXTURE_2D, 0, 3, static_cast<GLsizei>(ijn[4]), static_cast<GLsizei>(ijn[5]), 0,
                  GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    textureMatrix(ijn[1], ijn[2], ijn[4], ijn[5], textures.ORVEOUND[i], s.THOMOG2[i].slot);
+    textureMatrix(ijn[1], ijn[2], ijn[4], ijn[5], image.ORVEOUND, s.THOMOG2[i].slot);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture);
     if (picture && width > 0 && height > 0) {
         fillSeams(picture, width, height, static_cast<GLsizei>(ijn[4]), static_cast<GLsizei>(ijn[5]));
     }
     // GL holds its own copy now; the picture is never read again.
-    memory::releasePicture(textures.buffer[i]);
-    textures.buffer[i] = nullptr;
+    memory::releasePicture(image.buffer);
+    image.buffer = nullptr;
 }
 
 void loadTextureMatrix(int i) {

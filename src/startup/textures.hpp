@@ -1,5 +1,6 @@
-// The texture set: each configured picture imported into the lower-left corner of a power-of-two
-// buffer, uploaded as a GL texture, with the texture matrix that maps the sphere onto the picture.
+// The texture set: each configured picture imported into a buffer of its own size, then uploaded
+// into the lower-left corner of a power-of-two GL texture, with the texture matrix that maps the
+// sphere onto the picture.
 #pragma once
 #include <cstdint>
 
@@ -9,13 +10,13 @@
 
 namespace startup {
 
-struct TextureSet {
-    Table<Table<double, 4>, model::kMaxImages> ORVEOUND;  // extent: west, east, south, north (deg)
-    Table<Table<long long, 6>, model::kMaxImages> IJN;    // picture w, h, bytes; GL w, h, bytes
-    Table<std::uint8_t*, model::kMaxImages> buffer;       // picture pixels until uploaded, else null
+// One imported picture on its way from the file to GL.
+struct Picture {
+    Table<double, 4> ORVEOUND;       // extent: west, east, south, north (deg)
+    Table<long long, 6> IJN;         // picture w, h, bytes; GL w, h, bytes
+    std::uint8_t* buffer = nullptr;  // picture pixels until uploaded, else null
 };
-
-extern TextureSet textures;
+using PictureSet = Table<Picture, model::kMaxImages>;
 
 // GL size for a picture size (the BMP reader's, which also bounds the texture's bytes).
 using image::fitPowerOfTwo;
@@ -28,14 +29,17 @@ void textureMatrix(long long pictureWidth, long long pictureHeight, long long gl
 void formatSizeLine(char* out, int outSize, const model::NameField& name, long long width,
                     long long height, long long glWidth, long long glHeight);
 
-// Imports every configured image: header, fitted sizes, report line, buffer, pixels.
-void importAll();
+// Imports every configured image into `pictures`: header, fitted sizes, report line, buffer, pixels.
+void importAll(PictureSet& pictures);
 
-// Uploads image i into the bound texture: parameters, whole buffer, matrix, picture.
+// The bound texture's environment, filters, wrapping and border colour.
 void setTextureParameters();
-void uploadImage(int i);
 
-// Makes image 1's texture matrix current in GL.
+// Uploads picture i into the bound texture (its power-of-two size, the picture, the seams), sets
+// THOMOG2(i) and releases the picture's buffer.
+void uploadImage(int i, Picture& picture);
+
+// Makes image i's texture matrix current in GL.
 void loadTextureMatrix(int i);
 
 }  // namespace startup

@@ -1,5 +1,6 @@
-// A map written by ImageMagick's default BMP writer (a 124-byte info header) and the same map
-// written with the 40-byte header show the same globe.
+// A map written by ImageMagick's BMP writer (a 124-byte info header), the same map with the
+// 40-byte header, as ImageMagick's default run-length 8-bit file, and with a 40-byte header whose
+// size field says 124: all show the same globe.
 #include <utility>
 
 #include "harness.hpp"
@@ -9,13 +10,20 @@ namespace {
 
 TEST(BmpVariants, EightBitMapWithTheLongInfoHeaderShowsItsColours) {
     Scratch s;
-    // Enough colours for an 8-bit palette; uncompressed, as the viewer reads it.
+    // Enough colours for an 8-bit palette.
     const std::string source = "gradient:rgb(200,40,90)-rgb(30,160,220)";
     for (const auto& [format, name] : {std::pair{"BMP:", "v5.bmp"}, std::pair{"BMP3:", "v3.bmp"}}) {
         runTool({"/usr/bin/convert", "-size", "360x180", source, "-colors", "200", "-type", "Palette",
                  "-compress", "None", format + (s.path() / name).string()});
     }
-    const std::vector<std::uint8_t> v5 = s.read("v5.bmp"), v3 = s.read("v3.bmp");
+    runTool({"/usr/bin/convert", "-size", "360x180", source, "-colors", "200", "-type", "Palette",
+             "BMP3:" + (s.path() / "rle.bmp").string()});
+    const std::vector<std::uint8_t> v5 = s.read("v5.bmp"), v3 = s.read("v3.bmp"), rle = s.read("rle.bmp");
+    std::vector<std::uint8_t> mislabelled = v3;
+    mislabelled[14] = 124;
+    s.write("label.bmp", mislabelled);
+    ASSERT_GT(rle.size(), 54u);
+    ASSERT_EQ(rle[30], 1);  // run-length data
     ASSERT_GT(v5.size(), 54u);
     ASSERT_GT(v3.size(), 54u);
     ASSERT_EQ(v5[14], 124);  // the info header sizes and depths the scenario is about
@@ -23,7 +31,7 @@ TEST(BmpVariants, EightBitMapWithTheLongInfoHeaderShowsItsColours) {
     ASSERT_EQ(v5[28], 8);
     ASSERT_EQ(v3[28], 8);
 
-    s.writeConfig("2\nv5.bmp\n6371\nv3.bmp\n6371\n");
+    s.writeConfig("4\nv5.bmp\n6371\nv3.bmp\n6371\nrle.bmp\n6371\nlabel.bmp\n6371\n");
     Viewer viewer(s.path());
     ASSERT_TRUE(waitForFrames()) << viewer.out() << viewer.err();
     ASSERT_TRUE(inputsDrawn(viewer));
@@ -38,9 +46,11 @@ TEST(BmpVariants, EightBitMapWithTheLongInfoHeaderShowsItsColours) {
     int black = 0;
     for (const Rgb& p : first) black += p == Rgb{};
     EXPECT_LT(black, static_cast<int>(first.size()) / 10) << "the map drew black (grid lines and numbers aside)";
-    ASSERT_TRUE(keyShown("2"));  // the image's name changes at the top
-    ASSERT_TRUE(inputsDrawn(viewer));
-    EXPECT_TRUE(disc(grabScreen()) == first) << "the two files show different globes";
+    for (const char* key : {"2", "3", "4"}) {
+        ASSERT_TRUE(keyShown(key));  // the image's name changes at the top
+        ASSERT_TRUE(inputsDrawn(viewer));
+        EXPECT_TRUE(disc(grabScreen()) == first) << "image " << key << " shows a different globe";
+    }
     EXPECT_EQ(viewer.err(), "");
 }
 

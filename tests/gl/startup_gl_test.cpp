@@ -197,14 +197,15 @@ TEST_F(StartupGl, CheckGLReportsAProvokedErrorOnceThenNothing) {
 // hold the picture's neighbours there: first and last column, top and bottom row, their corners.
 TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     const int w = 1000, h = 500, i = 1;
-    auto& ijn = startup::textures.IJN[i];
+    startup::Picture image;
+    auto& ijn = image.IJN;
     ijn[1] = w;
     ijn[2] = h;
     ijn[3] = 3LL * w * h;
     ijn[4] = 1024;
     ijn[5] = 512;
     ijn[6] = 3LL * 1024 * 512;
-    startup::textures.ORVEOUND[i] = {{-180.0, 180.0, -90.0, 90.0}};
+    image.ORVEOUND = {{-180.0, 180.0, -90.0, 90.0}};
     // Every pixel tells its column and row: x and y modulo 256, and x once more in steps of 4.
     auto colour = [](int x, int y) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
@@ -214,14 +215,14 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) std::memcpy(picture + 3 * (y * w + x), colour(x, y).data(), 3);
     }
-    startup::textures.buffer[i] = picture;
+    image.buffer = picture;
     GLuint name;
     glGenTextures(1, &name);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, name);
     startup::setTextureParameters();
-    startup::uploadImage(i);
-    EXPECT_EQ(startup::textures.buffer[i], nullptr);  // released once GL holds it
+    startup::uploadImage(i, image);
+    EXPECT_EQ(image.buffer, nullptr);  // released once GL holds it
     startup::loadTextureMatrix(i);
 
     double tx[16];

@@ -22,47 +22,18 @@ namespace {
 using bmptest::Bytes;
 using image::BmpFault;
 
-constexpr long long kAllocationLimit = 64LL << 20;  // the child refuses to allocate beyond this
-
 const char kL112[] = "^Module BmpSupp\\(L112\\) BmpImpor: Halt\\.\n$";
 const char kL129[] = "^Module BmpSupp\\(L129\\) BmpImpor: Halt\\.\n$";
 const char kDepth[] = "^Vsn 1\\.0 only supports 8 and 24 bit color \\.bmp files\\.\n$";
 const char kCompressed[] = "^Orvex: compressed \\.bmp files are not read; tools/orvex-picture converts them\\.\n$";
 const char kIo[] = "input/output failure";
 const char kImported[] = "^imported\n$";
+const char kDamaged[] = "^Orvex: the compressed rows of h\\.bmp are damaged: a (run passes the end of its row|move "
+                        "passes the picture's edge)\\.\n$";
 const char kReadErrorLine[] = " Read error. IOSTAT=       -1 ref: FCR p131\n \n";
 
-// Runs in the death-test child with the console redirected: the start-up's calling sequence on
-// one file (header, preflight, buffer, import), ending "imported" when nothing stops it.
-void callerSequence(const char* name) {
-    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
-    const std::string field = bmptest::field(name);
-    int width = 0, height = 0, bytesPerPixel = 0;
-    image::BmpPicture picture;
-    image::BmpOpen(field.c_str(), 14, picture, width, height, bytesPerPixel);
-    image::BmpCheck(picture, width, height);
-    const long long pictureBytes = 3LL * width * height;
-    if (pictureBytes > kAllocationLimit) {
-        std::fputs("would allocate the claimed size\n", stderr);
-        std::_Exit(99);
-    }
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(pictureBytes > 0 ? pictureBytes : 1));
-    int status = 0;
-    image::BmpImpor(picture, pictureBytes, image.data(), 1, status);
-    std::fputs("imported\n", stderr);
-    std::exit(0);
-}
-
-// The same, with a caller-chosen target and maxima.
-void importWith(const char* name, int maxWidth, int maxHeight, long long byteCount) {
-    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen("stdout.txt", "w", stdout)) std::_Exit(98);
-    std::vector<std::uint8_t> image(static_cast<std::size_t>(byteCount));
-    int status = 0;
-    image::BmpImpor(bmptest::field(name).c_str(), 14, maxWidth, maxHeight, byteCount, image.data(), 1,
-                    status);
-    std::fputs("imported\n", stderr);
-    std::exit(0);
-}
+// The start-up's calling sequence on one file in a death-test child, standard output kept.
+void callerSequence(const char* name) { bmptest::importInChild(name, "stdout.txt"); }
 
 std::string readAll(const char* name) {
     std::ifstream in(name, std::ios::binary);
@@ -143,10 +114,25 @@ TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
         {"depth 32", withDepth(32), BmpFault::badDepth, 0, 0, kDepth},
         {"depth 0xFFFF", withDepth(0xFFFF), BmpFault::badDepth, 0, 0, kDepth},
         // Compression and bit fields on the accepted depths, and info header sizes.
-        {"RLE8 code on 8 bits", withField(pal8, 30, 1), BmpFault::compressed, 0, 0, kCompressed},
+        {"RLE4 code on 8 bits", withField(pal8, 30, 2), BmpFault::compressed, 0, 0, kCompressed},
+        // Run-length data (4 x 2 pictures) that overruns a row, the picture or the file.
+        {"RLE8 run past its row", bmptest::fileRle8(4, 2, {3, 1, 2, 1, 0, 1}), BmpFault::badRuns, 0, 0, kDamaged},
+        {"RLE8 stored run past its row", bmptest::fileRle8(4, 2, {0, 5, 1, 2, 3, 4, 5, 0}), BmpFault::badRuns, 0, 0,
+         kDamaged},
+        {"RLE8 move past the right edge", bmptest::fileRle8(4, 2, {0, 2, 5, 0}), BmpFault::badRuns, 0, 0, kDamaged},
+        {"RLE8 move past the top", bmptest::fileRle8(4, 2, {0, 2, 1, 2}), BmpFault::badRuns, 0, 0, kDamaged},
+        {"RLE8 ends after one row", bmptest::fileRle8(4, 2, {4, 1, 0, 0}), BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 ends inside a stored run", bmptest::fileRle8(4, 2, {1, 5, 1, 5, 1, 5, 1, 5, 0, 0, 0, 4, 1, 2}),
+         BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 ends inside a move", bmptest::fileRle8(4, 2, {2, 1, 0, 2, 1}), BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 5000000 empty rows", bmptest::fileRle8(1, 5000000, {0, 1}), BmpFault::none, 0, 0, kImported},
+        {"RLE8 code on 24 bits", withField(rgb5, 30, 1), BmpFault::compressed, 0, 0, kCompressed},
         {"bit fields code on 24 bits", withField(rgb5, 30, 3), BmpFault::compressed, 0, 0, kCompressed},
         {"compression 0xFFFFFFFF", withField(rgb5, 30, 0xFFFFFFFFu), BmpFault::compressed, 0, 0, kCompressed},
-        {"info header 124 bytes in 100", cut(withField(rgb5, 14, 124), 100), BmpFault::shortHeader, 0, 2, kIo},
+        {"info header 124 bytes in 100", cut(withField(withField(rgb5, 14, 124), 10, 138), 100),
+         BmpFault::shortHeader, 0, 2, kIo},
+        {"40-byte layout labelled 124, cut in its rows", cut(withField(rgb5, 14, 124), 100), BmpFault::shortRows, 0,
+         0, kL129},
         {"info header 12 bytes in 20", cut(withField(rgb5, 14, 12), 20), BmpFault::shortHeader, 0, 2, kIo},
         {"info header size 0xFFFFFFFF read as 40", withField(rgb5, 14, 0xFFFFFFFFu), BmpFault::none, 0, 0,
          kImported},
@@ -181,18 +167,13 @@ TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
 
 TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
     const std::string field = bmptest::field("absent.bmp");
-    int w = 0, h = 0, bpp = 0, status = 0;
-    std::uint8_t image[3];
+    int w = 0, h = 0, bpp = 0;
     image::BmpPicture picture;
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
-    EXPECT_EXIT(image::BmpOpen(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
-                "^ReadaBmp: File not found\n$");
-    EXPECT_EXIT(image::BmpImpor(field.c_str(), 14, 1, 1, 3, image, 1, status), ::testing::ExitedWithCode(0),
-                "^GetaBmp: File not found\n$");
     // Trailing blanks are not part of the name: "absent.bmp " must not open "absent.bmp".
     bmptest::writeFile("absent.bmp ", bmptest::file24(1, 1));
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
 }
 
@@ -227,6 +208,10 @@ TEST_F(BmpHostile, NamesThatAreNotPlainFilesAreInputOutputFailures) {
         EXPECT_EXIT(c.run(c.name), ::testing::ExitedWithCode(2),
                     "^Orvex: input/output failure: " + c.message + "\n$");
     }
+}
+
+void importWith(const char* name, int maxWidth, int maxHeight, long long byteCount) {
+    bmptest::importInChild(name, "stdout.txt", maxWidth, maxHeight, byteCount);
 }
 
 TEST_F(BmpHostile, SizesBeyondTheCallersMaximaOrBufferStop) {

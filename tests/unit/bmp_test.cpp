@@ -53,15 +53,10 @@ namespace {
 using bmptest::Bytes;
 using bmptest::Rgb;
 
-// BmpImpor on a file written to the scratch folder, into a buffer of exactly the picture.
+// The reader on a file written to the scratch folder, into a buffer of exactly the picture.
 Bytes importFile(const std::string& name, const Bytes& file, int width, int height, int swap) {
     bmptest::writeFile(name.c_str(), file);
-    Bytes image(static_cast<std::size_t>(3 * width * height), 0xEE);
-    int status = 99;
-    image::BmpImpor(bmptest::field(name).c_str(), 14, width, height, static_cast<long long>(image.size()),
-                    image.data(), swap, status);
-    EXPECT_EQ(status, 0);
-    return image;
+    return bmptest::importFile(name, swap, width, height, 3LL * width * height);
 }
 
 // The pure layer on the same bytes.
@@ -128,16 +123,24 @@ TEST_F(BmpImport, TrueColourAtOddWidthsKeepsRowOrderAndDropsPadding) {
     }
 }
 
+// Uncompressed, and as run-length data: runs of one and stored runs of odd and even length
+// (sampleIndex), long runs (x / 4), a file read through a staging buffer of 7 bytes.
+int quarters(int x, int y) { return x / 4 + y; }
+
 TEST_F(BmpImport, PaletteColourAtOddWidthsLooksUpEveryPixel) {
-    const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
-    const int sizes[][2] = {{5, 3}, {7, 2}, {8, 1}};
+    const int sizes[][2] = {{5, 3}, {7, 2}, {8, 1}, {600, 3}};
     for (const auto& size : sizes) {
         const int w = size[0], h = size[1];
-        const Bytes file = bmptest::file8(w, h, 256);
-        for (int swap : {0, 1}) {
-            const Bytes want = bmptest::expectedImage(w, h, swap, colourOf);
-            EXPECT_EQ(importFile("p8.bmp", file, w, h, swap), want) << w << "x" << h << " swap " << swap;
-            EXPECT_EQ(decodeBytes(file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+        for (int (*index)(int, int) : {bmptest::sampleIndex, quarters}) {
+            const auto colourOf = [index](int x, int y) { return bmptest::paletteColour(index(x, y)); };
+            const Bytes file = bmptest::file8(w, h, 256, index), rle = bmptest::fileRle8(w, h, bmptest::encodeRle8(w, h, index));
+            for (int swap : {0, 1}) {
+                const Bytes want = bmptest::expectedImage(w, h, swap, colourOf);
+                EXPECT_EQ(importFile("p8.bmp", file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+                EXPECT_EQ(decodeBytes(file, w, h, swap), want) << w << "x" << h << " swap " << swap;
+                EXPECT_EQ(importFile("rle.bmp", rle, w, h, swap), want) << w << "x" << h << " swap " << swap;
+            }
+            EXPECT_EQ(bmptest::decodeBothWays(rle, 7).picture, bmptest::expectedImage(w, h, 1, colourOf));
         }
     }
 }
@@ -171,9 +174,17 @@ TEST_F(BmpImport, PaletteEntriesBeyondTheFileKeepWhatAnEarlierImportLeft) {
     EXPECT_EQ(none, after);
 }
 
-TEST_F(BmpImport, RowsStartAfterTheEntriesThePixelOffsetImplies) {
+TEST_F(BmpImport, RowsStartAtThePixelOffsetWhereTheFileHoldsThem) {
     const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
-    // A pixel offset past 54 + 1024 still reads 256 entries and the rows at byte 1078.
+    // A gap between the palette and the rows, after 10 entries and after 256.
+    const auto tenColours = [](int x, int y) { return bmptest::paletteColour(firstTen(x, y)); };
+    for (int entries : {10, 256}) {
+        Bytes gap = bmptest::file8(5, 3, entries, firstTen);
+        gap.insert(gap.begin() + 54 + 4 * entries, 300, 0xC3);
+        bmptest::patch32(gap, 10, 54 + 4 * entries + 300);
+        EXPECT_EQ(importFile("gap.bmp", gap, 5, 3, 1), bmptest::expectedImage(5, 3, 1, tenColours)) << entries;
+    }
+    // A pixel offset beyond the file reads the rows right after the palette, at byte 1078.
     Bytes far = bmptest::file8(5, 3, 256);
     bmptest::patch32(far, 10, 5000);
     EXPECT_EQ(importFile("far.bmp", far, 5, 3, 1), bmptest::expectedImage(5, 3, 1, colourOf));
@@ -193,6 +204,11 @@ TEST_F(BmpImport, RowsStartAfterTheEntriesThePixelOffsetImplies) {
                   bmptest::expectedImage(7, 2, 1, bmptest::sample))
             << offset;
     }
+}
+
+Bytes withField(Bytes b, int offset, std::uint32_t value) {
+    bmptest::patch32(b, offset, value);
+    return b;
 }
 
 // The same picture behind each info header size that writers use; the padding inside a longer
@@ -226,25 +242,27 @@ TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
     const Bytes pal8 = bmptest::file8(5, 3, 256), rgb24 = bmptest::file24(5, 3);
     for (int infoSize : {12, 16, 40, 52, 56, 64, 108, 124}) {
         SCOPED_TRACE(std::to_string(infoSize) + "-byte info header");
-        const bmptest::Decoded d8 = bmptest::decodeBothWays(withInfoHeader(pal8, infoSize), 6);
-        EXPECT_EQ(d8.fault, image::BmpFault::none);
-        EXPECT_EQ(d8.picture, bmptest::expectedImage(5, 3, 1, paletteOf));
-        const bmptest::Decoded d24 = bmptest::decodeBothWays(withInfoHeader(rgb24, infoSize), 6);
-        EXPECT_EQ(d24.fault, image::BmpFault::none);
-        EXPECT_EQ(d24.picture, bmptest::expectedImage(5, 3, 1, bmptest::sample));
+        // Laid out for that size, and laid out for 40 bytes with only the size field saying it.
+        for (bool mislabelled : {false, true}) {
+            const bmptest::Decoded d8 = bmptest::decodeBothWays(
+                mislabelled ? withField(pal8, 14, infoSize) : withInfoHeader(pal8, infoSize), 6);
+            EXPECT_EQ(d8.fault, image::BmpFault::none) << mislabelled;
+            EXPECT_EQ(d8.picture, bmptest::expectedImage(5, 3, 1, paletteOf)) << mislabelled;
+            const bmptest::Decoded d24 = bmptest::decodeBothWays(
+                mislabelled ? withField(rgb24, 14, infoSize) : withInfoHeader(rgb24, infoSize), 6);
+            EXPECT_EQ(d24.fault, image::BmpFault::none) << mislabelled;
+            EXPECT_EQ(d24.picture, bmptest::expectedImage(5, 3, 1, bmptest::sample)) << mislabelled;
+        }
     }
 }
 
 TEST_F(BmpImport, ClearsOnlyTheTargetBytesPastThePicture) {
     bmptest::writeFile("t.bmp", bmptest::file24(5, 3));
-    Bytes image(45 + 20 + 8, 0xEE);
-    int status = 1;
-    image::BmpImpor(bmptest::field("t.bmp").c_str(), 14, 5, 3, 45 + 20, image.data(), 1, status);
+    const Bytes image = bmptest::importFile("t.bmp", 1, 5, 3, 45 + 20, 8);
     const Bytes want = bmptest::expectedImage(5, 3, 1, bmptest::sample);
     EXPECT_TRUE(std::equal(want.begin(), want.end(), image.begin()));
     for (int k = 45; k < 65; ++k) EXPECT_EQ(image[k], 0) << k;
     for (int k = 65; k < 73; ++k) EXPECT_EQ(image[k], 0xEE) << k;  // beyond the byte count
-    EXPECT_EQ(status, 0);
 }
 
 TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
@@ -284,7 +302,8 @@ TEST_F(BmpImport, ReadaBmpReportsTheHeaderAsStored) {
         Bytes file = bmptest::headerBytes(bmptest::header(c.w, c.h, c.bits));  // rows need not exist
         bmptest::writeFile("r.bmp", file);
         int w = 0, h = 0, bpp = 0;
-        image::ReadaBmp(bmptest::field("r.bmp").c_str(), 14, w, h, bpp);
+        image::BmpPicture picture;
+        image::ReadaBmp(bmptest::field("r.bmp").c_str(), 14, picture, w, h, bpp);
         EXPECT_EQ(w, c.w);
         EXPECT_EQ(h, c.h);
         EXPECT_EQ(bpp, c.bytesPerPixel);
@@ -304,7 +323,8 @@ TEST_F(BmpImport, TypeColourCountAndNamesDoNotMatter) {
     ASSERT_EQ(mkdir("sub", 0700), 0);
     EXPECT_EQ(importFile("sub/twenty-chars.bmp", file, 5, 3, 1), want);
     int w = 0, h = 0, bpp = 0;
-    image::ReadaBmp("sub/twenty-chars.bmpXYZ", 14, w, h, bpp);  // only the 20-character field counts
+    image::BmpPicture picture;
+    image::ReadaBmp("sub/twenty-chars.bmpXYZ", 14, picture, w, h, bpp);  // only the 20-character field counts
     EXPECT_EQ(w, 5);
 }
 

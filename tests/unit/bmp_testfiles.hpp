@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -82,6 +83,43 @@ inline Bytes file8(int width, int height, int entries, int (*index)(int, int) = 
         b.insert(b.end(), static_cast<std::size_t>(padding), 0xAB);
     }
     return b;
+}
+
+// An 8-bit run-length file: `entries` palette entries of paletteColour, then `codes` as given.
+inline Bytes fileRle8(int width, int height, const Bytes& codes, int entries = 256) {
+    image::BH h = header(width, height, 8, entries);
+    h.biCompression = 1;
+    Bytes b = file8(0, 0, entries);
+    const Bytes head = headerBytes(h);
+    std::copy(head.begin(), head.end(), b.begin());
+    b.insert(b.end(), codes.begin(), codes.end());
+    return b;
+}
+
+// The run-length codes of an index picture: repeats as runs, the rest as padded stored runs
+// (three or more) or runs of one; each row ends with 0 0, the picture with 0 1.
+inline Bytes encodeRle8(int width, int height, int (*index)(int, int) = sampleIndex) {
+    Bytes codes;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width;) {
+            int same = 1;
+            while (x + same < width && same < 255 && index(x + same, y) == index(x, y)) ++same;
+            int differ = 1;
+            while (x + differ < width && differ < 255 && index(x + differ, y) != index(x + differ - 1, y)) ++differ;
+            if (same > 1 || differ < 3) {
+                codes.insert(codes.end(), {static_cast<std::uint8_t>(same), static_cast<std::uint8_t>(index(x, y))});
+                x += same;
+                continue;
+            }
+            codes.insert(codes.end(), {0, static_cast<std::uint8_t>(differ)});
+            for (int k = 0; k < differ; ++k) codes.push_back(static_cast<std::uint8_t>(index(x + k, y)));
+            if (differ % 2) codes.push_back(0xAB);
+            x += differ;
+        }
+        codes.insert(codes.end(), {0, 0});
+    }
+    codes.insert(codes.end(), {0, 1});
+    return codes;
 }
 
 // Overwrites a 32-bit little-endian field of a built file.
@@ -169,6 +207,37 @@ inline std::string field(const std::string& name) {
     std::string f = name;
     f.resize(20, ' ');
     return f;
+}
+
+// The reader's one calling sequence on a file, as start-up runs it: ReadaBmp, BmpCheck against
+// the maxima (the header's own sizes where 0), a target of `byteCount` bytes (the picture's when
+// negative) plus `spare` bytes, all 0xEE, then BmpImpor. A target beyond 64 MB would be an
+// allocation of what a header merely claims: that ends the process with status 99.
+inline Bytes importFile(const std::string& name, int swap = 1, int maxWidth = 0, int maxHeight = 0,
+                        long long byteCount = -1, std::size_t spare = 0) {
+    image::BmpPicture file;
+    int width = 0, height = 0, bytesPerPixel = 0, status = 99;
+    image::ReadaBmp(field(name).c_str(), 14, file, width, height, bytesPerPixel);
+    image::BmpCheck(file, maxWidth ? maxWidth : width, maxHeight ? maxHeight : height);
+    if (byteCount < 0) byteCount = 3LL * width * height;
+    if (byteCount > (64LL << 20)) {
+        std::fputs("would allocate the claimed size\n", stderr);
+        std::_Exit(99);
+    }
+    Bytes image(static_cast<std::size_t>(byteCount) + spare, 0xEE);
+    image::BmpImpor(file, byteCount, image.data(), swap, status);
+    EXPECT_EQ(status, 0);
+    return image;
+}
+
+// The same in a death-test child: no input, standard output into `stdoutFile`, and "imported"
+// on standard error when nothing stopped.
+inline void importInChild(const std::string& name, const char* stdoutFile = "/dev/null", int maxWidth = 0,
+                          int maxHeight = 0, long long byteCount = -1) {
+    if (!std::freopen("/dev/null", "r", stdin) || !std::freopen(stdoutFile, "w", stdout)) std::_Exit(98);
+    importFile(name, 1, maxWidth, maxHeight, byteCount);
+    std::fputs("imported\n", stderr);
+    std::exit(0);
 }
 
 // Each test runs in its own scratch folder.
