@@ -13,6 +13,7 @@ declare -A orvex_tree_options=(
   [build]="-DCMAKE_BUILD_TYPE=RelWithDebInfo"
   [build-asan]="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_SANITIZE=ON"
   [build-bench]="-DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF"
+  [build-win]="--no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF"
   [build-fuzz]="-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_FUZZ=ON -DBUILD_TESTING=OFF"
 )
 

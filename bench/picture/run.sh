@@ -3,6 +3,8 @@
 # 8192 x 4096 BMP, 24-bit and 8-bit, against the least work libvips needs for the same decode and
 # scale (`vips thumbnail` into its raw format). Rounds interleave the three sides; each side
 # reports the median, lowest and highest wall time, CPU time (user + system) and peak memory.
+# When tools/windows.sh has built build-win/orvex-picture.exe, the Windows helper's 24-bit run
+# under Wine (a private prefix, its server kept for the run) is a fourth side.
 #   bash bench/picture/run.sh [rounds]          (default 5; results also in build-bench/results/)
 # Never part of the test run. The input (about 30 MB) is kept in ${ORVEX_BENCH_CACHE:-~/.cache/orvex-bench}.
 set -euo pipefail
@@ -18,6 +20,16 @@ map=$cache/map-21600x10800.jpg
 work=$(mktemp -d "${TMPDIR:-/tmp}/picture-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export ORVEX_PICTURE=$PWD/$build/orvex-picture
+sides=(helper-24 helper-8 reference)
+exe=$PWD/build-win/orvex-picture.exe
+if [ -f "$exe" ] && command -v wine >/dev/null; then
+    export WINEPREFIX=$work/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+    DISPLAY= wineboot -i >/dev/null 2>&1
+    wineserver -w
+    wineserver -p
+    sides+=(wine-24)
+fi
 
 # One timed run: side name, then the command; appends "wall cpu peak-KiB" to $work/side.
 timed() {
@@ -27,11 +39,11 @@ timed() {
         { cat "$work/err" >&2; exit 1; }
     awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time" >>"$work/$side"
 }
-sides=(helper-24 helper-8 reference)
 for ((round = 1; round <= rounds; round++)); do
     timed helper-24 tools/orvex-picture --max-size 8192 -C "$work" "$map" 6371 out.24.bmp
     timed helper-8 tools/orvex-picture -8 --max-size 8192 -C "$work" "$map" 6371 out.8.bmp
     timed reference vips thumbnail "$map" "$work/out.v" 8192 --height 8192 --size down --no-rotate
+    [ ${#sides[@]} -eq 3 ] || timed wine-24 wine "$exe" --max-size 8192 -C "$work" "$map" 6371 out.w.bmp
 done
 timed fit-gl xvfb-run -a tools/orvex-picture --fit-gl -C "$work" "$map" 6371 out.fit.bmp
 fitted=$(od -An -t d4 -j 18 -N 8 --endian=little "$work/out.fit.bmp" | xargs)
@@ -53,4 +65,7 @@ fitted=$(od -An -t d4 -j 18 -N 8 --endian=little "$work/out.fit.bmp" | xargs)
         printf "RESULT wall ratio helper-24/reference %.2f, helper-8/helper-24 %.2f (means)\n",
                s[ARGV[1]] / s[ARGV[3]], s[ARGV[2]] / s[ARGV[1]] }' \
         "$work/helper-24" "$work/helper-8" "$work/reference"
+    [ ${#sides[@]} -eq 3 ] || awk 'FNR == 1 { f = FILENAME } { s[f] += $1; n[f]++ } END {
+        printf "RESULT wall ratio wine-24/helper-24 %.2f (means)\n", s[ARGV[2]] / s[ARGV[1]] }' \
+        "$work/helper-24" "$work/wine-24"
 } | tee "$build/results/picture.txt"

@@ -1,9 +1,5 @@
 #include "image/bmp.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -13,6 +9,7 @@
 #include "model/types.hpp"
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
+#include "platform/files.hpp"
 
 namespace image {
 
@@ -41,29 +38,19 @@ void nameOf(const char* field, char (&name)[model::kNameLength + 1]) {
 }
 
 // Opens the named file and reads its header; stops when it cannot be opened.
-// Only a plain file is read: a directory, FIFO or device has no length that could back its
-// header's sizes (and a FIFO would wait for a writer), so it is an input/output failure.
+// Anything but a plain file is an input/output failure.
 void openPicture(const char* fileName20, BmpPicture& picture) {
     if (picture.file) std::fclose(picture.file);
     picture.file = nullptr;
     picture.header = BmpHeader{};
     picture.layout = BmpLayout{};
     nameOf(fileName20, picture.name);
-    const int fd = ::open(picture.name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) console::stop("ReadaBmp: File not found");
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        console::ioFailure(S_ISDIR(info.st_mode) ? "cannot read the BMP (Is a directory)"
-                                                 : "cannot read the BMP (not a regular file)",
-                           picture.name);
+    switch (files::openPlainFile(picture.name, picture.file, picture.length)) {
+        case files::Opened::plainFile: break;
+        case files::Opened::notFound: console::stop("ReadaBmp: File not found");
+        case files::Opened::directory: console::ioFailure("cannot read the BMP (Is a directory)", picture.name);
+        case files::Opened::notPlainFile: console::ioFailure("cannot read the BMP (not a regular file)", picture.name);
     }
-    picture.file = ::fdopen(fd, "rb");
-    if (!picture.file) {
-        ::close(fd);
-        console::stop("ReadaBmp: File not found");
-    }
-    picture.length = info.st_size;
 
     FileSource source(picture.file, picture.length, nullptr, 0);
     const BmpStatus s = bmpReadHeader(source, picture.header);

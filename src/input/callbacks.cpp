@@ -26,7 +26,7 @@ bool isModifierKey(int key) {
 
 void recordKey(unsigned char key) {
     model::state.KeyChar = key;
-    if (key == 'Q' || key == 'q') console::stop("End of run (keyboard).");
+    if (key == 'Q' || key == 'q') console::quit("End of run (keyboard).");
 }
 
 void KeyPress(unsigned char key, int, int) {
@@ -44,7 +44,7 @@ void SpecialKeyPress(int key, int, int) {
 }
 
 void recordMenuChoice(int value) {
-    if (value == kQuitValue) console::stop("End of run (menu).");
+    if (value == kQuitValue) console::quit("End of run (menu).");
     if (value >= 1 && value <= 25) model::state.MenuNew = value;
 }
 

@@ -7,7 +7,7 @@
 
 #include "input/callbacks.hpp"
 #include "model/types.hpp"
-#include "platform/xpointer.hpp"
+#include "platform/pointer.hpp"
 
 namespace input {
 
@@ -119,7 +119,7 @@ bool menuOpen() { return menu.open; }
 // The pointer on the screen, as GLUT read it a moment ago to place or close the menu; from the
 // window-relative position GLUT passes when X cannot be asked.
 static void screenPointer(int windowX, int windowY, int& x, int& y) {
-    if (xpointer::pointerOnScreen(x, y)) return;
+    if (pointer::pointerOnScreen(x, y)) return;
     x = windowX + glutGet(GLUT_WINDOW_X);
     y = windowY + glutGet(GLUT_WINDOW_Y);
 }

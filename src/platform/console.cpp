@@ -21,11 +21,23 @@ void bellLine() {
     std::fflush(stdout);  // the bell should sound when the key is answered, not later
 }
 
-void stop(const char* message) {
+namespace {
+void writeStop(const char* message) {
     std::fflush(stdout);  // an open report line reaches the console before the message
     std::fputs(message, stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
+}
+}  // namespace
+
+void stop(const char* message) {
+    writeStop(message);
+    holdForReader();
+    std::exit(0);
+}
+
+void quit(const char* message) {
+    writeStop(message);
     std::exit(0);
 }
 
@@ -47,6 +59,7 @@ void ioFailure(const char* what, const char* name) {
     std::fflush(stdout);
     std::fprintf(stderr, "Orvex: input/output failure: %s: %s\n", what, name);
     std::fflush(stderr);
+    holdForReader();
     std::exit(2);
 }
 

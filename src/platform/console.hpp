@@ -11,6 +11,8 @@ void bellLine();                              // a line holding only the bell ch
 
 // Ends the run: message and line end on standard error, exit status 0.
 [[noreturn]] void stop(const char* message);
+// The same for an end the user asked for (the quit key or entry): the message is never held.
+[[noreturn]] void quit(const char* message);
 // Ends the run the same way without writing anything.
 [[noreturn]] void stopSilently();
 
@@ -21,5 +23,13 @@ void pause(const char* message);
 // A failure of the input/output layer itself (a file that exists but cannot be opened or read,
 // memory that cannot be obtained): a report on standard error and exit status 2.
 [[noreturn]] void ioFailure(const char* what, const char* name);
+
+// ---- The system's half (console_posix.cpp, console_windows.cpp) ----
+// Sets up standard output; called first in the run.
+void open();
+// After a stop's message, before the run ends: where the console window belongs to this process
+// alone (a program started from Explorer), waits for Enter, so that the message can be read
+// before the window closes with the process.
+void holdForReader();
 
 }  // namespace console

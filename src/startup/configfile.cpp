@@ -2,8 +2,6 @@
 // into the view state. Apart from config.cpp so that the reader itself links without GL.
 #include "startup/config.hpp"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,15 +9,13 @@
 
 #include "model/state.hpp"
 #include "platform/console.hpp"
+#include "platform/files.hpp"
 
 namespace startup {
 
 namespace {
 
-bool existsOnDisk(const char* name, void*) {
-    struct stat st;
-    return name[0] != 0 && ::stat(name, &st) == 0;
-}
+bool existsOnDisk(const char* name, void*) { return files::exists(name); }
 
 }  // namespace
 

@@ -2,8 +2,6 @@
 
 #include <GL/freeglut.h>
 
-#include <malloc.h>
-
 #include <cfenv>
 
 #include "frame/frame.hpp"
@@ -11,7 +9,8 @@
 #include "input/menu.hpp"
 #include "model/state.hpp"
 #include "platform/console.hpp"
-#include "platform/xpointer.hpp"
+#include "platform/memory.hpp"
+#include "platform/pointer.hpp"
 #include "screen/glcheck.hpp"
 #include "screen/text.hpp"
 #include "startup/config.hpp"
@@ -21,8 +20,9 @@ namespace startup {
 
 namespace {
 
-// GLU hands its error code to a callback without arguments' types of our choosing.
-void GLAPIENTRY quadricError(GLenum code) { screen::QuadErr(code); }
+// GLU hands its error code to a callback without arguments' types of our choosing. APIENTRY is
+// the GL calling convention on both systems (GLAPIENTRY is not defined by every gl.h).
+void APIENTRY quadricError(GLenum code) { screen::QuadErr(code); }
 
 // Window, display mode, depth test, the seven callbacks and the pop-up menu.
 void openWindow() {
@@ -44,7 +44,7 @@ void openWindow() {
     glutPassiveMotionFunc(input::MouseMove);
     glutSpecialFunc(input::SpecialKeyPress);
     input::MenuBuild();
-    xpointer::routeReleasesToMenu();  // a press-drag-release picks the entry under the pointer
+    pointer::routeReleasesToMenu();  // a press-drag-release picks the entry under the pointer
 }
 
 // Texture and quadric of image i, interleaved as the GL set-up requires.
@@ -57,7 +57,7 @@ void setUpImage(int i, Picture& picture) {
     GLUquadric* quadric = gluNewQuadric();
     s.IQUAD[i] = quadric;
     if (quadric) {
-        gluQuadricCallback(quadric, GLU_ERROR, reinterpret_cast<void(GLAPIENTRY*)()>(quadricError));
+        gluQuadricCallback(quadric, GLU_ERROR, reinterpret_cast<void(APIENTRY*)()>(quadricError));
         gluQuadricDrawStyle(quadric, GLU_FILL);
         gluQuadricNormals(quadric, GLU_SMOOTH);
         gluQuadricTexture(quadric, GL_TRUE);
@@ -74,13 +74,8 @@ void setUpImage(int i, Picture& picture) {
 
 void run() {
     std::fesetenv(FE_DFL_ENV);  // IEEE double, round to nearest, exceptions masked
-    // Buffers of 1 MB and more (pictures until GL has them, screen dumps, the Orvex.Out read)
-    // are mapped from the system and handed back when released, so a long run keeps a flat
-    // footprint instead of holding on to the largest transient buffers it ever used. Up to
-    // 8 MB free at the top of the heap is kept, so the driver's per-frame buffers do not make
-    // the heap grow and shrink every frame.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    mallopt(M_TRIM_THRESHOLD, 8 << 20);
+    console::open();
+    memory::tuneHeap();
     model::State& s = model::state;
 
     console::write(" ");

@@ -20,6 +20,7 @@
 #include <iostream>
 #include <iterator>
 #include <ostream>
+#include <regex>
 #include <thread>
 
 #ifndef ORVEX_BINARY
@@ -234,32 +235,46 @@ std::vector<std::uint8_t> Scratch::read(const std::string& name) const {
 // The viewer process
 // ============================================================================================
 
-Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& environment) {
+bool underWine() { return std::getenv("ORVEX_E2E_WINE") != nullptr; }
+
+Viewer::Viewer(const fs::path& folder, const std::vector<std::string>& environment, Program program)
+    : wine_(program == Program::underTest && underWine()) {
     int errPipe[2];
     int inPipe[2];
-    if (pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0)
+    int outPipe[2] = {-1, -1};
+    if (pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0 || (wine_ && pipe2(outPipe, O_CLOEXEC) != 0))
         throw std::runtime_error("pipe failed");
     int master = -1;
-    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-    if (pid < 0) throw std::runtime_error("forkpty failed");
+    const pid_t pid = wine_ ? fork() : forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
         // Child: the pty is standard output; standard input and error come from the pipes.
         termios mode{};
-        if (tcgetattr(STDOUT_FILENO, &mode) == 0) {
+        if (!wine_ && tcgetattr(STDOUT_FILENO, &mode) == 0) {
             mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
             tcsetattr(STDOUT_FILENO, TCSANOW, &mode);
         }
+        if (wine_) dup2(outPipe[1], STDOUT_FILENO);
         dup2(inPipe[0], STDIN_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (chdir(folder.c_str()) != 0) _exit(126);
         for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
-        execl(ORVEX_BINARY, ORVEX_BINARY, static_cast<char*>(nullptr));
+        if (wine_) {
+            const char* program = std::getenv("ORVEX_E2E_WINE");
+            execlp("wine", "wine", program, static_cast<char*>(nullptr));
+        } else {
+            execl(ORVEX_BINARY, ORVEX_BINARY, static_cast<char*>(nullptr));
+        }
         _exit(127);
     }
     pid_ = pid;
     close(errPipe[1]);
     close(inPipe[0]);
+    if (wine_) {
+        close(outPipe[1]);
+        master = outPipe[0];
+    }
     outFd_ = master;
     errFd_ = errPipe[0];
     inFd_ = inPipe[1];
@@ -275,6 +290,27 @@ Viewer::~Viewer() {
     if (inFd_ >= 0) close(inFd_);
 }
 
+namespace {
+
+// Windows' text-mode line ends read as LF; a bare LF is marked, so that no comparison misses it.
+std::string foldLineEnds(const std::string& text) {
+    std::string folded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) folded += "[LF without CR]";
+        folded += text[i];
+    }
+    return folded;
+}
+
+// freeglut's two lines on every start under Wine, which gives it no screen device context.
+std::string withoutWineNotes(const std::string& text) {
+    static const std::regex note("freeglut \\(noname\\): fgPlatformInitialize: CreateDC failed.*\n.*'-display' parameter\n");
+    return std::regex_replace(text, note, "");
+}
+
+}  // namespace
+
 // Reads whatever the process has written so far, waiting at most waitMs for something.
 void Viewer::pump(int waitMs) {
     pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
@@ -283,7 +319,7 @@ void Viewer::pump(int waitMs) {
     char buffer[4096];
     for (int i = 0; i < 2; ++i) {
         int& fd = i == 0 ? outFd_ : errFd_;
-        std::string& text = i == 0 ? out_ : err_;
+        std::string& text = wine_ ? (i == 0 ? rawOut_ : rawErr_) : (i == 0 ? out_ : err_);
         if (fd < 0 || fds[i].revents == 0) continue;
         for (;;) {
             const ssize_t n = read(fd, buffer, sizeof buffer);
@@ -297,6 +333,10 @@ void Viewer::pump(int waitMs) {
             fd = -1;
             break;
         }
+    }
+    if (wine_) {
+        out_ = foldLineEnds(rawOut_);
+        err_ = withoutWineNotes(foldLineEnds(rawErr_));
     }
 }
 
@@ -560,6 +600,9 @@ Geometry frameOf(WindowId window) {
 
 bool placedAsFullView(WindowId window) {
     const Geometry frame = frameOf(window), area = geometryOf(window);
+    // Under Wine, the Windows build's drawing area sits inside the border and caption Wine draws.
+    if (underWine() && area.x == kFramedGeometry.x + 4 && area.y == kFramedGeometry.y + 23)
+        return area.width == kFramedGeometry.width && area.height == kFramedGeometry.height;
     return frame.x == kFramedGeometry.x && frame.y == kFramedGeometry.y && area.width == kFramedGeometry.width &&
            area.height == kFramedGeometry.height;
 }
@@ -575,6 +618,12 @@ std::optional<WindowId> waitForFrames(Seconds limit) {
     if (!window) return std::nullopt;
     const Seconds left = std::chrono::duration_cast<Seconds>(deadline - Clock::now());
     if (!waitUntil([&] { return placedAsFullView(*window); }, left)) return std::nullopt;
+    if (underWine()) {
+        // Without a window manager Wine gives a window the keys once it is clicked, as Windows does.
+        const Geometry area = geometryOf(*window);
+        movePointer(area.x + area.width / 2, area.y + area.height / 2);
+        runTool({"xdotool", "click", "1"});
+    }
     return window;
 }
 
@@ -729,6 +778,10 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way) {
         return {};
     }
     const WindowId menu = std::stoul(ids);
+    // freeglut draws its menu in colours of its own on X11 and in the system's menu colours on
+    // Windows (here Wine's defaults): grey with a light highlight, or light grey with dark blue.
+    const Rgb kMenuGrey = underWine() ? Rgb{217, 217, 217} : Rgb{178, 178, 178};
+    const Rgb kWineHighlight{38, 38, 115};
     // The viewer's process draws the menu between its frames; the first drawing of the menu's
     // window is the driver's first work there and takes seconds on a loaded machine, so the
     // entries are looked for once the menu's grey is on screen.
@@ -737,7 +790,7 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way) {
         int grey = 0, total = 0;
         for (int y = std::max(m.y + 2, 0); y < std::min(m.y + m.height - 2, shot.height); y += 3)
             for (int x = std::max(m.x + 2, 0); x < std::min(m.x + m.width - 2, shot.width); x += 3, ++total)
-                grey += shot.at(x, y) == Rgb{178, 178, 178};
+                grey += shot.at(x, y) == kMenuGrey;
         return total > 0 && 2 * grey > total;
     });
     if (!drawn) ADD_FAILURE() << "the pop-up menu was not drawn";
@@ -746,14 +799,14 @@ Geometry pickMenuEntry(int screenX, int screenY, int entry, MenuWay way) {
     Geometry g;
     int top = 0, bottom = 0;
     // The menu takes an entry only once it has redrawn it highlighted: wait until the entry's
-    // band is mostly light before clicking. A motion that reaches the menu before it is ready
+    // band is mostly highlighted before clicking. A motion that reaches the menu before it is ready
     // is lost, so the pointer is nudged again until the highlight shows.
     auto highlighted = [&](const Screenshot& shot) {
         int light = 0, total = 0;
         for (int y = std::max(top + 1, 0); y < std::min(bottom - 1, shot.height); ++y)
             for (int x = std::max(g.x + 2, 0); x < std::min(g.x + g.width - 2, shot.width); ++x, ++total) {
                 const Rgb c = shot.at(x, y);
-                light += c.r > 230 && c.g > 230 && c.b > 230;
+                light += underWine() ? c == kWineHighlight : c.r > 230 && c.g > 230 && c.b > 230;
             }
         return total > 0 && 2 * light > total;
     };

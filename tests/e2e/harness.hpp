@@ -109,13 +109,24 @@ private:
 // The viewer process
 // ============================================================================================
 
+// The Windows build under Wine: with ORVEX_E2E_WINE naming orvex.exe (tools/test_windows.sh sets
+// it), every viewer a scenario starts is that program run by wine, and the harness reads it as
+// Windows shows it: the drawing area inside Wine's own frame, keys only after a click in it.
+bool underWine();
+// Which program a Viewer runs: the one under test (the Windows build when under Wine), or the
+// Linux build in any case, to compare the two.
+enum class Program { underTest, linuxBuild };
+
 // The viewer, started in a folder with a pseudo-terminal as standard output (line-buffered, as
 // on a console; output processing is off so the bytes arrive exactly as written), a pipe for
-// standard error and a pipe the test writes standard input through.
+// standard error and a pipe the test writes standard input through. Under Wine standard output
+// is a pipe too (Wine's console emulation rewrites a terminal's); CR LF reads as LF (a bare LF as
+// "[LF without CR]" LF), and freeglut's note on Wine's missing device context is left out.
 class Viewer {
 public:
     // `environment` holds extra "NAME=value" entries for the viewer's process alone.
-    explicit Viewer(const std::filesystem::path& folder, const std::vector<std::string>& environment = {});
+    explicit Viewer(const std::filesystem::path& folder, const std::vector<std::string>& environment = {},
+                    Program program = Program::underTest);
     ~Viewer();  // stops the process if it still runs
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
@@ -140,6 +151,8 @@ private:
     void reap(int options);
     void drain();
 
+    bool wine_ = false;
+    std::string rawOut_, rawErr_;  // as read, before the line ends are folded (Wine)
     int pid_ = -1;
     int status_ = -1;
     int outFd_ = -1;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks the module graph of src/: a file includes only its own folder and folders on a lower
-# layer, and the headers of platform/ and model/ include no GL header. With --graph it prints the
-# folder graph made from the includes instead (one "from -> to" line per pair of folders).
+# layer, the headers of platform/ and model/ include no GL header, and only the system halves of
+# platform/ (name_posix.cpp, name_x11.cpp, name_windows.cpp) include the system's own headers.
+# With --graph it prints the folder graph made from the includes instead (one "from -> to" line
+# per pair of folders).
 set -euo pipefail
 src=${1:-$(dirname "$0")/../../src}
 mode=check
@@ -36,6 +38,11 @@ fi
 while IFS= read -r hit; do
     echo "GL header in a pure header: $hit"; failures=$((failures + 1))
 done < <(grep -Hn '#include <GL/' "$src"/platform/*.hpp "$src"/model/*.hpp || true)
+
+while IFS= read -r hit; do
+    echo "system header outside a platform half: $hit"; failures=$((failures + 1))
+done < <(grep -rHnE '#include <(windows\.h|unistd\.h|fcntl\.h|malloc\.h|sys/|X11/|GL/glx)' "$src" |
+         grep -vE '^[^:]*/platform/[a-z]+_(posix|x11|windows)\.cpp:' || true)
 
 if (( failures > 0 )); then
     echo "$failures include(s) break the layering; see docs/ARCHITECTURE.md"

@@ -49,4 +49,24 @@ public:
 // Opens the picture (reads its header); throws Failure with the decoder's reason.
 std::unique_ptr<Decoder> openPicture(const std::string& path);
 
+// For the usage text: the formats the back end reads, and a paragraph on what it cannot do that
+// the other can (empty when nothing; else ending in a blank line).
+extern const char kFormatsRead[];
+extern const char kBackendLimits[];
+
+// The palette sample of both back ends, so that both choose the same palette: a scaled picture of
+// at most kInMemoryPixels is held in memory and every k-th of its pixels taken, at most
+// kSamplePixels of them; a larger one is sampled whole from a copy kReducedSide pixels long.
+constexpr std::uint64_t kInMemoryPixels = std::uint64_t(8192) * 8192;
+constexpr std::uint64_t kSamplePixels = std::uint64_t(4) << 20;
+constexpr int kReducedSide = 2048;
+
+inline std::vector<std::uint8_t> everyKthPixel(const std::uint8_t* rgb, std::uint64_t pixels) {
+    const std::uint64_t step = (pixels + kSamplePixels - 1) / kSamplePixels;
+    std::vector<std::uint8_t> sample;
+    sample.reserve(std::size_t(3 * (pixels / step + 1)));
+    for (std::uint64_t i = 0; i < pixels; i += step) sample.insert(sample.end(), rgb + 3 * i, rgb + 3 * i + 3);
+    return sample;
+}
+
 }  // namespace picture

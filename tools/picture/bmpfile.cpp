@@ -1,13 +1,13 @@
 #include "bmpfile.hpp"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "system.hpp"
 
 namespace picture {
 
@@ -170,11 +170,7 @@ std::vector<uint8_t> bmpHeader(int width, int height, int depth, const uint8_t (
 }
 
 void writeAll(int fd, const uint8_t* bytes, size_t count, uint64_t offset) {
-    while (count > 0) {
-        const ssize_t n = pwrite(fd, bytes, count, off_t(offset));
-        if (n <= 0) throw Failure{std::string("cannot write the BMP: ") + std::strerror(errno)};
-        bytes += n, count -= size_t(n), offset += uint64_t(n);
-    }
+    if (!sys::writeAt(fd, bytes, count, offset)) throw Failure{std::string("cannot write the BMP: ") + std::strerror(errno)};
 }
 
 }  // namespace
@@ -205,7 +201,7 @@ BmpWriter::BmpWriter(int fd, int width, int height, int depth, int bands, const 
     const std::vector<uint8_t> header = bmpHeader(width, height, depth, palette_);
     pixelsAt_ = header.size();
     writeAll(fd_, header.data(), header.size(), 0);
-    if (ftruncate(fd_, off_t(pixelsAt_ + stride_ * uint64_t(height))) != 0)
+    if (!sys::setLength(fd_, pixelsAt_ + stride_ * uint64_t(height)))
         throw Failure{std::string("cannot write the BMP: ") + std::strerror(errno)};
 }
 

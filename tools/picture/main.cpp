@@ -2,7 +2,6 @@
 // adds (or updates) its name and radius in the Orvex.Txt of the folder the viewer runs in. The
 // picture is decoded and scaled by the image back end (backend.hpp), Orvex.Txt is read with the
 // viewer's own reader, and the BMP is kept within the sizes the viewer's reader takes.
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,6 +27,7 @@
 #include "orvextxt.hpp"
 #include "platform/listread.hpp"
 #include "startup/config.hpp"
+#include "system.hpp"
 
 namespace {
 
@@ -46,9 +47,9 @@ long long radiusLimit() {
 void usage() {
     std::printf(R"(Usage: %s [options] PICTURE RADIUS_KM [NAME.bmp]
 
-Converts PICTURE (JPEG, PNG, TIFF, WebP, GIF, BMP, ... anything libvips reads, of any
-size) into an uncompressed, bottom-up BMP that the viewer reads, and adds it to Orvex.Txt,
-or updates its radius when Orvex.Txt already lists NAME.bmp.
+Converts PICTURE (%s, of any size) into an
+uncompressed, bottom-up BMP that the viewer reads, and adds it to Orvex.Txt, or updates its
+radius when Orvex.Txt already lists NAME.bmp.
 
   PICTURE     the planet map, whole planet in latitude/longitude layout
               (longitude -180 at the left edge, north at the top; width = 2 x height)
@@ -64,7 +65,7 @@ Options:
   --dither           with -8: spread each pixel's colour error onto its neighbours
                      (Floyd-Steinberg): smoother shades, noisier detail
   --fit-gl           scale the picture down to fit the largest texture the local OpenGL
-                     accepts (asked under $DISPLAY; %d when there is no display)
+                     accepts (asked on the display; %d when there is none)
   --max-size N       scale the picture down, by one factor, so that neither side exceeds N pixels
   --power-of-two     scale the picture down further so that its longer side is a power of two
                      (within --max-size or --fit-gl): the viewer puts a picture in the smallest
@@ -82,9 +83,14 @@ the largest size it reads, with a warning.
 
 Pictures that take longer than a second show their progress when standard output is a terminal.
 
+%sA picture dropped on the program in Explorer (Windows) arrives alone: the radius and the BMP
+name are asked in the console, and the BMP and Orvex.Txt go beside the program unless -C
+names another folder.
+
 Exit status: 0 on success, 1 on an error, 2 on a usage mistake.
 )",
-                kProgram, radiusLimit(), model::kNameLength, kDefaultMaxTexture, model::kMaxImages);
+                kProgram, picture::kFormatsRead, radiusLimit(), model::kNameLength, kDefaultMaxTexture,
+                model::kMaxImages, picture::kBackendLimits);
 }
 
 [[noreturn]] void usageFail(const std::string& message) {
@@ -109,8 +115,42 @@ struct Request {
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
+// The picture's name without its folder and extension.
+std::string stem(const std::string& path) {
+    const std::string base = path.substr(path.find_last_of(picture::sys::kFolderEnds) + 1);
+    return base.substr(0, base.rfind('.'));
+}
+
+// Waits for Enter before a console of the helper's own (Explorer's) closes with it.
+void holdWindow() {
+    std::fflush(stdout);
+    std::fputs("Press Enter to close this window.\n", stderr);
+    std::string line;
+    std::getline(std::cin, line);
+}
+
+// A picture dropped on the program in Explorer: the radius and the BMP name are asked in the
+// console, and the files go beside the program (where the viewer is) unless -C was given.
+void askInConsole(Request& r, bool dirGiven) {
+    std::atexit(holdWindow);
+    std::printf("%s: %s\nRadius of the planet in km (6371 for the Earth): ", kProgram, r.picture.c_str());
+    std::fflush(stdout);
+    std::getline(std::cin, r.radius);
+    const std::string base = stem(r.picture);
+    const std::string offered = base.substr(0, std::size_t(model::kNameLength) - 4) + ".bmp";
+    std::printf("Name of the BMP [%s]: ", offered.c_str());
+    std::fflush(stdout);
+    std::getline(std::cin, r.name);
+    while (!r.radius.empty() && (r.radius.back() == '\r' || r.radius.back() == ' ')) r.radius.pop_back();
+    while (!r.name.empty() && (r.name.back() == '\r' || r.name.back() == ' ')) r.name.pop_back();
+    if (r.name.empty()) r.name = offered;
+    r.givenRadius = r.radius;
+    if (!dirGiven) r.dir = picture::sys::programFolder();
+}
+
 Request readArguments(int argc, char** argv) {
     Request r;
+    bool dirGiven = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -124,8 +164,8 @@ Request readArguments(int argc, char** argv) {
         } else if (startsWith(arg, "--max-size=")) r.maxSize = arg.substr(11);
         else if (arg == "-C" || arg == "--dir") {
             if (i + 1 >= argc) usageFail(arg + " needs a folder");
-            r.dir = argv[++i];
-        } else if (startsWith(arg, "--dir=")) r.dir = arg.substr(6);
+            r.dir = argv[++i], dirGiven = true;
+        } else if (startsWith(arg, "--dir=")) r.dir = arg.substr(6), dirGiven = true;
         else if (arg == "-h" || arg == "--help") usage(), std::exit(0);
         else if (arg == "--") args.insert(args.end(), argv + i + 1, argv + argc), i = argc;
         // A negative radius is refused below with its reason; so is a name where the name
@@ -134,14 +174,18 @@ Request readArguments(int argc, char** argv) {
             usageFail("unknown option: " + arg);
         else args.push_back(arg);
     }
+    if (args.size() == 1 && picture::sys::ownConsole()) {
+        r.picture = args[0];
+        askInConsole(r, dirGiven);
+        return r;
+    }
     if (args.size() < 2 || args.size() > 3) usageFail("expected PICTURE RADIUS_KM [NAME.bmp]");
     r.picture = args[0];
     r.givenRadius = r.radius = args[1];
     if (args.size() == 3) {
         r.name = args[2];
     } else {
-        const std::string base = r.picture.substr(r.picture.rfind('/') + 1);
-        r.name = base.substr(0, base.rfind('.')) + ".bmp";
+        r.name = stem(r.picture) + ".bmp";
     }
     return r;
 }
@@ -239,11 +283,10 @@ int largestReadSide(Size picture, int depth) {
 // ---------------------------------------------------------------- files
 
 std::string temporaryBmp;           // removed unless the run gets as far as renaming it
-picture::GlQuery glQuery;
 
 void removeLeftovers() {
     if (!temporaryBmp.empty()) ::unlink(temporaryBmp.c_str());
-    picture::dropGlQuery(glQuery);
+    picture::dropGlQuery();
 }
 
 void onSignal(int number) {
@@ -270,9 +313,8 @@ bool readWhole(const std::string& path, std::string& text) {
 // picture in the smallest power-of-two texture that holds it, so each side must stay within the
 // largest power of two that GL accepts.
 int glSideLimit() {
-    int value = 0;
-    std::string reason = "no display";
-    if (glQuery.child > 0) value = picture::glMaxTexture(glQuery, kGlSeconds, reason);
+    std::string reason;
+    int value = picture::glMaxTexture(kGlSeconds, reason);
     if (value <= 0) {
         warn("could not ask OpenGL for its largest texture (" + reason + "); assuming " + std::to_string(kDefaultMaxTexture));
         value = kDefaultMaxTexture;
@@ -317,15 +359,14 @@ int run(Request& r) {
         if (!digits || (maxSide = std::atoi(r.maxSize.c_str())) < 2)
             usageFail("--max-size needs a whole number of pixels, at least 2");
     }
-    const std::string config = r.dir == "." ? "Orvex.Txt" : r.dir + "/Orvex.Txt";
-    const std::string target = r.dir == "." ? r.name : r.dir + "/" + r.name;
+    const std::string folder = r.dir == "." ? "" : r.dir + picture::sys::kFolderEnds[0];
+    const std::string config = folder + "Orvex.Txt", target = folder + r.name;
     const int depth = r.palette ? 8 : 24;
 
     if (::stat(r.picture.c_str(), &info) != 0) throw Failure{"no such file: " + r.picture};
     if (!S_ISREG(info.st_mode) || ::access(r.picture.c_str(), R_OK) != 0) throw Failure{"cannot read " + r.picture};
-    // GL is asked in a child started before the back end starts any thread; it answers meanwhile.
-    if (r.fitGl && r.maxSize.empty() && std::getenv("DISPLAY") && *std::getenv("DISPLAY"))
-        glQuery = picture::askGlMaxTexture();
+    // GL is asked before the back end starts any thread; it answers meanwhile.
+    if (r.fitGl && r.maxSize.empty()) picture::askGlMaxTexture();
 
     std::unique_ptr<picture::Decoder> decoder;
     try {
@@ -363,12 +404,12 @@ int run(Request& r) {
              std::to_string(out.width) + " x " + std::to_string(out.height) + ", the largest it reads");
     }
 
-    std::string pattern = r.dir + "/.orvex-picture.XXXXXX";
-    const int fd = ::mkstemp(&pattern[0]);
+    std::string pattern = r.dir + picture::sys::kFolderEnds[0] + ".orvex-picture.XXXXXX";
+    const int fd = picture::sys::makeTemporary(pattern);
     if (fd < 0) throw Failure{"cannot write in " + r.dir};
     temporaryBmp = pattern;
     Progress progress;
-    if (::isatty(STDOUT_FILENO)) progress.label = std::string(kProgram) + ": " + r.picture;
+    if (picture::sys::outputIsTerminal()) progress.label = std::string(kProgram) + ": " + r.picture;
     const picture::ProgressSink showProgress = [&](double fraction, const char* stage) { progress.show(fraction, stage); };
     std::vector<std::string> notes;
     try {
@@ -380,7 +421,7 @@ int run(Request& r) {
             writer.write(strip);
             progress.show(double(writer.rowsDone()) / out.height, "writing");
         });
-        if (::fchmod(fd, 0644) != 0 || ::close(fd) != 0)
+        if (!picture::sys::closeFinished(fd))
             throw Failure{std::string("cannot write the BMP: ") + std::strerror(errno)};
         progress.end();
         notes = decoder->close();
@@ -390,16 +431,17 @@ int run(Request& r) {
     }
     for (const std::string& line : notes) warn(r.picture + " may be damaged: " + line);
 
-    if (::rename(temporaryBmp.c_str(), target.c_str()) != 0) throw Failure{"cannot write " + target};
+    if (!picture::sys::replaceFile(temporaryBmp, target)) throw Failure{"cannot write " + target};
     temporaryBmp.clear();
     note(r.picture + " (" + std::to_string(size.width) + " x " + std::to_string(size.height) + ") -> " + target + ", " +
          std::to_string(depth) + "-bit, " + std::to_string(out.width) + " x " + std::to_string(out.height));
 
-    const std::string written = config + ".tmp." + std::to_string(::getpid());
+    const std::string written = config + ".tmp." + std::to_string(picture::sys::processId());
     {
         std::ofstream file(written, std::ios::binary | std::ios::trunc);
         file << change.text;
-        if (!file.flush() || ::rename(written.c_str(), config.c_str()) != 0) {
+        file.close();
+        if (!file || !picture::sys::replaceFile(written, config)) {
             ::unlink(written.c_str());
             throw Failure{"cannot write " + config};
         }
@@ -414,7 +456,7 @@ int run(Request& r) {
 
 int main(int argc, char** argv) {
     Request request = readArguments(argc, argv);
-    for (int number : {SIGINT, SIGTERM, SIGHUP}) signal(number, onSignal);
+    picture::sys::onInterrupt(onSignal);
     try {
         return run(request);
     } catch (const Failure& failure) {

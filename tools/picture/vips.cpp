@@ -10,6 +10,9 @@
 
 namespace picture {
 
+const char kFormatsRead[] = "JPEG, PNG, TIFF, WebP, GIF, BMP, ... anything libvips reads";
+const char kBackendLimits[] = "";
+
 namespace {
 
 // The first line of libvips' error buffer, without the trailing line end.
@@ -99,12 +102,6 @@ int passStrip(VipsRegion* region, VipsRect* area, void* sink) {
     return 0;
 }
 
-// The colours of a palette sample beyond which a picture in memory is read every k-th pixel, and
-// the largest picture held in memory for it; a larger one is sampled from a 2048-pixel copy.
-constexpr uint64_t kInMemoryPixels = uint64_t(8192) * 8192;
-constexpr uint64_t kSamplePixels = uint64_t(4) << 20;
-constexpr int kReducedSide = 2048;
-
 class VipsDecoder final : public Decoder {
 public:
     explicit VipsDecoder(const std::string& path) : path_(path), original_(openSequential(path)) {}
@@ -129,12 +126,7 @@ public:
             VipsImage* copy = vips_image_copy_memory(picture_.get());
             if (!copy) throw Failure{vipsReason()};
             picture_.reset(copy);
-            const uint8_t* data = reinterpret_cast<const uint8_t*>(VIPS_IMAGE_ADDR(picture_.get(), 0, 0));
-            const uint64_t step = (pixels + kSamplePixels - 1) / kSamplePixels;
-            std::vector<uint8_t> sample;
-            sample.reserve(size_t(3 * (pixels / step + 1)));
-            for (uint64_t i = 0; i < pixels; i += step) sample.insert(sample.end(), data + 3 * i, data + 3 * i + 3);
-            return sample;
+            return everyKthPixel(reinterpret_cast<const uint8_t*>(VIPS_IMAGE_ADDR(picture_.get(), 0, 0)), pixels);
         }
         const double factor = double(kReducedSide) / std::max(width(), height());
         const Image reduced = scaled(std::max(1, int(std::lround(width() * factor))),
