@@ -12,6 +12,7 @@
 #include "platform/clock.hpp"
 #include "platform/console.hpp"
 #include "screen/glcheck.hpp"
+#include "screen/text.hpp"
 #include "latlon/latlon.hpp"
 #include "texts/texts.hpp"
 #include "globe/globe.hpp"
@@ -196,11 +197,13 @@ void displayFrame() {
     frameTiming();                                            // 9. frame timing
 
     screen::OverlaySetup(0);                                  // 10. screen texts
+    screen::beginTextPass();                                  //     drawn as one batch
     if (s.fullView == 0) {
         texts::drawSmallWindowTexts();
     } else {
         texts::drawFullViewTexts();
     }
+    screen::endTextPass();
 
     const int step = s.eyeMode == 0 ? 1 : 2 * s.eyeMode;     // 11. eye passes
     for (int eyeIndex = -s.eyeMode;; eyeIndex += step) {

@@ -43,6 +43,77 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col);
 void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
               int iFont, int fileRow);
 
+// The glyph atlas: each glyph of GLUT's 8 x 13 bitmap font as GLUT's own glBitmap draws it, read
+// back once into 32 x 8 cells of 8 x 16 texels. llvmpipe pays far more per triangle than per
+// pixel, so a quad per glyph would cost more than the bitmaps did: the glyphs of a text are laid
+// side by side into a strip of one alpha texture (64 strips of 512 x 16 texels, 512 KiB) and
+// each run of them is one quad. A strip is rewritten only when its glyphs change.
+constexpr int kAtlasWidth = 256;
+constexpr int kAtlasHeight = 128;
+constexpr int kStripWidth = 512;
+constexpr int kStripHeight = 16;
+constexpr int kTextStrips = 64;
+constexpr int kTextRunGlyphs = 64;
+
+struct TextGlyph {
+    int x = 0, y = 0;           // the set pixels' box from the floored raster position
+    int width = 0, height = 0;  // 0 for a glyph without set pixels
+    float advance = 0.0f;       // the font's own advance of the raster position
+};
+
+// Glyphs of one run, in window pixels while it is gathered.
+struct TextRunGlyphs {
+    int count = 0;
+    unsigned char glyph[kTextRunGlyphs];
+    int x[kTextRunGlyphs], y[kTextRunGlyphs];
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // box of the run's set pixels
+};
+
+// What a strip of the texture holds, glyphs placed from its corner (count -1: nothing yet).
+struct TextStrip {
+    int count = -1;
+    unsigned char glyph[kTextRunGlyphs];
+    int x[kTextRunGlyphs], y[kTextRunGlyphs];
+};
+
+// A run waiting to be drawn from the strip of the same index, in window pixels.
+struct TextRun {
+    float colour[4];
+    float z;
+    int x, y, width, height;
+};
+
+struct TextAtlas {
+    unsigned int stripTexture = 0;  // GL name of the strip texture
+    bool built = false;
+    bool inUse = false;
+    TextGlyph glyphs[256];
+    unsigned char texels[kAtlasWidth * kAtlasHeight];
+    TextStrip strips[kTextStrips];
+    // A text pass gathers the runs of all its texts and draws them in one batch, in the order the
+    // texts came, so where texts overlap the depth test keeps the pixels of drawing one by one.
+    bool passOpen = false;
+    bool passCoversWindow = false;  // the viewport covers the window: quads clip as bitmaps do
+    int runCount = 0;
+    TextRun runs[kTextStrips];
+    TextRunGlyphs gathering;                              // the run being gathered
+    unsigned char stripTexels[kStripWidth * kStripHeight];  // a strip being laid out
+};
+extern TextAtlas textAtlas;
+
+// Builds the glyph atlas once, from GLUT's own bitmaps drawn into the lower-left 256 x 256
+// pixels of the back buffer and read back; from then on PrntOrth draws textured quads that set
+// the same pixels. False, and the bitmaps stay, when the viewport is smaller or nothing read back.
+bool buildTextAtlas();
+
+// Whether PrntOrth draws from the atlas (once built) or with GLUT's bitmaps.
+void useTextAtlas(bool on);
+
+// The texts between the two calls are drawn together at endTextPass, in their order: one batch
+// of quads instead of one per text. Nothing may draw in between.
+void beginTextPass();
+void endTextPass();
+
 constexpr int kTextBufferLength = 80;  // every screen text is formatted into 80 characters
 
 // One screen text ready for PrntOrth: the first `length` characters of `buffer` at (row, col).

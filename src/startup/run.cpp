@@ -12,6 +12,7 @@
 #include "platform/memory.hpp"
 #include "platform/pointer.hpp"
 #include "screen/glcheck.hpp"
+#include "screen/text.hpp"
 #include "startup/config.hpp"
 #include "startup/textures.hpp"
 
@@ -102,6 +103,7 @@ void run() {
         s.currentQuadric = nullptr;
     }
     loadTextureMatrix(1);
+    screen::buildTextAtlas();  // without it the screen texts keep GLUT's bitmaps
 
     glFlush();
     glutSwapBuffers();

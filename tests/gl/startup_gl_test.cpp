@@ -72,46 +72,83 @@ TEST_F(StartupGl, ScreenTextLandsInItsCellInItsColour) {
     }
 }
 
-// The scissor box that keeps the rasteriser to a text's cells must cost no pixel of it: each text
-// is drawn by PrntOrth and again by plain GLUT calls at the same raster position, and the two
-// pictures must match. Afterwards the scissor test is off and the box is as it was.
+// Neither the scissor box that keeps the rasteriser to a text's cells nor the glyph atlas may cost
+// a pixel: each text is drawn by PrntOrth (bitmaps, the atlas on its own, the atlas in a text pass)
+// and again by plain GLUT calls at the same raster position, and the colours and depths must
+// match. Afterwards the scissor test is off, the box as it was, and the texture state untouched.
 TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
+    enum Path { kBitmaps, kAtlas, kAtlasPass };
     struct Case {
         int row, col;
         std::string text;
+        Path path;
+        int viewportWidth = gltest::kWindowWidth;
     };
     std::string everyGlyph;
     for (int c = 1; c < 256; ++c) everyGlyph += static_cast<char>(c);
     const Case cases[] = {
-        {30, 1, "\xdb\xdb##gjpqy|_Q"},                   // full blocks, descenders
-        {1, 1, "\xdb\xdb\xdb top edge"},                 // first row, against the top
-        {59, 20, "bottom\xdb\xdb\xdb"},                   // last row, against the bottom
-        {20, 1, everyGlyph.substr(0, 120)},                // runs past the right edge
-        {10, 3, everyGlyph.substr(120)},                   // NUL-free but with high characters
-        {40, 2, std::string("line\nfeed\0nul", 13)},     // the character-by-character path
+        {30, 1, "\xdb\xdb##gjpqy|_Q", kBitmaps},                   // full blocks, descenders
+        {1, 1, "\xdb\xdb\xdb top edge", kBitmaps},                 // first row, against the top
+        {59, 20, "bottom\xdb\xdb\xdb", kBitmaps},                   // last row, against the bottom
+        {20, 1, everyGlyph.substr(0, 120), kBitmaps},                // runs past the right edge
+        {10, 3, everyGlyph.substr(120), kBitmaps},                   // NUL-free but with high characters
+        {40, 2, std::string("line\nfeed\0nul", 13), kBitmaps},     // the character-by-character path
+        {1, 1, "\xdb\xdb\xdb top edge", kAtlas},
+        {59, 20, "bottom\xdb\xdb\xdb", kAtlasPass},
+        {20, 1, everyGlyph.substr(0, 120), kAtlasPass},
+        {10, 3, everyGlyph.substr(120), kAtlas},
+        {40, 2, std::string("line\nfeed\0nul", 13), kAtlasPass},  // a NUL neither draws nor moves
+        {30, 1, everyGlyph.substr(60, 40), kAtlasPass, 100},  // bitmaps also land beyond the viewport
     };
+    auto depths = [] {
+        std::vector<GLuint> depth(gltest::kWindowWidth * gltest::kWindowHeight);
+        glReadPixels(0, 0, gltest::kWindowWidth, gltest::kWindowHeight, GL_DEPTH_COMPONENT,
+                     GL_UNSIGNED_INT, depth.data());
+        return depth;
+    };
+    ASSERT_TRUE(screen::buildTextAtlas());
+    GLuint own = 0;
+    glGenTextures(1, &own);
+    glBindTexture(GL_TEXTURE_2D, own);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    glEnable(GL_DEPTH_TEST);
     glScissor(3, 5, 200, 100);
     for (const Case& c : cases) {
-        glClear(GL_COLOR_BUFFER_BIT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glViewport(0, 0, c.viewportWidth, gltest::kWindowHeight);
+        screen::useTextAtlas(c.path != kBitmaps);
+        if (c.path == kAtlasPass) screen::beginTextPass();
         int row = c.row, col = c.col;
         screen::PrntOrth(static_cast<int>(c.text.size()), c.text.data(), row, col, 14, 0, 1, 0);
+        if (c.path == kAtlasPass) screen::endTextPass();
         const auto boxed = gltest::readPixels();
+        const auto boxedDepth = depths();
         EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-        GLint box[4];
+        GLint box[4], bound = 0, environment = 0;
         glGetIntegerv(GL_SCISSOR_BOX, box);
         EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{3, 5, 200, 100}));
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+        EXPECT_EQ(bound, static_cast<GLint>(own));
+        EXPECT_EQ(environment, GL_DECAL);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_ALPHA_TEST));
 
         // The fixture's matrices are identities, and PrntOrth leaves them so.
-        glClear(GL_COLOR_BUFFER_BIT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const screen::CellGrid grid = screen::cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
         const screen::RasterPosition p = screen::cellRaster(grid, c.row, c.col);
         screen::SetPalColor(14);
         glRasterPos3d(p.x, p.y, p.z);
         for (char ch : c.text) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(ch));
         const auto plain = gltest::readPixels();
-        EXPECT_TRUE(boxed == plain) << "row " << c.row << ", column " << c.col;
+        EXPECT_TRUE(boxed == plain) << "row " << c.row << ", column " << c.col << ", path " << c.path;
+        EXPECT_TRUE(boxedDepth == depths()) << "row " << c.row << ", column " << c.col;
         EXPECT_NE(std::count(plain.begin(), plain.end(), 255), 0) << "nothing drawn";
     }
+    screen::useTextAtlas(false);
+    glViewport(0, 0, gltest::kWindowWidth, gltest::kWindowHeight);
+    glDeleteTextures(1, &own);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     // A negative length draws nothing (it once reached a memcpy as a huge size).
     glClear(GL_COLOR_BUFFER_BIT);
     int row = 30, col = 1;

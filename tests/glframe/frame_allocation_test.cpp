@@ -19,6 +19,7 @@
 
 #include "frame/frame.hpp"
 #include "model/state.hpp"
+#include "screen/text.hpp"
 
 extern "C" void* __libc_malloc(std::size_t);
 extern "C" void* __libc_calloc(std::size_t, std::size_t);
@@ -96,6 +97,7 @@ protected:
         glutDisplayFunc([] {});
         glEnable(GL_DEPTH_TEST);
         setUpImage();
+        screen::buildTextAtlas();  // as start-up does: the frames draw their texts from it
     }
 
     static void TearDownTestSuite() {
