@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "latlon/latlon.hpp"
+#include "texts/texts.hpp"
 
 namespace {
 
@@ -21,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(std::isfinite(v.latitude) && std::isfinite(v.longitude));
 
     // The small window formats whatever was read, however large.
-    screen::ScreenText texts[texts::kSmallWindowTextCount];
-    texts::smallWindowTexts(v.latitude, v.longitude, texts);
+    screen::ScreenText shown[texts::kSmallWindowTextCount];
+    texts::smallWindowTexts(v.latitude, v.longitude, shown);
 
     if (std::fabs(v.latitude) < 999.0 && std::fabs(v.longitude) < 999.0) {
         fields::TextLine file;
