@@ -54,6 +54,13 @@ void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
 
 namespace {
 
+// Saves the matrix of `mode` on its stack and makes it the identity; the matrix mode stays `mode`.
+void pushIdentity(GLenum mode) {
+    glMatrixMode(mode);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
 constexpr int kMaxCharacters = 4096;  // longer texts go unboxed; no caller comes near
 
 // --- glyph atlas ---------------------------------------------------------------------------------
@@ -124,12 +131,8 @@ bool captureGlyphs() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_SCISSOR_TEST);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    pushIdentity(GL_MODELVIEW);
+    pushIdentity(GL_PROJECTION);
     glOrtho(0.0, viewport[2], 0.0, viewport[3], -1.0, 1.0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glColor3f(1.0f, 1.0f, 1.0f);
@@ -190,12 +193,8 @@ void drawRuns() {
     // x and y in pixels from the viewport's corner to -1..1; z passes unchanged.
     const GLfloat pixels[16] = {2.0f / viewport[2], 0, 0, 0, 0, 2.0f / viewport[3], 0, 0,
                                 0, 0, 1, 0, -1, -1, 0, 1};
-    glMatrixMode(GL_TEXTURE);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushIdentity(GL_TEXTURE);
+    pushIdentity(GL_MODELVIEW);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadMatrixf(pixels);
@@ -397,12 +396,8 @@ void PrntOrth(int length, const char* text, int& row, int& col, int color, int b
               int iFont, int fileRow) {
     (void)fileRow;
     if (iFont != 1) return;  // only screen output exists in this program
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    pushIdentity(GL_MODELVIEW);
+    pushIdentity(GL_PROJECTION);
 
     const CellGrid grid = cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
     const RasterPosition p = cellRaster(grid, row, col);
