@@ -44,6 +44,16 @@ while IFS= read -r hit; do
 done < <(grep -rHnE '#include <(windows\.h|unistd\.h|fcntl\.h|malloc\.h|sys/|X11/|GL/glx)' "$src" |
          grep -vE '^[^:]*/platform/[a-z]+_(posix|x11|windows)\.cpp:' || true)
 
+# The picture helper (picture/, beside src/) links only the GL-free library: it may include the
+# viewer's platform/ and model/ headers, the BMP decoder and the Orvex.Txt reader, nothing else.
+picture=$(dirname "$src")/picture
+if [[ -d $picture ]]; then
+    while IFS= read -r hit; do
+        echo "picture helper includes beyond the GL-free library: $hit"; failures=$((failures + 1))
+    done < <(grep -rHo '#include "[a-z]*/[^"]*"' "$picture" |
+             grep -vE '"(platform/|model/|image/bmpdecode\.hpp|startup/config\.hpp)' || true)
+fi
+
 if (( failures > 0 )); then
     echo "$failures include(s) break the layering; see docs/ARCHITECTURE.md"
     exit 1
