@@ -1,6 +1,7 @@
 // The picture helper's image back end: it decodes a picture of any size and scales it, and hands
 // the result on in strips of rows. Everything else (command line, Orvex.Txt, palette, BMP writing)
-// is shared; each system builds one back end (libvips here, vips.cpp).
+// is shared; each system builds one back end (libvips, vips.cpp; the Windows Imaging Component,
+// wic.cpp; the browser's own decoder, web.cpp).
 #pragma once
 #include <cstddef>
 #include <cstdint>

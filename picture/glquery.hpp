@@ -1,5 +1,6 @@
 // The largest texture the display's OpenGL accepts, asked aside from the run (a child process on
-// X, a thread on Windows): a display that fails or hangs costs the helper a warning, never the run.
+// X, a thread on Windows, a throwaway WebGL context in the browser): a display that fails or hangs
+// costs the helper a warning, never the run.
 #pragma once
 #include <string>
 
