@@ -15,6 +15,13 @@ declare -A orvex_tree_options=(
   [build-bench]="-DCMAKE_BUILD_TYPE=Release -DORVEX_BENCH=ON -DBUILD_TESTING=OFF"
   [build-win]="--no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF"
   [build-fuzz]="-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_FUZZ=ON -DBUILD_TESTING=OFF"
+  [build-web]="-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF"
+)
+
+# The command each tree is configured with (default: cmake); the browser's goes through emcmake,
+# which brings emscripten's toolchain.
+declare -A orvex_tree_cmake=(
+  [build-web]="emcmake cmake"
 )
 
 # orvex_configure TREE [FOLDER]: configures FOLDER (default TREE) with TREE's options, quietly.
@@ -29,8 +36,8 @@ orvex_configure() {
     echo "$folder was configured with another generator; configuring it afresh" >&2
     rm -rf "$cache" "$folder/CMakeFiles"
   fi
-  # shellcheck disable=SC2086  # the options are separate words
-  cmake -S . -B "$folder" -G "$orvex_generator" $options >/dev/null
+  # shellcheck disable=SC2086  # the options and the command are separate words
+  ${orvex_tree_cmake[$tree]:-cmake} -S . -B "$folder" -G "$orvex_generator" $options >/dev/null
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

@@ -19,24 +19,8 @@ mkdir -p "$deps"
 # --- freeglut for Windows -----------------------------------------------------------------------
 version=$(dpkg-query -W -f='${source:Version}' freeglut3-dev)
 if [ "$(cat "$freeglut/version" 2>/dev/null)" != "$version" ]; then
-  # apt-get source needs a deb-src entry for the suite the system installs from.
-  if ! apt-cache showsrc freeglut >/dev/null 2>&1 || [ -z "$(apt-cache showsrc freeglut 2>/dev/null)" ]; then
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        $SUDO tee /etc/apt/sources.list.d/orvex-deb-src.sources >/dev/null
-    else
-      grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' |
-        $SUDO tee /etc/apt/sources.list.d/orvex-deb-src.list >/dev/null
-    fi
-    $SUDO apt-get update -qq
-  fi
-  rm -rf "$deps/src" "$deps/freeglut-build" "$freeglut"
-  mkdir -p "$deps/src"
-  (cd "$deps/src" && apt-get source -qq "freeglut=$version" >/dev/null 2>&1) ||
-    { echo "windows: apt-get source freeglut=$version failed" >&2; exit 1; }
-  source_dir=$(find "$deps/src" -mindepth 1 -maxdepth 1 -type d -name 'freeglut-*' | head -n 1)
+  source_dir=$(bash tools/freeglut_source.sh "$deps")
+  rm -rf "$deps/freeglut-build" "$freeglut"
   cmake -S "$source_dir" -B "$deps/freeglut-build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF \

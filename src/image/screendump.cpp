@@ -9,6 +9,7 @@
 
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
+#include "platform/files.hpp"
 #include "model/state.hpp"
 
 namespace image {
@@ -107,6 +108,7 @@ void finishDump(const std::uint8_t* IMAGE) {
         return dumpFailed("write", name);
     }
 
+    files::announceWritten(name);
     console::bellLine();
     if (dumpState.dumpCount >= kMaxDumps) {
         console::stop("GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.");

@@ -1,7 +1,6 @@
 #include "platform/console.hpp"
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace console {
 
@@ -33,26 +32,23 @@ void writeStop(const char* message) {
 void stop(const char* message) {
     writeStop(message);
     holdForReader();
-    std::exit(0);
+    endRun(0);
 }
 
 void quit(const char* message) {
     writeStop(message);
-    std::exit(0);
+    endRun(0);
 }
 
 void stopSilently() {
     std::fflush(stdout);
-    std::exit(0);
+    endRun(0);
 }
 
 void pause(const char* message) {
     writeLine(message);
     std::fflush(stdout);
-    int c;
-    do {
-        c = std::fgetc(stdin);
-    } while (c != '\n' && c != EOF);
+    waitForLine();
 }
 
 void ioFailure(const char* what, const char* name) {
@@ -60,7 +56,7 @@ void ioFailure(const char* what, const char* name) {
     std::fprintf(stderr, "Orvex: input/output failure: %s: %s\n", what, name);
     std::fflush(stderr);
     holdForReader();
-    std::exit(2);
+    endRun(2);
 }
 
 }  // namespace console

@@ -24,9 +24,13 @@ void pause(const char* message);
 // memory that cannot be obtained): a report on standard error and exit status 2.
 [[noreturn]] void ioFailure(const char* what, const char* name);
 
-// ---- The system's half (console_posix.cpp, console_windows.cpp) ----
+// ---- The system's half (console_posix.cpp, console_windows.cpp, console_web.cpp) ----
 // Sets up standard output; called first in the run.
 void open();
+// Waits for one line of standard input (or its end); the text is discarded.
+void waitForLine();
+// Ends the run with the exit status.
+[[noreturn]] void endRun(int status);
 // After a stop's message, before the run ends: where the console window belongs to this process
 // alone (a program started from Explorer), waits for Enter, so that the message can be read
 // before the window closes with the process.

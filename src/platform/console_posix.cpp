@@ -1,5 +1,8 @@
 #include "platform/console.hpp"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace console {
 
 // The C library's buffering as it stands: lines on a terminal, blocks into a pipe or file.
@@ -7,5 +10,14 @@ void open() {}
 
 // A terminal stays open after the program that wrote to it has ended.
 void holdForReader() {}
+
+void waitForLine() {
+    int c;
+    do {
+        c = std::fgetc(stdin);
+    } while (c != '\n' && c != EOF);
+}
+
+void endRun(int status) { std::exit(status); }
 
 }  // namespace console

@@ -1,6 +1,7 @@
 #include "platform/console.hpp"
 
 #include <cstdio>
+#include <cstdlib>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -19,10 +20,16 @@ void holdForReader() {
     if (GetConsoleProcessList(processes, 2) != 1) return;
     std::fputs("Press Enter to close this window.\n", stderr);
     std::fflush(stderr);
+    waitForLine();
+}
+
+void waitForLine() {
     int c;
     do {
         c = std::fgetc(stdin);
     } while (c != '\n' && c != EOF);
 }
+
+void endRun(int status) { std::exit(status); }
 
 }  // namespace console

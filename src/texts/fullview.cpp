@@ -17,6 +17,8 @@ namespace {
 #define ORVEX_BUILD_OS "Linux"
 #elif defined(_WIN32)
 #define ORVEX_BUILD_OS "Windows"
+#elif defined(__EMSCRIPTEN__)
+#define ORVEX_BUILD_OS "Web"
 #elif defined(__APPLE__)
 #define ORVEX_BUILD_OS "macOS"
 #elif defined(__FreeBSD__)

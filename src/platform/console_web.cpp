@@ -1,0 +1,66 @@
+#include "platform/console.hpp"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+
+namespace console {
+
+namespace {
+
+// Standard output and standard error go to the page's console hook byte for byte, as written
+// (one byte one character), instead of emscripten's line-by-line printing.
+EM_JS(void, routeOutputToPage, (), {
+    const page = Module["orvexPage"];
+    const send = function(bytes) {
+        let text = "";
+        for (let k = 0; k < bytes.length; ++k) text += String.fromCharCode(bytes[k]);
+        if (page && page.console) page.console(text);
+    };
+    for (const descriptor of [1, 2]) {
+        const stream = FS.getStream(descriptor);
+        if (!stream) continue;
+        stream.stream_ops = Object.assign({}, stream.stream_ops, {
+            write: function(s, buffer, offset, length) {
+                send(buffer.subarray(offset, offset + length));
+                return length;
+            }
+        });
+    }
+});
+
+// The page's Enter button or Enter key; the run sleeps meanwhile (Asyncify).
+EM_ASYNC_JS(void, waitForPageEnter, (), {
+    const page = Module["orvexPage"];
+    if (page && page.waitForEnter) await page.waitForEnter();
+});
+
+EM_JS(void, tellPageEnded, (int status), {
+    const page = Module["orvexPage"];
+    if (page && page.ended) page.ended(status);
+});
+
+}  // namespace
+
+// Unbuffered, so every write reaches the page at once and in order.
+void open() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    routeOutputToPage();
+}
+
+// The page keeps the panel with the message after the run has ended.
+void holdForReader() {}
+
+void waitForLine() { waitForPageEnter(); }
+
+// The frames and the page's events stop, the page is told, and the module exits.
+void endRun(int status) {
+    emscripten_cancel_main_loop();
+    emscripten_html5_remove_all_event_listeners();
+    tellPageEnded(status);
+    emscripten_force_exit(status);
+    __builtin_unreachable();
+}
+
+}  // namespace console

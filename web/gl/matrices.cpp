@@ -1,0 +1,210 @@
+// The three matrix stacks. Matrices are single precision and built as Mesa builds them, so the
+// matrices the viewer reads back are the desktop's to the last bit in the common cases.
+#include <cmath>
+#include <cstring>
+
+#include "context.hpp"
+
+namespace webgl {
+
+namespace {
+
+constexpr GLfloat kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+GLfloat* top() { return context.current->items[context.current->top].m; }
+
+// a = a x b, column-major.
+void multiply(GLfloat* a, const GLfloat* b) {
+    GLfloat product[16];
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            product[column * 4 + row] = a[row] * b[column * 4] + a[4 + row] * b[column * 4 + 1] +
+                                        a[8 + row] * b[column * 4 + 2] + a[12 + row] * b[column * 4 + 3];
+        }
+    }
+    std::memcpy(a, product, sizeof product);
+}
+
+void multiplyCurrent(const GLfloat* m) {
+    beforeChange();
+    multiply(top(), m);
+}
+
+}  // namespace
+
+void modelViewProjection(GLfloat out[16]) {
+    std::memcpy(out, context.projection.items[context.projection.top].m, 16 * sizeof(GLfloat));
+    multiply(out, context.modelView.items[context.modelView.top].m);
+}
+
+void transformPoint(const GLfloat m[16], const GLfloat in[4], GLfloat out[4]) {
+    for (int row = 0; row < 4; ++row) {
+        out[row] = m[row] * in[0] + m[4 + row] * in[1] + m[8 + row] * in[2] + m[12 + row] * in[3];
+    }
+}
+
+// Called once when the context is made: every stack holds one identity matrix.
+void resetMatrices() {
+    MatrixStack* stacks[3] = {&context.modelView, &context.projection, &context.texture};
+    const int depths[3] = {kModelViewDepth, kProjectionDepth, kTextureDepth};
+    for (int k = 0; k < 3; ++k) {
+        stacks[k]->top = 0;
+        stacks[k]->capacity = depths[k];
+        std::memcpy(stacks[k]->items[0].m, kIdentity, sizeof kIdentity);
+    }
+    context.current = &context.modelView;
+}
+
+}  // namespace webgl
+
+using namespace webgl;
+
+extern "C" {
+
+void glMatrixMode(GLenum mode) {
+    if (recording(Op::matrixMode, static_cast<GLfloat>(mode))) return;
+    switch (mode) {
+        case GL_MODELVIEW: context.current = &context.modelView; break;
+        case GL_PROJECTION: context.current = &context.projection; break;
+        case GL_TEXTURE: context.current = &context.texture; break;
+        default: return setError(GL_INVALID_ENUM);
+    }
+    context.a.matrixMode = mode;
+}
+
+void glLoadIdentity(void) {
+    if (recording(Op::loadIdentity)) return;
+    beforeChange();
+    std::memcpy(top(), kIdentity, sizeof kIdentity);
+}
+
+void glLoadMatrixf(const GLfloat* m) {
+    beforeChange();
+    std::memcpy(top(), m, 16 * sizeof(GLfloat));
+}
+
+void glLoadMatrixd(const GLdouble* m) {
+    GLfloat f[16];
+    for (int k = 0; k < 16; ++k) f[k] = static_cast<GLfloat>(m[k]);
+    glLoadMatrixf(f);
+}
+
+void glMultMatrixf(const GLfloat* m) { multiplyCurrent(m); }
+
+void glMultMatrixd(const GLdouble* m) {
+    GLfloat f[16];
+    for (int k = 0; k < 16; ++k) f[k] = static_cast<GLfloat>(m[k]);
+    multiplyCurrent(f);
+}
+
+void glPushMatrix(void) {
+    if (recording(Op::pushMatrix)) return;
+    MatrixStack& s = *context.current;
+    if (s.top + 1 >= s.capacity) return setError(GL_STACK_OVERFLOW);
+    s.items[s.top + 1] = s.items[s.top];
+    ++s.top;
+}
+
+void glPopMatrix(void) {
+    if (recording(Op::popMatrix)) return;
+    MatrixStack& s = *context.current;
+    if (s.top == 0) return setError(GL_STACK_UNDERFLOW);
+    beforeChange();
+    --s.top;
+}
+
+// Mesa's rotation: an exact matrix about a coordinate axis, the general formula otherwise.
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+    if (recording(Op::rotate, angle, x, y, z)) return;
+    const GLfloat radians = angle * static_cast<GLfloat>(M_PI / 180.0);
+    const GLfloat s = std::sin(radians), c = std::cos(radians);
+    GLfloat m[16];
+    std::memcpy(m, kIdentity, sizeof m);
+    bool optimised = false;
+    if (x == 0.0f) {
+        if (y == 0.0f) {
+            if (z != 0.0f) {  // about z
+                optimised = true;
+                m[0] = c;
+                m[5] = c;
+                m[1] = z < 0.0f ? -s : s;
+                m[4] = z < 0.0f ? s : -s;
+            }
+        } else if (z == 0.0f) {  // about y
+            optimised = true;
+            m[0] = c;
+            m[10] = c;
+            m[8] = y < 0.0f ? -s : s;
+            m[2] = y < 0.0f ? s : -s;
+        }
+    } else if (y == 0.0f && z == 0.0f) {  // about x
+        optimised = true;
+        m[5] = c;
+        m[10] = c;
+        m[6] = x < 0.0f ? -s : s;
+        m[9] = x < 0.0f ? s : -s;
+    }
+    if (!optimised) {
+        const GLfloat length = std::sqrt(x * x + y * y + z * z);
+        if (length <= 1.0e-4f) return;  // no axis: no rotation
+        x /= length;
+        y /= length;
+        z /= length;
+        const GLfloat xx = x * x, yy = y * y, zz = z * z, xy = x * y, yz = y * z, zx = z * x;
+        const GLfloat xs = x * s, ys = y * s, zs = z * s, oneMinusC = 1.0f - c;
+        m[0] = (oneMinusC * xx) + c;
+        m[4] = (oneMinusC * xy) - zs;
+        m[8] = (oneMinusC * zx) + ys;
+        m[1] = (oneMinusC * xy) + zs;
+        m[5] = (oneMinusC * yy) + c;
+        m[9] = (oneMinusC * yz) - xs;
+        m[2] = (oneMinusC * zx) - ys;
+        m[6] = (oneMinusC * yz) + xs;
+        m[10] = (oneMinusC * zz) + c;
+    }
+    multiplyCurrent(m);
+}
+
+void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) {
+    glRotatef(static_cast<GLfloat>(angle), static_cast<GLfloat>(x), static_cast<GLfloat>(y),
+              static_cast<GLfloat>(z));
+}
+
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+    if (recording(Op::translate, x, y, z)) return;
+    beforeChange();
+    GLfloat* m = top();
+    for (int row = 0; row < 4; ++row) m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
+}
+
+void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
+    glTranslatef(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
+}
+
+void glScaled(GLdouble x, GLdouble y, GLdouble z) {
+    beforeChange();
+    GLfloat* m = top();
+    for (int row = 0; row < 4; ++row) {
+        m[row] *= static_cast<GLfloat>(x);
+        m[4 + row] *= static_cast<GLfloat>(y);
+        m[8 + row] *= static_cast<GLfloat>(z);
+    }
+}
+
+void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near, GLdouble far) {
+    if (left == right || bottom == top || near == far) return setError(GL_INVALID_VALUE);
+    const GLfloat l = static_cast<GLfloat>(left), r = static_cast<GLfloat>(right);
+    const GLfloat b = static_cast<GLfloat>(bottom), t = static_cast<GLfloat>(top);
+    const GLfloat n = static_cast<GLfloat>(near), f = static_cast<GLfloat>(far);
+    GLfloat m[16];
+    std::memcpy(m, kIdentity, sizeof m);
+    m[0] = 2.0f / (r - l);
+    m[12] = -(r + l) / (r - l);
+    m[5] = 2.0f / (t - b);
+    m[13] = -(t + b) / (t - b);
+    m[10] = -2.0f / (f - n);
+    m[14] = -(f + n) / (f - n);
+    multiplyCurrent(m);
+}
+
+}  // extern "C"

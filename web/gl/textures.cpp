@@ -1,0 +1,231 @@
+// Texture objects: GL names of our own mapped to WebGL textures made when first needed. RGB,
+// RGBA, LUMINANCE and ALPHA images (internal formats 3, GL_RGB, GL_ALPHA8, ...); GL_CLAMP and
+// repeats of textures that are not powers of two are finished in the shader (see draw.cpp).
+#include <cstring>
+#include <vector>
+
+#include "context.hpp"
+#include "webgl.hpp"
+
+namespace webgl {
+
+void bindForUpload(GLuint webglName);
+
+namespace {
+
+
+struct TextureTable {
+    std::vector<TextureObject> objects = std::vector<TextureObject>(1);  // by GL name; 0 is the default
+    GLuint nextName = 1;
+};
+TextureTable textures;
+
+bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+// The WebGL format a GL internal format is kept in; 0 when this subset does not take it.
+GLenum baseFormat(GLint internalFormat) {
+    switch (internalFormat) {
+        case 3: case GL_RGB: case GL_RGB8: return GL_RGB;
+        case 4: case GL_RGBA: return GL_RGBA;
+        case 1: case GL_LUMINANCE: return GL_LUMINANCE;
+        case GL_ALPHA: case GL_ALPHA8: return GL_ALPHA;
+        default: return 0;
+    }
+}
+
+int components(GLenum format) {
+    switch (format) {
+        case GL_RGB: return 3;
+        case GL_RGBA: return 4;
+        case GL_ALPHA: case GL_LUMINANCE: case GL_RED: return 1;
+        default: return 0;
+    }
+}
+
+GLenum storedFormat(const TextureObject& t) {
+    return t.alphaOnly ? GL_ALPHA : t.format;
+}
+
+void ensureWebglTexture(TextureObject& t) {
+    if (t.webglName == 0) emscripten_glGenTextures(1, &t.webglName);
+}
+
+// Sends the texture's filters and wraps; wraps that WebGL cannot do are left to the shader.
+void applyParameters(TextureObject& t) {
+    ensureWebglTexture(t);
+    bindForUpload(t.webglName);
+    const GLenum minFilter = t.minFilter == GL_NEAREST ? GL_NEAREST : GL_LINEAR;
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(t.magFilter));
+    const bool repeatable = isPowerOfTwo(t.width) && isPowerOfTwo(t.height);
+    auto wrap = [&](GLenum mode) {
+        return static_cast<GLint>(mode == GL_REPEAT && repeatable ? GL_REPEAT : kClampToEdge);
+    };
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap(t.wrapS));
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap(t.wrapT));
+}
+
+// Rows of `format` pixels converted to the texture's stored format (rows tightly packed), or
+// null when no conversion is needed.
+std::vector<GLubyte> converted(const void* pixels, int width, int height, GLenum format, GLenum stored) {
+    std::vector<GLubyte> out;
+    if (!pixels || format == stored) return out;
+    const int from = components(format), to = components(stored);
+    const int align = context.unpackAlignment;
+    const int rowBytes = (width * from + align - 1) / align * align;
+    out.resize(static_cast<size_t>(width) * height * to);
+    const GLubyte* source = static_cast<const GLubyte*>(pixels);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const GLubyte* p = source + static_cast<size_t>(y) * rowBytes + x * from;
+            GLubyte rgba[4] = {p[0], from >= 3 ? p[1] : p[0], from >= 3 ? p[2] : p[0],
+                              static_cast<GLubyte>(from == 4 ? p[3] : 255)};
+            if (format == GL_ALPHA) rgba[0] = rgba[1] = rgba[2] = 0, rgba[3] = p[0];
+            GLubyte* q = &out[(static_cast<size_t>(y) * width + x) * to];
+            if (stored == GL_ALPHA) {
+                q[0] = rgba[3];
+            } else {
+                for (int k = 0; k < to; ++k) q[k] = rgba[k];
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TextureObject& textureObject(GLuint name) {
+    if (name >= textures.objects.size()) textures.objects.resize(name + 1);
+    return textures.objects[name];
+}
+
+TextureObject* boundTextureObject() { return &textureObject(context.a.boundTexture); }
+
+}  // namespace webgl
+
+using namespace webgl;
+
+extern "C" {
+
+void glGenTextures(GLsizei count, GLuint* names) {
+    if (count < 0) return setError(GL_INVALID_VALUE);
+    for (GLsizei k = 0; k < count; ++k) {
+        names[k] = textures.nextName++;
+        textureObject(names[k]);
+    }
+}
+
+void glBindTexture(GLenum target, GLuint name) {
+    if (recording(Op::bindTexture, static_cast<GLfloat>(name))) return;
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    if (name == context.a.boundTexture) return;
+    beforeChange();
+    context.a.boundTexture = name;
+    if (name >= textures.nextName) textures.nextName = name + 1;
+    textureObject(name);
+}
+
+void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    TextureObject& t = *boundTextureObject();
+    const GLenum v = static_cast<GLenum>(value);
+    switch (name) {
+        case GL_TEXTURE_MIN_FILTER:
+            if (v != GL_NEAREST && v != GL_LINEAR && (v < 0x2700 || v > 0x2703)) return setError(GL_INVALID_ENUM);
+            if (t.minFilter == v) return;
+            beforeChange();
+            t.minFilter = v;
+            break;
+        case GL_TEXTURE_MAG_FILTER:
+            if (v != GL_NEAREST && v != GL_LINEAR) return setError(GL_INVALID_ENUM);
+            if (t.magFilter == v) return;
+            beforeChange();
+            t.magFilter = v;
+            break;
+        case GL_TEXTURE_WRAP_S:
+        case GL_TEXTURE_WRAP_T: {
+            if (v != GL_CLAMP && v != GL_REPEAT) return setError(GL_INVALID_ENUM);
+            GLenum& wrap = name == GL_TEXTURE_WRAP_S ? t.wrapS : t.wrapT;
+            if (wrap == v) return;
+            beforeChange();
+            wrap = v;
+            break;
+        }
+        default: return setError(GL_INVALID_ENUM);
+    }
+    applyParameters(t);
+}
+
+void glTexParameterfv(GLenum target, GLenum name, const GLfloat* values) {
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    if (name != GL_TEXTURE_BORDER_COLOR) {
+        return glTexParameteri(target, name, static_cast<GLint>(values[0]));
+    }
+    beforeChange();
+    TextureObject& t = *boundTextureObject();
+    for (int k = 0; k < 4; ++k) t.border[k] = values[k] < 0.0f ? 0.0f : values[k] > 1.0f ? 1.0f : values[k];
+}
+
+void glTexEnvi(GLenum target, GLenum name, GLint value) {
+    if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) return setError(GL_INVALID_ENUM);
+    const GLenum mode = static_cast<GLenum>(value);
+    if (mode != GL_MODULATE && mode != GL_DECAL && mode != GL_REPLACE) return setError(GL_INVALID_ENUM);
+    if (mode == context.a.textureEnvMode) return;
+    beforeChange();
+    context.a.textureEnvMode = mode;
+}
+
+void glGetTexEnviv(GLenum target, GLenum name, GLint* values) {
+    if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) return setError(GL_INVALID_ENUM);
+    values[0] = static_cast<GLint>(context.a.textureEnvMode);
+}
+
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const GLvoid* pixels) {
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    const GLenum stored = baseFormat(internalFormat);
+    if (stored == 0 || components(format) == 0) return setError(GL_INVALID_ENUM);
+    if (type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
+    GLint maximum = 0;
+    emscripten_glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maximum);
+    if (level < 0 || border != 0 || width < 0 || height < 0 || width > maximum || height > maximum) {
+        return setError(GL_INVALID_VALUE);
+    }
+    if (level > 0) return;  // mipmaps are not kept: the viewer never filters with them
+    beforeChange();
+    TextureObject& t = *boundTextureObject();
+    ensureWebglTexture(t);
+    t.width = width;
+    t.height = height;
+    t.alphaOnly = stored == GL_ALPHA;
+    t.format = stored;
+    const std::vector<GLubyte> copy = converted(pixels, width, height, format, stored);
+    bindForUpload(t.webglName);
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, copy.empty() ? context.unpackAlignment : 1);
+    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(stored), width, height, 0, stored,
+                            GL_UNSIGNED_BYTE, copy.empty() ? pixels : copy.data());
+    context.checkWebglErrors = true;
+    applyParameters(t);
+}
+
+void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
+                     GLenum format, GLenum type, const GLvoid* pixels) {
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    if (components(format) == 0 || type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
+    TextureObject& t = *boundTextureObject();
+    if (t.webglName == 0 || t.width == 0) return setError(GL_INVALID_OPERATION);
+    if (level != 0 || x < 0 || y < 0 || width < 0 || height < 0 || x + width > t.width || y + height > t.height) {
+        return setError(GL_INVALID_VALUE);
+    }
+    if (width == 0 || height == 0 || !pixels) return;
+    beforeChange();
+    const GLenum stored = storedFormat(t);
+    const std::vector<GLubyte> copy = converted(pixels, width, height, format, stored);
+    bindForUpload(t.webglName);
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, copy.empty() ? context.unpackAlignment : 1);
+    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, stored, GL_UNSIGNED_BYTE,
+                               copy.empty() ? pixels : copy.data());
+    context.checkWebglErrors = true;
+}
+
+}  // extern "C"

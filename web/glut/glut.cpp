@@ -1,0 +1,496 @@
+// GLUT on the page: the module's canvas is the window, a WebGL 1 context its GL context, and
+// emscripten's html5 events its input. As in freeglut, input is queued as it arrives and handed
+// to the callbacks from the main loop, whose every pass does the window work asked for (size,
+// place), the queued events, the display callback if a redisplay was posted, then the idle
+// callback. The loop never returns to the caller.
+#include <GL/freeglut.h>
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../gl/context.hpp"
+
+namespace {
+
+// ---- state --------------------------------------------------------------------------------------
+
+struct MenuEntry {
+    std::string label;
+    int value;
+};
+
+enum class EventKind { key, specialKey, button, motion, menuClosed };
+
+struct Event {
+    EventKind kind;
+    int a, b, x, y;  // key or button and its state (or the menu's value), pointer position
+};
+
+struct GlutState {
+    int initialWidth = 300, initialHeight = 300;  // glutInitWindowSize
+    int x = 0, y = 0;                             // the window's place on the "screen"
+    int width = 0, height = 0;                    // the canvas's drawing buffer
+    int pendingWidth = -1, pendingHeight = -1;    // a size asked for, applied by the loop
+    int pendingX = 0, pendingY = 0;
+    bool placePending = false;
+    bool windowMade = false, looping = false, redisplay = false;
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
+
+    void (*display)() = nullptr;
+    void (*idle)() = nullptr;
+    void (*reshape)(int, int) = nullptr;
+    void (*keyboard)(unsigned char, int, int) = nullptr;
+    void (*special)(int, int, int) = nullptr;
+    void (*mouse)(int, int, int, int) = nullptr;
+    void (*motion)(int, int) = nullptr;
+    void (*passiveMotion)(int, int) = nullptr;
+    void (*menuStatus)(int, int, int) = nullptr;
+
+    // The pointer in canvas pixels: the real one, or where a warp put it until the real one moves.
+    int pointerX = 0, pointerY = 0;
+    unsigned buttonsDown = 0;       // buttons pressed over the canvas and not yet released
+
+    // The one pop-up menu.
+    void (*menuCallback)(int) = nullptr;
+    std::vector<MenuEntry> menuEntries;
+    int menuButton = -1;            // the button it is attached to
+    void* menuFont = GLUT_BITMAP_HELVETICA_18;
+    bool menuOpen = false;
+    int menuX = 0, menuY = 0;       // its box's corner on the screen, placed as freeglut places it
+
+    std::vector<Event> events;
+};
+GlutState glut;
+
+constexpr size_t kMaxQueuedEvents = 1024;
+constexpr int kMenuBorder = 2;  // freeglut's border round the entries
+
+void queue(const Event& event) {
+    if (glut.events.size() < kMaxQueuedEvents) glut.events.push_back(event);
+}
+
+// ---- page glue ----------------------------------------------------------------------------------
+
+EM_JS(void, pointCanvasTarget, (), { specialHTMLTargets["!canvas"] = Module["canvas"]; });
+
+EM_JS(void, countFrame, (), {
+    const page = Module["orvexPage"];
+    if (page) page.framesDrawn = (page.framesDrawn | 0) + 1;
+});
+
+EM_JS(int, screenSize, (int height), {
+    return height ? (screen.height | 0) : (screen.width | 0);
+});
+
+EM_JS(int, focusInFormField, (), {
+    const e = document.activeElement;
+    return e && (e.isContentEditable || /^(INPUT|TEXTAREA|SELECT|BUTTON)$/.test(e.tagName)) ? 1 : 0;
+});
+
+// The canvas pixel under a point of the page (client coordinates).
+EM_JS(void, canvasPixel, (double clientX, double clientY, int* x, int* y), {
+    const canvas = Module["canvas"];
+    const box = canvas.getBoundingClientRect();
+    const scaleX = box.width > 0 ? canvas.width / box.width : 1;
+    const scaleY = box.height > 0 ? canvas.height / box.height : 1;
+    HEAP32[x >> 2] = Math.floor((clientX - box.left) * scaleX);
+    HEAP32[y >> 2] = Math.floor((clientY - box.top) * scaleY);
+});
+
+EM_JS(void, openPageMenu, (const char* labels, const int* values, int count, int x, int y), {
+    const page = Module["orvexPage"];
+    if (!page || !page.openMenu) return;
+    const entries = [];
+    let at = labels;
+    for (let k = 0; k < count; ++k) {
+        const label = UTF8ToString(at);
+        entries.push({label: label, value: HEAP32[(values >> 2) + k]});
+        at += lengthBytesUTF8(label) + 1;
+    }
+    page.openMenu(entries, x, y);
+});
+
+// ---- keys ---------------------------------------------------------------------------------------
+
+struct NamedKey {
+    const char* name;
+    int code;
+    bool special;  // a GLUT_KEY_* code rather than a character
+};
+
+// The keys with names in event.key, as freeglut reports them on X.
+const NamedKey kNamedKeys[] = {
+    {"Enter", 13, false},          {"Escape", 27, false},          {"Backspace", 8, false},
+    {"Tab", 9, false},             {"Delete", 127, false},         {"F1", GLUT_KEY_F1, true},
+    {"F2", GLUT_KEY_F2, true},     {"F3", GLUT_KEY_F3, true},      {"F4", GLUT_KEY_F4, true},
+    {"F5", GLUT_KEY_F5, true},     {"F6", GLUT_KEY_F6, true},      {"F7", GLUT_KEY_F7, true},
+    {"F8", GLUT_KEY_F8, true},     {"F9", GLUT_KEY_F9, true},      {"F10", GLUT_KEY_F10, true},
+    {"F11", GLUT_KEY_F11, true},   {"F12", GLUT_KEY_F12, true},    {"ArrowLeft", GLUT_KEY_LEFT, true},
+    {"ArrowUp", GLUT_KEY_UP, true}, {"ArrowRight", GLUT_KEY_RIGHT, true}, {"ArrowDown", GLUT_KEY_DOWN, true},
+    {"PageUp", GLUT_KEY_PAGE_UP, true}, {"PageDown", GLUT_KEY_PAGE_DOWN, true}, {"Home", GLUT_KEY_HOME, true},
+    {"End", GLUT_KEY_END, true},   {"Insert", GLUT_KEY_INSERT, true}, {"NumLock", GLUT_KEY_NUM_LOCK, true},
+    {"Clear", GLUT_KEY_BEGIN, true},
+};
+
+// Modifier keys, reported as freeglut reports them (left or right by the key's location).
+int modifierKey(const EmscriptenKeyboardEvent& e) {
+    const bool right = e.location == DOM_KEY_LOCATION_RIGHT;
+    if (std::strcmp(e.key, "Shift") == 0) return right ? GLUT_KEY_SHIFT_R : GLUT_KEY_SHIFT_L;
+    if (std::strcmp(e.key, "Control") == 0) return right ? GLUT_KEY_CTRL_R : GLUT_KEY_CTRL_L;
+    if (std::strcmp(e.key, "Alt") == 0) return right ? GLUT_KEY_ALT_R : GLUT_KEY_ALT_L;
+    if (std::strcmp(e.key, "Meta") == 0) return right ? GLUT_KEY_SUPER_R : GLUT_KEY_SUPER_L;
+    return 0;
+}
+
+// A key's one character (UTF-8 in event.key) when it has a Latin-1 code, else -1.
+int latin1Character(const char* key) {
+    const unsigned char* k = reinterpret_cast<const unsigned char*>(key);
+    if (k[0] != 0 && k[1] == 0 && k[0] < 0x80) return k[0];
+    if ((k[0] == 0xC2 || k[0] == 0xC3) && (k[1] & 0xC0) == 0x80 && k[2] == 0) {
+        return ((k[0] & 0x1F) << 6) | (k[1] & 0x3F);
+    }
+    return -1;
+}
+
+EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
+    if (!glut.looping || focusInFormField()) return EM_FALSE;
+    if (e->ctrlKey || e->metaKey) return EM_FALSE;  // the browser's own shortcuts
+    const int modifier = modifierKey(*e);
+    if (modifier != 0) {
+        queue({EventKind::specialKey, modifier, 0, glut.pointerX, glut.pointerY});
+        return EM_FALSE;
+    }
+    const int character = latin1Character(e->key);
+    if (character >= 0) {
+        queue({EventKind::key, character, 0, glut.pointerX, glut.pointerY});
+        return EM_TRUE;
+    }
+    for (const NamedKey& k : kNamedKeys) {
+        if (std::strcmp(e->key, k.name) != 0) continue;
+        queue({k.special ? EventKind::specialKey : EventKind::key, k.code, 0, glut.pointerX, glut.pointerY});
+        return EM_TRUE;
+    }
+    return EM_FALSE;
+}
+
+// ---- pointer ------------------------------------------------------------------------------------
+
+bool insideCanvas(int x, int y) { return x >= 0 && y >= 0 && x < glut.width && y < glut.height; }
+
+EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*) {
+    if (!glut.looping || e->button > 2) return EM_FALSE;
+    int x = 0, y = 0;
+    canvasPixel(e->clientX, e->clientY, &x, &y);
+    glut.pointerX = x;
+    glut.pointerY = y;
+    if (e->button == glut.menuButton && glut.menuCallback) {
+        if (!glut.menuOpen) queue({EventKind::menuClosed, -1, 0, x, y});  // -1: opens it
+        return EM_TRUE;
+    }
+    glut.buttonsDown |= 1u << e->button;
+    queue({EventKind::button, e->button, GLUT_DOWN, x, y});
+    return EM_TRUE;
+}
+
+EM_BOOL onMouseUp(int, const EmscriptenMouseEvent* e, void*) {
+    if (!glut.looping || e->button > 2 || !(glut.buttonsDown & (1u << e->button))) return EM_FALSE;
+    int x = 0, y = 0;
+    canvasPixel(e->clientX, e->clientY, &x, &y);
+    glut.buttonsDown &= ~(1u << e->button);
+    queue({EventKind::button, e->button, GLUT_UP, x, y});
+    return EM_FALSE;
+}
+
+// Motion over the canvas, or anywhere while a button pressed over it is held (X's implicit grab).
+EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*) {
+    if (!glut.looping || glut.menuOpen) return EM_FALSE;
+    int x = 0, y = 0;
+    canvasPixel(e->clientX, e->clientY, &x, &y);
+    if (glut.buttonsDown == 0 && !insideCanvas(x, y)) return EM_FALSE;
+    glut.pointerX = x;
+    glut.pointerY = y;
+    if (!glut.events.empty() && glut.events.back().kind == EventKind::motion) {
+        glut.events.back().x = x;  // one motion per pass is enough: the latest
+        glut.events.back().y = y;
+    } else {
+        queue({EventKind::motion, 0, 0, x, y});
+    }
+    return EM_FALSE;
+}
+
+// ---- the menu -----------------------------------------------------------------------------------
+
+int menuWidth() {
+    int widest = 0;
+    for (const MenuEntry& e : glut.menuEntries) {
+        const int w = glutBitmapLength(glut.menuFont, reinterpret_cast<const unsigned char*>(e.label.c_str()));
+        if (w > widest) widest = w;
+    }
+    return widest + 4 * kMenuBorder;
+}
+
+int menuEntryHeight() { return glutBitmapHeight(glut.menuFont) + kMenuBorder; }
+
+void openMenu(int x, int y) {
+    // freeglut's place for the box: at the pointer on the screen, moved to stay on the screen.
+    const int width = menuWidth();
+    const int height = static_cast<int>(glut.menuEntries.size()) * menuEntryHeight() + 2 * kMenuBorder;
+    glut.menuX = glut.x + x;
+    glut.menuY = glut.y + y;
+    if (glut.menuX + width > glutGet(GLUT_SCREEN_WIDTH)) glut.menuX -= width;
+    if (glut.menuY + height > glutGet(GLUT_SCREEN_HEIGHT)) {
+        glut.menuY -= height;
+        if (glut.menuY < 0) glut.menuY = 0;
+    }
+    glut.menuOpen = true;
+    if (glut.menuStatus) glut.menuStatus(GLUT_MENU_IN_USE, x, y);
+    std::string labels;
+    std::vector<int> values;
+    for (const MenuEntry& e : glut.menuEntries) {
+        labels += e.label;
+        labels += '\0';
+        values.push_back(e.value);
+    }
+    openPageMenu(labels.data(), values.data(), static_cast<int>(values.size()), x, y);
+}
+
+// The page's menu picked `value` (0: nothing). A pick is reported where a release over that
+// entry of freeglut's box would have been, so that the viewer, which works out the entry under
+// the pointer from the box, finds the very entry the page picked.
+void closeMenu(int value, int x, int y) {
+    if (!glut.menuOpen) return;
+    glut.menuOpen = false;
+    int entry = 0;
+    for (size_t k = 0; k < glut.menuEntries.size(); ++k) {
+        if (value != 0 && glut.menuEntries[k].value == value) entry = static_cast<int>(k) + 1;
+    }
+    if (entry > 0) {
+        x = glut.menuX - glut.x + menuWidth() / 2;
+        y = glut.menuY - glut.y + kMenuBorder + (entry - 1) * menuEntryHeight() + menuEntryHeight() / 2;
+    }
+    if (glut.menuStatus) glut.menuStatus(GLUT_MENU_NOT_IN_USE, x, y);
+    if (entry > 0 && glut.menuCallback) glut.menuCallback(value);
+}
+
+// ---- the loop -----------------------------------------------------------------------------------
+
+void resizeCanvas(int width, int height) {
+    emscripten_set_canvas_element_size("!canvas", width, height);
+    glut.width = width;
+    glut.height = height;
+    webgl::setDrawingSize(width, height);
+}
+
+// Size and place asked for since the last pass; a new size reaches the reshape callback, or
+// without one sets the viewport to the whole window as freeglut does.
+void windowWork() {
+    if (glut.placePending) {
+        glut.placePending = false;
+        glut.x = glut.pendingX;
+        glut.y = glut.pendingY;
+    }
+    if (glut.pendingWidth >= 0) {
+        const int width = glut.pendingWidth, height = glut.pendingHeight;
+        glut.pendingWidth = -1;
+        if (width != glut.width || height != glut.height) {
+            resizeCanvas(width, height);
+            if (glut.reshape) {
+                glut.reshape(width, height);
+            } else {
+                glViewport(0, 0, width, height);
+            }
+            glut.redisplay = true;
+        }
+    }
+}
+
+void dispatch(const Event& e) {
+    switch (e.kind) {
+        case EventKind::key:
+            if (glut.keyboard) glut.keyboard(static_cast<unsigned char>(e.a), e.x, e.y);
+            break;
+        case EventKind::specialKey:
+            if (glut.special) glut.special(e.a, e.x, e.y);
+            break;
+        case EventKind::button:
+            if (glut.mouse) glut.mouse(e.a, e.b, e.x, e.y);
+            break;
+        case EventKind::motion:
+            if (glut.buttonsDown != 0) {
+                if (glut.motion) glut.motion(e.x, e.y);
+            } else if (glut.passiveMotion) {
+                glut.passiveMotion(e.x, e.y);
+            }
+            break;
+        case EventKind::menuClosed:
+            if (e.a < 0) {
+                openMenu(e.x, e.y);
+            } else {
+                closeMenu(e.a, e.x, e.y);
+            }
+            break;
+    }
+}
+
+void pass() {
+    windowWork();
+    std::vector<Event> events;
+    events.swap(glut.events);
+    for (const Event& e : events) dispatch(e);
+    if (glut.redisplay && glut.display) {
+        glut.redisplay = false;
+        glut.display();
+    }
+    if (glut.idle) glut.idle();
+}
+
+void listen() {
+    const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
+    emscripten_set_keydown_callback(document, nullptr, EM_FALSE, onKeyDown);
+    emscripten_set_mousedown_callback("!canvas", nullptr, EM_FALSE, onMouseDown);
+    emscripten_set_mouseup_callback(document, nullptr, EM_FALSE, onMouseUp);
+    emscripten_set_mousemove_callback(document, nullptr, EM_FALSE, onMouseMove);
+}
+
+}  // namespace
+
+extern "C" {
+
+// ---- start-up and the window --------------------------------------------------------------------
+
+void glutInit(int*, char**) {}
+void glutInitDisplayMode(unsigned int) {}  // the context is always RGB, double-buffered, with depth
+
+void glutInitWindowSize(int width, int height) {
+    glut.initialWidth = width;
+    glut.initialHeight = height;
+}
+
+void glutInitWindowPosition(int x, int y) {
+    glut.x = x;
+    glut.y = y;
+}
+
+int glutCreateWindow(const char*) {
+    if (glut.windowMade) return 0;
+    pointCanvasTarget();
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;  // an RGB window
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.preserveDrawingBuffer = EM_TRUE;  // read-backs between frames see the last frame
+    attributes.majorVersion = 1;
+    attributes.minorVersion = 0;
+    glut.webgl = emscripten_webgl_create_context("!canvas", &attributes);
+    if (glut.webgl <= 0) return 0;
+    emscripten_webgl_make_context_current(glut.webgl);
+    glut.windowMade = true;
+    resizeCanvas(glut.initialWidth, glut.initialHeight);
+    webgl::startContext(glut.width, glut.height);
+    listen();
+    return 1;
+}
+
+void glutReshapeWindow(int width, int height) {
+    glut.pendingWidth = width < 1 ? 1 : width;
+    glut.pendingHeight = height < 1 ? 1 : height;
+}
+
+void glutPositionWindow(int x, int y) {
+    glut.pendingX = x;
+    glut.pendingY = y;
+    glut.placePending = true;
+}
+
+// The page has no window frame: the border and title bar are 0 wide.
+int glutGet(GLenum what) {
+    switch (what) {
+        case GLUT_WINDOW_X: return glut.x;
+        case GLUT_WINDOW_Y: return glut.y;
+        case GLUT_WINDOW_WIDTH: return glut.width;
+        case GLUT_WINDOW_HEIGHT: return glut.height;
+        case GLUT_SCREEN_WIDTH: {
+            const int w = screenSize(0);
+            return w > glut.x + glut.width ? w : glut.x + glut.width;
+        }
+        case GLUT_SCREEN_HEIGHT: {
+            const int h = screenSize(1);
+            return h > glut.y + glut.height ? h : glut.y + glut.height;
+        }
+        case GLUT_WINDOW_BORDER_WIDTH:
+        case GLUT_WINDOW_HEADER_HEIGHT: return 0;
+        case GLUT_ELAPSED_TIME: return static_cast<int>(emscripten_get_now());
+        default: return 0;
+    }
+}
+
+void glutMainLoop(void) {
+    glut.looping = true;
+    emscripten_set_main_loop(pass, 0, EM_TRUE);
+}
+
+void glutPostRedisplay(void) { glut.redisplay = true; }
+
+void glutSwapBuffers(void) {
+    glFlush();
+    countFrame();
+}
+
+// The page cannot move the pointer: the position is kept until the real pointer moves.
+void glutWarpPointer(int x, int y) {
+    glut.pointerX = x;
+    glut.pointerY = y;
+}
+
+// ---- callbacks ----------------------------------------------------------------------------------
+
+void glutDisplayFunc(void (*callback)(void)) { glut.display = callback; }
+void glutIdleFunc(void (*callback)(void)) { glut.idle = callback; }
+void glutReshapeFunc(void (*callback)(int, int)) { glut.reshape = callback; }
+void glutKeyboardFunc(void (*callback)(unsigned char, int, int)) { glut.keyboard = callback; }
+void glutSpecialFunc(void (*callback)(int, int, int)) { glut.special = callback; }
+void glutMouseFunc(void (*callback)(int, int, int, int)) { glut.mouse = callback; }
+void glutMotionFunc(void (*callback)(int, int)) { glut.motion = callback; }
+void glutPassiveMotionFunc(void (*callback)(int, int)) { glut.passiveMotion = callback; }
+void glutMenuStatusFunc(void (*callback)(int, int, int)) { glut.menuStatus = callback; }
+
+// ---- the menu -----------------------------------------------------------------------------------
+
+int glutCreateMenu(void (*callback)(int)) {
+    glut.menuCallback = callback;
+    glut.menuEntries.clear();
+    return 1;
+}
+
+void glutAddMenuEntry(const char* label, int value) { glut.menuEntries.push_back({label, value}); }
+void glutAttachMenu(int button) { glut.menuButton = button; }
+int glutGetMenu(void) { return glut.menuCallback ? 1 : 0; }
+void glutSetMenuFont(int, void* font) { glut.menuFont = font; }
+
+// The page's menu has closed: `value` the entry chosen (0: none), (x, y) the canvas pixel the
+// pointer was at. Handled in the next pass of the loop, like every event.
+EMSCRIPTEN_KEEPALIVE void webMenuClosed(int value, int x, int y) {
+    glut.pointerX = x;
+    glut.pointerY = y;
+    queue({EventKind::menuClosed, value < 0 ? 0 : value, 0, x, y});
+}
+
+}  // extern "C"
+
+extern "C" {
+
+// The page starts a new run on the same canvas: this one draws no more frames and takes no
+// more events.
+EMSCRIPTEN_KEEPALIVE void webStopRun(void) {
+    glut.looping = false;
+    emscripten_cancel_main_loop();
+    emscripten_html5_remove_all_event_listeners();
+}
+
+}  // extern "C"
