@@ -22,7 +22,7 @@ bash tools/freeglut_source.sh build-web/deps >/dev/null
 # Linking at -O2 runs emscripten's JavaScript optimiser, which needs Debian's node modules.
 export NODE_PATH=/usr/share/nodejs
 orvex_configure build-web
-cmake --build build-web -j2 --target orvex
+cmake --build build-web -j2 --target orvex picture
 
 # The page, the viewer's module and the demo maps with the list of their names.
 cp web/page/*.html web/page/*.css web/page/*.js build-web/
