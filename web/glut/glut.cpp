@@ -430,9 +430,13 @@ int glutGet(GLenum what) {
     }
 }
 
+// Passes run back to back as on the desktop, not once per display refresh: the page shows the
+// latest frame at each refresh. The call unwinds the caller's stack and never returns.
 void glutMainLoop(void) {
     glut.looping = true;
-    emscripten_set_main_loop(pass, 0, EM_TRUE);
+    emscripten_set_main_loop(pass, 0, EM_FALSE);
+    emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
+    emscripten_exit_with_live_runtime();
 }
 
 void glutPostRedisplay(void) { glut.redisplay = true; }
