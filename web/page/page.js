@@ -164,9 +164,13 @@
     const item = itemAt(event.target);
     if (menuOpen && item && menu.contains(item)) closeMenu(Number(item.dataset.value));
   }, true);
-  // A press outside the open menu closes it without a choice, and goes no further.
+  // A press outside the open menu closes it without a choice, and goes no further. A press on
+  // the canvas takes the focus from any control, so that the keys go to the viewer again.
   document.addEventListener('mousedown', (event) => {
     pointer = canvasPixel(event.clientX, event.clientY);
+    if (event.target === canvas && document.activeElement && document.activeElement !== document.body) {
+      document.activeElement.blur();
+    }
     if (menuOpen && !menu.contains(event.target)) {
       event.stopPropagation();
       event.preventDefault();
@@ -204,7 +208,10 @@
       enterPressed();
     }
   });
-  againButton.addEventListener('click', () => start());
+  againButton.addEventListener('click', () => {
+    againButton.blur();
+    start();
+  });
 
   start();
 })();
