@@ -172,7 +172,10 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
     for (const NamedKey& k : kNamedKeys) {
         if (std::strcmp(e->key, k.name) != 0) continue;
         queue({k.special ? EventKind::specialKey : EventKind::key, k.code, 0, glut.pointerX, glut.pointerY});
-        return EM_TRUE;
+        // Tab still moves the focus and the function keys keep their browser actions (reload,
+        // full screen, ...): the viewer only rings its bell for them.
+        const bool browserKeeps = k.code == 9 || (k.special && k.code >= GLUT_KEY_F1 && k.code <= GLUT_KEY_F12);
+        return browserKeeps ? EM_FALSE : EM_TRUE;
     }
     return EM_FALSE;
 }
