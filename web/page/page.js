@@ -12,6 +12,7 @@
   const menu = document.getElementById('menu');
 
   let module = null;         // the running viewer
+  let runNumber = 0;         // counts the runs started; only the latest one may reach the page
   let enterPressed = null;   // resolves the viewer's wait for Enter
   let menuOpen = false;
   let pointer = {x: 0, y: 0};  // the last pointer position over the page, in canvas pixels
@@ -84,7 +85,22 @@
     }));
   }
 
+  // The hooks one run gets: they reach the page only while that run is the latest.
+  function hooksFor(run) {
+    const current = () => run === runNumber;
+    return {
+      get framesDrawn() { return page.framesDrawn; },
+      set framesDrawn(count) { if (current()) page.framesDrawn = count; },
+      console(text) { if (current()) page.console(text); },
+      waitForEnter() { return current() ? page.waitForEnter() : new Promise(() => {}); },
+      ended(status) { if (current()) page.ended(status); },
+      fileWritten(name, bytes) { if (current()) page.fileWritten(name, bytes); },
+      openMenu(entries, x, y) { if (current()) page.openMenu(entries, x, y); },
+    };
+  }
+
   async function start() {
+    const run = ++runNumber;
     if (module) module._webStopRun();
     module = null;
     closeMenu(0);
@@ -97,12 +113,13 @@
       files = window.orvexMaps && window.orvexMaps.filesForRun ? await window.orvexMaps.filesForRun()
                                                                 : await demoFiles();
     } catch (error) {
-      setState('ended', 'The maps could not be loaded: ' + error.message);
+      if (run === runNumber) setState('ended', 'The maps could not be loaded: ' + error.message);
       return;
     }
+    if (run !== runNumber) return;
     const instance = await createOrvex({
       canvas,
-      orvexPage: page,
+      orvexPage: hooksFor(run),
       preRun: [(m) => {
         m.FS.mkdirTree('/orvex');
         for (const file of files) m.FS.writeFile('/orvex/' + file.name, file.bytes);
@@ -110,9 +127,13 @@
       }],
       print: (text) => page.console(text + '\n'),
       printErr: (text) => console.warn(text),
-      onRuntimeInitialized() { setState('running', ''); },
+      onRuntimeInitialized() { if (run === runNumber) setState('running', ''); },
     });
-    if (page.state !== 'ended') module = instance;
+    if (run !== runNumber) {
+      instance._webStopRun();  // a newer run was started meanwhile
+    } else if (page.state !== 'ended') {
+      module = instance;
+    }
   }
 
   // ---- the pop-up menu --------------------------------------------------------------------------
