@@ -98,46 +98,46 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 
 // ---- Header record ------------------------------------------------------------------------
 
-BH decodeHeader(const std::uint8_t b[kBmpHeaderBytes]) {
-    BH h;
-    h.bfType[0] = static_cast<char>(b[0]);
-    h.bfType[1] = static_cast<char>(b[1]);
-    h.bfSize = get32(b + 2);
-    h.bfReserved1 = get16(b + 6);
-    h.bfReserved2 = get16(b + 8);
-    h.bfOffBits = get32(b + 10);
-    h.biSize = get32(b + 14);
-    h.biWidth = getSigned32(b + 18);
-    h.biHeight = getSigned32(b + 22);
-    h.biPlanes = get16(b + 26);
-    h.nBitsPP = get16(b + 28);
-    h.biCompression = get32(b + 30);
-    h.nSizeC = get32(b + 34);
-    h.biXPelsPerMeter = getSigned32(b + 38);
-    h.biYPelsPerMeter = getSigned32(b + 42);
-    h.nClrUsed = get32(b + 46);
-    h.biClrImportant = get32(b + 50);
+BmpHeaderFields decodeHeader(const std::uint8_t b[kBmpHeaderBytes]) {
+    BmpHeaderFields h;
+    h.signature[0] = static_cast<char>(b[0]);
+    h.signature[1] = static_cast<char>(b[1]);
+    h.fileSize = get32(b + 2);
+    h.reserved1 = get16(b + 6);
+    h.reserved2 = get16(b + 8);
+    h.pixelOffset = get32(b + 10);
+    h.infoHeaderSize = get32(b + 14);
+    h.width = getSigned32(b + 18);
+    h.height = getSigned32(b + 22);
+    h.planes = get16(b + 26);
+    h.bitsPerPixel = get16(b + 28);
+    h.compression = get32(b + 30);
+    h.pixelDataSize = get32(b + 34);
+    h.xPixelsPerMetre = getSigned32(b + 38);
+    h.yPixelsPerMetre = getSigned32(b + 42);
+    h.coloursUsed = get32(b + 46);
+    h.importantColours = get32(b + 50);
     return h;
 }
 
-void encodeHeader(const BH& h, std::uint8_t b[kBmpHeaderBytes]) {
-    b[0] = static_cast<std::uint8_t>(h.bfType[0]);
-    b[1] = static_cast<std::uint8_t>(h.bfType[1]);
-    put32(b + 2, h.bfSize);
-    put16(b + 6, h.bfReserved1);
-    put16(b + 8, h.bfReserved2);
-    put32(b + 10, h.bfOffBits);
-    put32(b + 14, h.biSize);
-    put32(b + 18, static_cast<std::uint32_t>(h.biWidth));
-    put32(b + 22, static_cast<std::uint32_t>(h.biHeight));
-    put16(b + 26, h.biPlanes);
-    put16(b + 28, h.nBitsPP);
-    put32(b + 30, h.biCompression);
-    put32(b + 34, h.nSizeC);
-    put32(b + 38, static_cast<std::uint32_t>(h.biXPelsPerMeter));
-    put32(b + 42, static_cast<std::uint32_t>(h.biYPelsPerMeter));
-    put32(b + 46, h.nClrUsed);
-    put32(b + 50, h.biClrImportant);
+void encodeHeader(const BmpHeaderFields& h, std::uint8_t b[kBmpHeaderBytes]) {
+    b[0] = static_cast<std::uint8_t>(h.signature[0]);
+    b[1] = static_cast<std::uint8_t>(h.signature[1]);
+    put32(b + 2, h.fileSize);
+    put16(b + 6, h.reserved1);
+    put16(b + 8, h.reserved2);
+    put32(b + 10, h.pixelOffset);
+    put32(b + 14, h.infoHeaderSize);
+    put32(b + 18, static_cast<std::uint32_t>(h.width));
+    put32(b + 22, static_cast<std::uint32_t>(h.height));
+    put16(b + 26, h.planes);
+    put16(b + 28, h.bitsPerPixel);
+    put32(b + 30, h.compression);
+    put32(b + 34, h.pixelDataSize);
+    put32(b + 38, static_cast<std::uint32_t>(h.xPixelsPerMetre));
+    put32(b + 42, static_cast<std::uint32_t>(h.yPixelsPerMetre));
+    put32(b + 46, h.coloursUsed);
+    put32(b + 50, h.importantColours);
 }
 
 // ---- Byte sources --------------------------------------------------------------------------
@@ -204,9 +204,9 @@ bool textureFits(long long width, long long height) {
     return glWidth > 0 && glHeight > 0 && glWidth <= kMaxBmpBytes / 3 / glHeight;
 }
 
-int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart, int entryBytes) {
+int paletteEntriesFor(std::uint32_t pixelOffset, long long paletteStart, int entryBytes) {
     // 64-bit so that offsets inside the header give a negative count, not a wrapped one.
-    const long long entries = (static_cast<long long>(bfOffBits) - paletteStart) / entryBytes;
+    const long long entries = (static_cast<long long>(pixelOffset) - paletteStart) / entryBytes;
     if (entries < 1) return 0;
     if (entries > 256) return 256;
     return static_cast<int>(entries);
@@ -216,11 +216,11 @@ namespace {
 
 // Whether the pixel offset is the end of a palette that starts at `paletteStart`: the colours
 // used (all 256 for 8 bits when the field is 0 or too large) of `entryBytes` each.
-bool offsetFitsPalette(const BH& h, long long paletteStart, int entryBytes) {
-    if (h.nBitsPP != 8 && h.nBitsPP != 24) return false;
-    long long entries = h.nClrUsed <= 256 ? h.nClrUsed : 0;
-    if (h.nBitsPP == 8 && entries == 0) entries = 256;
-    return h.bfOffBits == paletteStart + entryBytes * entries;
+bool offsetFitsPalette(const BmpHeaderFields& h, long long paletteStart, int entryBytes) {
+    if (h.bitsPerPixel != 8 && h.bitsPerPixel != 24) return false;
+    long long entries = h.coloursUsed <= 256 ? h.coloursUsed : 0;
+    if (h.bitsPerPixel == 8 && entries == 0) entries = 256;
+    return h.pixelOffset == paletteStart + entryBytes * entries;
 }
 
 }  // namespace
@@ -268,7 +268,7 @@ BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
     if (infoSize != 40 && !offsetFitsPalette(header.fields, header.paletteStart, header.entryBytes)) {
         const bool whole = have >= kBmpHeaderBytes || source.read(bytes + have, kBmpHeaderBytes - have) == 0;
         if (whole) have = std::max<long long>(have, kBmpHeaderBytes);
-        const BH forty = decodeHeader(bytes);
+        const BmpHeaderFields forty = decodeHeader(bytes);
         if (whole && offsetFitsPalette(forty, kBmpHeaderBytes, 4)) {
             header.fields = forty;
             header.paletteStart = kBmpHeaderBytes;
@@ -278,11 +278,11 @@ BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
     if (have != header.paletteStart && source.seek(header.paletteStart) != 0) {
         return fail(BmpFault::shortHeader, "file ends inside the header");
     }
-    if (header.fields.nBitsPP != 8 && header.fields.nBitsPP != 24) {
+    if (header.fields.bitsPerPixel != 8 && header.fields.bitsPerPixel != 24) {
         return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
     }
-    const std::uint32_t compression = header.fields.biCompression;
-    if (compression != 0 && !(compression == 1 && header.fields.nBitsPP == 8)) {
+    const std::uint32_t compression = header.fields.compression;
+    if (compression != 0 && !(compression == 1 && header.fields.bitsPerPixel == 8)) {
         return fail(BmpFault::compressed, "compressed other than 8-bit run lengths, or bit fields");
     }
     return BmpStatus{};
@@ -290,18 +290,18 @@ BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
 
 BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLayout& layout) {
     layout = BmpLayout{};
-    const BH& h = header.fields;
+    const BmpHeaderFields& h = header.fields;
     layout.header = h;
-    if (h.nBitsPP != 8 && h.nBitsPP != 24) return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
-    layout.bytesPerPixel = h.nBitsPP / 8;
-    layout.width = h.biWidth;
-    layout.height = h.biHeight;
+    if (h.bitsPerPixel != 8 && h.bitsPerPixel != 24) return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
+    layout.bytesPerPixel = h.bitsPerPixel / 8;
+    layout.width = h.width;
+    layout.height = h.height;
     layout.paletteStart = header.paletteStart;
     layout.entryBytes = header.entryBytes;
-    layout.paletteEntries = paletteEntriesFor(h.bfOffBits, header.paletteStart, header.entryBytes);
+    layout.paletteEntries = paletteEntriesFor(h.pixelOffset, header.paletteStart, header.entryBytes);
     layout.paletteEnd = layout.paletteStart + static_cast<long long>(layout.entryBytes) * layout.paletteEntries;
     layout.rowStart = layout.paletteEnd;
-    layout.runLengths = h.biCompression == 1;
+    layout.runLengths = h.compression == 1;
 
     int sizeStatus = 0;
     if (layout.width < 1 || layout.width > maxWidth) sizeStatus += 1;
@@ -309,10 +309,10 @@ BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLay
     if (sizeStatus > 0) return fail(BmpFault::badSize, "width or height out of range", sizeStatus);
 
     // Width and height are now 1..2^31-1, so each product below fits in 64 bits.
-    layout.iHr3 = static_cast<long long>(layout.width) * layout.bytesPerPixel;
-    layout.iHr4 = (layout.iHr3 + 3) / 4 * 4;
-    if (layout.iHr4 > kMaxBmpBytes) return fail(BmpFault::badSize, "row longer than 2^31-1 bytes", 1);
-    layout.rowBytes = layout.iHr4 * layout.height;
+    layout.rowPixelBytes = static_cast<long long>(layout.width) * layout.bytesPerPixel;
+    layout.storedRowBytes = (layout.rowPixelBytes + 3) / 4 * 4;
+    if (layout.storedRowBytes > kMaxBmpBytes) return fail(BmpFault::badSize, "row longer than 2^31-1 bytes", 1);
+    layout.rowBytes = layout.storedRowBytes * layout.height;
     layout.pictureBytes = 3LL * layout.width * layout.height;
     if (layout.rowBytes > kMaxBmpBytes || layout.pictureBytes > kMaxBmpBytes) {
         return fail(BmpFault::badSize, "picture larger than 2^31-1 bytes", 2);
@@ -324,7 +324,7 @@ BmpStatus bmpCheckLength(BmpLayout& layout, long long sourceBytes) {
     if (sourceBytes < layout.paletteEnd) return fail(BmpFault::shortPalette, "file ends inside the palette");
     // Run-length data needs at least one code; rows need all their bytes.
     const long long rowsNeed = layout.runLengths ? 2 : layout.rowBytes;
-    const long long offset = layout.header.bfOffBits;
+    const long long offset = layout.header.pixelOffset;
     layout.rowStart = offset >= layout.paletteEnd && sourceBytes - offset >= rowsNeed ? offset : layout.paletteEnd;
     if (sourceBytes - layout.rowStart < rowsNeed) {
         return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, -1);
@@ -346,7 +346,7 @@ BmpStatus bmpInspect(ByteSource& source, int maxWidth, int maxHeight, BmpLayout&
 
 void buildPixelMap(int swap, PixelMap& map) {
     for (int p = 1; p <= 256; ++p) {
-        const PaletteEntry& e = bmpState.COLBGRX[p];
+        const PaletteEntry& e = bmpState.palette[p];
         std::uint8_t* c = map.colour[p - 1];
         c[0] = swap ? e.red : e.blue;
         c[1] = e.green;
@@ -461,12 +461,12 @@ inline std::uint8_t* putRun(std::uint8_t* out, const std::uint8_t* colour, long 
 // index; 0 0 ends the line, 0 1 the picture, 0 2 dx dy moves right and up; 0 n (n >= 3) is n
 // indices as stored, padded to an even count. The picture's end ends decoding.
 BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const PixelMap& map, int swap,
-                           std::uint8_t* IMAGE) {
+                           std::uint8_t* pixels) {
     CodeStream codes(source, source.length() - layout.rowStart);
     const long long width = layout.width, height = layout.height;
     const std::uint8_t* skipped = map.colour[0];
-    std::uint8_t* out = IMAGE;
-    const std::uint8_t* const lastPixel = IMAGE + layout.pictureBytes - 3;
+    std::uint8_t* out = pixels;
+    const std::uint8_t* const lastPixel = pixels + layout.pictureBytes - 3;
     long long x = 0, y = 0;
     // Pixels from here to (toX, toY), in file order, take palette entry 0.
     const auto skipTo = [&](long long toX, long long toY) {
@@ -529,22 +529,22 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
 
 // Uncompressed rows: whole rows as many as one view holds, or pieces of a row longer than one.
 BmpStatus decodeRows(ByteSource& source, const BmpLayout& layout, const PixelMap& map, int swap,
-                     std::uint8_t* IMAGE) {
+                     std::uint8_t* pixels) {
     long long code = 0;
     const int bpp = layout.bytesPerPixel;
     const long long outRow = 3LL * layout.width;
     const long long limit = source.viewLimit();
-    std::uint8_t* out = IMAGE;
+    std::uint8_t* out = pixels;
     const std::uint8_t* stored = nullptr;
-    if (layout.iHr4 <= limit) {
+    if (layout.storedRowBytes <= limit) {
         // Whole rows, as many as one view holds.
-        const long long rowsPerView = limit / layout.iHr4;
+        const long long rowsPerView = limit / layout.storedRowBytes;
         for (long long done = 0; done < layout.height;) {
             const long long rows = std::min(rowsPerView, layout.height - done);
-            code = source.view(rows * layout.iHr4, stored);
+            code = source.view(rows * layout.storedRowBytes, stored);
             if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
             for (long long r = 0; r < rows; ++r, out += outRow) {
-                convertPixels(stored + r * layout.iHr4, layout.width, bpp, swap, map, out);
+                convertPixels(stored + r * layout.storedRowBytes, layout.width, bpp, swap, map, out);
             }
             done += rows;
         }
@@ -554,15 +554,15 @@ BmpStatus decodeRows(ByteSource& source, const BmpLayout& layout, const PixelMap
         if (piecePixels < 1) return fail(BmpFault::shortRows, "no staging memory", 0, -1);
         for (long long j = 0; j < layout.height; ++j) {
             for (long long done = 0; done < layout.width;) {
-                const long long pixels = std::min(piecePixels, layout.width - done);
-                code = source.view(pixels * bpp, stored);
+                const long long count = std::min(piecePixels, layout.width - done);
+                code = source.view(count * bpp, stored);
                 if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
-                convertPixels(stored, pixels, bpp, swap, map, out);
-                out += 3 * pixels;
-                done += pixels;
+                convertPixels(stored, count, bpp, swap, map, out);
+                out += 3 * count;
+                done += count;
             }
             std::uint8_t padding[4];
-            code = source.read(padding, layout.iHr4 - layout.iHr3);
+            code = source.read(padding, layout.storedRowBytes - layout.rowPixelBytes);
             if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
         }
     }
@@ -571,9 +571,9 @@ BmpStatus decodeRows(ByteSource& source, const BmpLayout& layout, const PixelMap
 
 }  // namespace
 
-BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
+BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* pixels,
                     long long imageByteCount, int swap) {
-    if (!IMAGE || imageByteCount < layout.pictureBytes) {
+    if (!pixels || imageByteCount < layout.pictureBytes) {
         return fail(BmpFault::badSize, "target smaller than the picture");
     }
     std::uint8_t palette[4 * 256];
@@ -582,7 +582,7 @@ BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* I
     if (code != 0) return fail(BmpFault::shortPalette, "file ends inside the palette", 0, code);
     for (int c = 1; c <= layout.paletteEntries; ++c) {
         const std::uint8_t* e = palette + entryBytes * (c - 1);
-        bmpState.COLBGRX[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
+        bmpState.palette[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
     }
 
     if (layout.rowStart != layout.paletteEnd) {
@@ -593,16 +593,16 @@ BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* I
     PixelMap map;
     buildPixelMap(swap, map);
     if (layout.runLengths) {
-        const BmpStatus s = decodeRunLengths(source, layout, map, swap, IMAGE);
+        const BmpStatus s = decodeRunLengths(source, layout, map, swap, pixels);
         if (s.fault != BmpFault::none) return s;
     } else {
-        const BmpStatus s = decodeRows(source, layout, map, swap, IMAGE);
+        const BmpStatus s = decodeRows(source, layout, map, swap, pixels);
         if (s.fault != BmpFault::none) return s;
     }
 
     // Only the bytes past the picture need clearing: the rows above wrote every picture byte.
     if (imageByteCount > layout.pictureBytes) {
-        std::memset(IMAGE + layout.pictureBytes, 0, static_cast<std::size_t>(imageByteCount - layout.pictureBytes));
+        std::memset(pixels + layout.pictureBytes, 0, static_cast<std::size_t>(imageByteCount - layout.pictureBytes));
     }
     return BmpStatus{};
 }

@@ -20,7 +20,7 @@ const PaletteEntry textPalette[16] = {
     {255, 85, 85},  {255, 85, 255},  {255, 255, 85},  {255, 255, 255},
 };
 
-void SetPalColor(int index) {
+void setPaletteColour(int index) {
     if (index < 0 || index > 15) return;
     const PaletteEntry& c = textPalette[index];
     glColor3f(static_cast<float>(c.red / 255.0), static_cast<float>(c.green / 255.0),
@@ -392,18 +392,18 @@ void restoreScissor(const GLint saved[4]) {
 
 }  // namespace
 
-void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
-              int iFont, int fileRow) {
+void printAtCursor(int length, const char* text, int& row, int& col, int colour, int backgroundColour,
+              int font, int fileRow) {
     (void)fileRow;
-    if (iFont != 1) return;  // only screen output exists in this program
+    if (font != 1) return;   // only screen output exists in this program
     pushIdentity(GL_MODELVIEW);
     pushIdentity(GL_PROJECTION);
 
-    const CellGrid grid = cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
+    const CellGrid grid = cellGrid(model::state.layoutSize[1], model::state.layoutSize[2]);
     const RasterPosition p = cellRaster(grid, row, col);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    if (backColor >= 0) SetPalColor(backColor);
-    SetPalColor(color);
+    if (backgroundColour >= 0) setPaletteColour(backgroundColour);
+    setPaletteColour(colour);
     glRasterPos3d(p.x, p.y, p.z);
     const bool quads = atlas.passOpen ? atlas.passCoversWindow : viewportCoversWindow();
     if (length > 0 && atlas.inUse && quads) {
@@ -471,7 +471,7 @@ void endTextPass() {
 void drawScreenText(const ScreenText& text) {
     int row = text.row;
     int col = text.col;
-    PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
+    printAtCursor(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
 }
 
 }  // namespace screen

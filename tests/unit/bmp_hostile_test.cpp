@@ -169,11 +169,11 @@ TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
     const std::string field = bmptest::field("absent.bmp");
     int w = 0, h = 0, bpp = 0;
     image::BmpPicture picture;
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::openBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
     // Trailing blanks are not part of the name: "absent.bmp " must not open "absent.bmp".
     bmptest::writeFile("absent.bmp ", bmptest::file24(1, 1));
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::openBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
 }
 
