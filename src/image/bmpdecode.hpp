@@ -1,7 +1,7 @@
-// The BMP decoder: header, layout and size checks, palette and row conversion, written once and
-// read through a byte source (a file through its staging buffer, or bytes in memory). Nothing here
-// prints or stops; every function returns a status and a reason, which the file routines in
-// bmp.cpp turn into the run's stop messages. The fuzzer drives the same functions.
+// The BMP decoder: header, layout and size checks (bmpheader.cpp), palette and row conversion
+// (bmpdecode.cpp), written once and read through a byte source (a file through its staging
+// buffer, or bytes in memory). Nothing here prints or stops; every function returns a status and
+// a reason, which the file routines in bmp.cpp turn into the run's stop messages. The fuzzer drives the same functions.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -126,6 +126,8 @@ struct BmpStatus {
     long long readStatus = 0;  // shortRows met while reading: the read's status code
     const char* reason = "";   // a short description for reports and fuzz logs
 };
+// A failed status: the fault, its reason and, where they apply, the size or read status.
+BmpStatus bmpFailure(BmpFault fault, const char* reason, int sizeStatus = 0, long long readStatus = 0);
 
 // The header as read: the 54-byte record (fields the file's info header lacks are 0) and where
 // the info header ends. Info headers of 12 bytes (16-bit sizes, 3-byte palette entries), 16 to
