@@ -383,7 +383,7 @@ int run(Request& r) {
     std::string text;
     if (::access(config.c_str(), F_OK) == 0 && (!isFile(config) || !readWhole(config, text)))
         throw Failure{"cannot read " + config};
-    const picture::OrvexTxtChange change = picture::changeOrvexTxt(text, r.name, r.radius);
+    const picture::OrvexTxtChange change = picture::changeOrvexTxt(text, r.name, r.radius, picture::sys::kNewLineEnd);
     if (!change.refusal.empty()) throw Failure{"cannot add " + r.name + " to " + config + ": " + change.refusal};
 
     int limit = 0;

@@ -234,11 +234,13 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
             skipTo(toX, toY);
         } else {
             if (x + second > width) return bmpFailure(BmpFault::badRuns, "a run passes the end of its row");
-            const std::uint8_t* stored = codes.take(second + (second & 1));
+            const std::uint8_t* stored = codes.take(second);
             if (!stored) break;
             convertPixels(stored, second, 1, swap, map, out);
             out += 3 * second;
             x += second;
+            // An odd run's padding byte; writers may leave it out after the picture's last pixel.
+            if ((second & 1) && !codes.take(1)) break;
         }
     }
     // Data may end without a last code once every pixel is written.

@@ -271,7 +271,11 @@ BmpStatus bmpCheckLength(BmpLayout& layout, long long sourceBytes) {
     // Run-length data needs at least one code; rows need all their bytes.
     const long long rowsNeed = layout.runLengths ? 2 : layout.rowBytes;
     const long long offset = layout.header.pixelOffset;
-    layout.rowStart = offset >= layout.paletteEnd && sourceBytes - offset >= rowsNeed ? offset : layout.paletteEnd;
+    const bool roomAtOffset = offset >= layout.paletteEnd && sourceBytes - offset >= rowsNeed;
+    // Rows placed past a gap after the palette are there even when the file is cut short: it then
+    // stops like any other short file instead of reading the gap as rows.
+    const bool pastGap = offset >= layout.paletteEnd + layout.entryBytes && offset < sourceBytes;
+    layout.rowStart = roomAtOffset || pastGap ? offset : layout.paletteEnd;
     if (sourceBytes - layout.rowStart < rowsNeed) {
         return bmpFailure(BmpFault::shortRows, "file ends inside the pixel rows", 0, -1);
     }

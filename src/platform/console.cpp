@@ -43,6 +43,7 @@ void quit(const char* message) {
 
 void stopSilently() {
     std::fflush(stdout);
+    holdForReader();
     std::exit(0);
 }
 
