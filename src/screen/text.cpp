@@ -29,26 +29,26 @@ void setPaletteColour(int index) {
 
 CellGrid cellGrid(int layoutWidth, int layoutHeight) {
     CellGrid g;
-    g.cellCols = layoutWidth / 8;
-    g.cellRows = layoutHeight / 13;
+    g.columnCount = layoutWidth / 8;
+    g.rowCount = layoutHeight / 13;
     // The constants are single-precision values, the arithmetic double.
-    g.charW = static_cast<double>(2.666f) / g.cellCols * static_cast<double>(0.75108f);
-    g.rowH = 2.0 / g.cellRows;
+    g.columnPitch = static_cast<double>(2.666f) / g.columnCount * static_cast<double>(0.75108f);
+    g.rowHeight = 2.0 / g.rowCount;
     return g;
 }
 
 RasterPosition cellRaster(const CellGrid& grid, int row, int col) {
-    return {grid.charW * (col - 1) - static_cast<double>(1.333f) + static_cast<double>(0.333f),
-            1.0 - grid.rowH * row, -0.3};
+    return {grid.columnPitch * (col - 1) - static_cast<double>(1.333f) + static_cast<double>(0.333f),
+            1.0 - grid.rowHeight * row, -0.3};
 }
 
 void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
     col += length;
-    if (grid.cellCols < 1) return;
-    while (col > grid.cellCols) {
-        col -= grid.cellCols;
+    if (grid.columnCount < 1) return;
+    while (col > grid.columnCount) {
+        col -= grid.columnCount;
         row += 1;
-        if (row > grid.cellRows) row = 1;
+        if (row > grid.rowCount) row = 1;
     }
 }
 

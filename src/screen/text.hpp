@@ -21,10 +21,10 @@ constexpr int overlayColour = 15;
 
 // Cell geometry of the layout size, in normalised device coordinates.
 struct CellGrid {
-    int cellCols;    // columns of 8 pixels
-    int cellRows;    // rows of 13 pixels
-    double charW;    // column pitch
-    double rowH;     // row height
+    int columnCount;     // columns of 8 pixels
+    int rowCount;        // rows of 13 pixels
+    double columnPitch;  // from one column to the next
+    double rowHeight;
 };
 CellGrid cellGrid(int layoutWidth, int layoutHeight);
 

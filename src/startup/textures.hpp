@@ -13,7 +13,10 @@ namespace startup {
 // One imported picture on its way from the file to GL.
 struct Picture {
     Table<double, 4> extentDegrees;  // extent: west, east, south, north (deg)
-    Table<long long, 6> sizes;       // picture w, h, bytes; GL w, h, bytes
+    long long width = 0, height = 0;      // the picture, in pixels
+    long long bytes = 0;                  // 3 bytes a pixel
+    long long glWidth = 0, glHeight = 0;  // its power-of-two texture
+    long long glBytes = 0;
     std::uint8_t* buffer = nullptr;  // picture pixels until uploaded, else null
 };
 using PictureSet = Table<Picture, model::kMaxImages>;

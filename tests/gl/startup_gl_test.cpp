@@ -198,20 +198,15 @@ TEST_F(StartupGl, GlErrorCheckReportsAProvokedErrorOnceThenNothing) {
 TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     const int w = 1000, h = 500, i = 1;
     startup::Picture image;
-    auto& ijn = image.sizes;
-    ijn[1] = w;
-    ijn[2] = h;
-    ijn[3] = 3LL * w * h;
-    ijn[4] = 1024;
-    ijn[5] = 512;
-    ijn[6] = 3LL * 1024 * 512;
+    image.width = w, image.height = h, image.bytes = 3LL * w * h;
+    image.glWidth = 1024, image.glHeight = 512, image.glBytes = 3LL * 1024 * 512;
     image.extentDegrees = {{-180.0, 180.0, -90.0, 90.0}};
     // Every pixel tells its column and row: x and y modulo 256, and x once more in steps of 4.
     auto colour = [](int x, int y) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
                                            static_cast<std::uint8_t>(x / 4)};
     };
-    auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<size_t>(ijn[3])));
+    auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<size_t>(image.bytes)));
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) std::memcpy(picture + 3 * (y * w + x), colour(x, y).data(), 3);
     }
