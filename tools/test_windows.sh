@@ -66,9 +66,10 @@ echo "drop: all checks passed"
 cp build-win/orvex.exe "$drop/"
 printf '1\n"earth.bmp\n6371\n' >"$drop/Orvex.Txt"
 console=$drop/stop-console
-(cd "$drop" && timeout 60 script -qc "wine '$drop/orvex.exe'" /dev/null <"$drop/keys" >"$console") &
-exec 4>"$drop/keys"
-{ shown 'not found\.' && shown 'Press Enter' && printf '\r' >&4; } ||
+mkfifo "$drop/stop-keys"  # a fifo of its own: the helper's console may still hold the first one
+(cd "$drop" && timeout 60 script -qc "wine '$drop/orvex.exe'" /dev/null <"$drop/stop-keys" >"$console") &
+exec 4>"$drop/stop-keys"
+{ shown 'not found\.' && shown 'PressEnter' && printf '\r' >&4; } ||
   { echo "stop: the unclosed quote's stop does not wait for Enter" >&2; exit 1; }
 wait $!
 exec 4>&-
