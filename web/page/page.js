@@ -123,6 +123,7 @@
       preRun: [(m) => {
         m.FS.mkdirTree('/orvex');
         for (const file of files) m.FS.writeFile('/orvex/' + file.name, file.bytes);
+        files.length = 0;  // the folder holds the only copy from here on
         m.FS.chdir('/orvex');
       }],
       print: (text) => page.console(text + '\n'),
