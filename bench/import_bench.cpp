@@ -1,4 +1,4 @@
-// Import benchmark: BmpImpor on 8192 x 4096 pictures (24-bit and 8-bit) against the least work
+// Import benchmark: readBmpPixels on 8192 x 4096 pictures (24-bit and 8-bit) against the least work
 // on the same input, reading the whole file into a fresh buffer, and against stb_image decoding
 // the same file to RGB; then an 8-bit run-length file against its uncompressed twin. Every run happens in a forked child so that each starts with fresh memory
 // and its peak resident size can be read apart.
@@ -62,12 +62,12 @@ void importPicture(const char* name) {
     std::snprintf(field, sizeof field, "%-20s", name);
     int width = 0, height = 0, bytesPerPixel = 0, status = 0;
     image::BmpPicture file;
-    image::ReadaBmp(field, 14, file, width, height, bytesPerPixel);
-    image::BmpCheck(file, width, height);
+    image::openBmp(field, 14, file, width, height, bytesPerPixel);
+    image::checkBmpSize(file, width, height);
     const long long bytes = 3LL * width * height;
     auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(bytes)));
     if (!picture) std::exit(1);
-    image::BmpImpor(file, bytes, picture, 1, status);
+    image::readBmpPixels(file, bytes, picture, 1, status);
     volatile std::uint8_t sink = picture[bytes / 2];
     (void)sink;
     memory::releasePicture(picture);

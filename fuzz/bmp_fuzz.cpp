@@ -1,4 +1,4 @@
-// Fuzz target: the BMP decoder that BmpImpor runs, on the input as bytes in memory and as an open
+// Fuzz target: the BMP decoder that readBmpPixels runs, on the input as bytes in memory and as an open
 // file read through a staging buffer whose size the input chooses (down to a few bytes, so rows
 // longer than the buffer are read in pieces). Both must give the same status, picture and
 // palette. The maxima are modest, so a huge claimed size must be refused by the reader's checks
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(layout.width >= 1 && layout.width <= kMaxWidth);
     check(layout.height >= 1 && layout.height <= kMaxHeight);
     check(layout.paletteEntries >= 0 && layout.paletteEntries <= 256);
-    check(layout.iHr3 <= layout.iHr4 && layout.iHr4 % 4 == 0);
+    check(layout.rowPixelBytes <= layout.storedRowBytes && layout.storedRowBytes % 4 == 0);
     check(layout.rowStart + (layout.runLengths ? 2 : layout.rowBytes) <= fileBytes);
     check(layout.pictureBytes == 3LL * layout.width * layout.height);
     for (std::size_t k = static_cast<std::size_t>(layout.pictureBytes); k < m.picture.size(); ++k) check(m.picture[k] == 0);

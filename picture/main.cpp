@@ -261,9 +261,9 @@ Size outputSize(Size picture, int maxSide, bool powerOfTwo) {
 // bytes of the texture it puts the picture in.
 bool viewerReads(Size size, int depth) {
     image::BmpHeader header;
-    header.fields.biWidth = size.width;
-    header.fields.biHeight = size.height;
-    header.fields.nBitsPP = std::uint16_t(depth);
+    header.fields.width = size.width;
+    header.fields.height = size.height;
+    header.fields.bitsPerPixel = std::uint16_t(depth);
     image::BmpLayout layout;
     return image::bmpLayout(header, size.width, size.height, layout).fault == image::BmpFault::none &&
            image::textureFits(size.width, size.height);
@@ -383,7 +383,7 @@ int run(Request& r) {
     std::string text;
     if (::access(config.c_str(), F_OK) == 0 && (!isFile(config) || !readWhole(config, text)))
         throw Failure{"cannot read " + config};
-    const picture::OrvexTxtChange change = picture::changeOrvexTxt(text, r.name, r.radius);
+    const picture::OrvexTxtChange change = picture::changeOrvexTxt(text, r.name, r.radius, picture::sys::kNewLineEnd);
     if (!change.refusal.empty()) throw Failure{"cannot add " + r.name + " to " + config + ": " + change.refusal};
 
     int limit = 0;

@@ -32,14 +32,18 @@ std::size_t lineEndAfter(const std::string& text, std::size_t at) {
 
 }  // namespace
 
-OrvexTxtChange changeOrvexTxt(const std::string& original, const std::string& name, const std::string& radius) {
+OrvexTxtChange changeOrvexTxt(const std::string& original, const std::string& name, const std::string& radius,
+                              const std::string& newLineEnd) {
     OrvexTxtChange change;
-    // Every line of the new file ends with a line end, the last one too.
-    const std::string text = original.empty() || original.back() == '\n' ? original : original + '\n';
+    // The file's own line end (CR LF stays CR LF); every line of the new file ends with one.
+    const std::size_t firstEnd = original.find('\n');
+    const std::string eol = firstEnd == std::string::npos ? newLineEnd
+                            : firstEnd > 0 && original[firstEnd - 1] == '\r' ? "\r\n" : "\n";
+    const std::string text = original.empty() || original.back() == '\n' ? original : original + eol;
     const startup::ConfigValues values = startup::scanConfiguration(text.data(), text.size());
-    const std::string pair = quoted(name) + "\n" + radius + "\n";
+    const std::string pair = quoted(name) + eol + radius + eol;
     if (values.count.read == startup::ValueRead::end) {  // no values at all: a fresh file
-        change.text = "1\n" + pair + text;
+        change.text = "1" + eol + pair + text;
         change.added = true, change.image = change.images = 1;
         return change;
     }

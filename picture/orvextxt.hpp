@@ -14,7 +14,9 @@ struct OrvexTxtChange {
     int images = 0;       // pictures the file lists after the change
 };
 
-// `text` is the file as it is ("" when missing); name and radius as they are to be written.
-OrvexTxtChange changeOrvexTxt(const std::string& text, const std::string& name, const std::string& radius);
+// `text` is the file as it is ("" when missing); name and radius as they are to be written. The
+// lines added end as the file's first line does; in a file without one, with `newLineEnd`.
+OrvexTxtChange changeOrvexTxt(const std::string& text, const std::string& name, const std::string& radius,
+                              const std::string& newLineEnd);
 
 }  // namespace picture

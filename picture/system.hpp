@@ -9,6 +9,9 @@ namespace picture::sys {
 
 // The characters that end a folder in a path, the system's own first: "/"; on Windows "\" and "/".
 extern const char kFolderEnds[];
+// The line end of a text file the helper makes anew: "\n"; on Windows "\r\n", which every
+// Windows editor shows as lines.
+extern const char kNewLineEnd[];
 
 // A new file named from `pattern` (its XXXXXX replaced), open for binary writing; -1 when none
 // can be made.

@@ -11,6 +11,7 @@
 namespace picture::sys {
 
 const char kFolderEnds[] = "/";
+const char kNewLineEnd[] = "\n";
 
 int makeTemporary(std::string& pattern) { return ::mkstemp(&pattern[0]); }
 

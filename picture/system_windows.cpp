@@ -15,6 +15,7 @@
 namespace picture::sys {
 
 const char kFolderEnds[] = "\\/";
+const char kNewLineEnd[] = "\r\n";
 
 int makeTemporary(std::string& pattern) {
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -24,7 +24,7 @@ wineserver -p
 
 # A name with a double quote cannot be a Windows file name: that scenario stays Linux's.
 ORVEX_E2E_WINE=$PWD/build-win/orvex.exe build/tests/e2e/orvex_e2e_tests \
-  --gtest_filter='Startup.*:BothWays/MenuPick.*:Windows.*:-Startup.NameForms'
+  --gtest_filter='Startup.*:BothWays/MenuEntryChosen.*:Windows.*:-Startup.NameForms'
 
 # The picture helper's checks, run through the clone's tools/orvex-picture as the Linux tests run
 # them: a helper that is orvex-picture.exe under Wine. No display but the one xvfb-run gives.
@@ -42,9 +42,10 @@ mkdir -p "$drop"
 cp build-win/orvex-picture.exe "$drop/"
 /usr/bin/convert -size 40x20 xc:teal "$drop/red planet.png"
 mkfifo "$drop/keys"
+console=$drop/console
 shown() {  # the console's text, its cursor moves and blanks left out, holds $1 within 30 s
   for _ in $(seq 300); do
-    sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' "$drop/console" 2>/dev/null | tr -d '\n' | grep -q "$1" && return 0
+    sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' "$console" 2>/dev/null | tr -d '\n' | grep -q "$1" && return 0
     sleep 0.1
   done
   echo "drop: no '$1' on the console" >&2; return 1
@@ -56,6 +57,20 @@ exec 4>"$drop/keys"
 type_line 'Earth):' 3389.5 && type_line 'bmp\]:' '' && type_line 'window\.' ''
 wait $!
 exec 4>&-
-[ -s "$drop/red planet.bmp" ] && [ "$(cat "$drop/Orvex.Txt")" = $'1\n"red planet.bmp"\n3389.5' ] ||
-  { echo "drop: no BMP and Orvex.Txt entry beside orvex-picture.exe" >&2; exit 1; }
+[ -s "$drop/red planet.bmp" ] && [ "$(cat "$drop/Orvex.Txt")" = $'1\r\n"red planet.bmp"\r\n3389.5\r' ] ||
+  { echo "drop: no BMP and Orvex.Txt entry (CR LF lines) beside orvex-picture.exe" >&2; exit 1; }
 echo "drop: all checks passed"
+
+# orvex.exe in a console of its own: an Orvex.Txt with an unclosed quote ends the run, and the
+# console waits for Enter before it closes, as after every other stop.
+cp build-win/orvex.exe "$drop/"
+printf '1\n"earth.bmp\n6371\n' >"$drop/Orvex.Txt"
+console=$drop/stop-console
+mkfifo "$drop/stop-keys"  # a fifo of its own: the helper's console may still hold the first one
+(cd "$drop" && timeout 60 script -qc "wine '$drop/orvex.exe'" /dev/null <"$drop/stop-keys" >"$console") &
+exec 4>"$drop/stop-keys"
+{ shown 'not found\.' && shown 'PressEnter' && printf '\r' >&4; } ||
+  { echo "stop: the unclosed quote's stop does not wait for Enter" >&2; exit 1; }
+wait $!
+exec 4>&-
+echo "stop: waits for Enter"

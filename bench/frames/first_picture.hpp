@@ -34,10 +34,10 @@ inline FirstPicture readFirstPicture(const char* program) {
     std::snprintf(p.field, sizeof p.field, "%-20s", name);
     int bytesPerPixel = 0, status = 0;
     image::BmpPicture file;
-    image::ReadaBmp(p.field, 14, file, p.width, p.height, bytesPerPixel);
-    image::BmpCheck(file, p.width, p.height);
+    image::openBmp(p.field, 14, file, p.width, p.height, bytesPerPixel);
+    image::checkBmpSize(file, p.width, p.height);
     p.pixels.resize(static_cast<std::size_t>(p.width) * p.height * 3);
-    image::BmpImpor(file, static_cast<long long>(p.pixels.size()), p.pixels.data(), 1, status);
+    image::readBmpPixels(file, static_cast<long long>(p.pixels.size()), p.pixels.data(), 1, status);
     p.glWidth = startup::fitPowerOfTwo(p.width);
     p.glHeight = startup::fitPowerOfTwo(p.height);
     return p;

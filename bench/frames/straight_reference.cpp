@@ -65,7 +65,7 @@ void referenceFrame() {
     model::State& s = model::state;
     s.iterationCount += 1;
     s.eyeDistance = frame::eyeDistanceFor(s.fieldOfView, s.degToRad);
-    s.elevationKm = s.eyeDistance / 20.0 * s.ORVEXRAD[1];
+    s.elevationKm = s.eyeDistance / 20.0 * s.radiiKm[1];
     glutReshapeWindow(1024, 748);
     glutPositionWindow(0, 20);
     s.viewLatitude = 101.0 - 382 / 2.0;
@@ -76,12 +76,12 @@ void referenceFrame() {
     glEnable(GL_DEPTH_TEST);
     frame::frameTiming();
 
-    screen::OverlaySetup(0);
+    screen::setUpOverlay(0);
     screen::ScreenText text;
     for (int id = 1; id <= texts::kFullViewTextCount; ++id) {
         if (!texts::formatFullViewText(id, s, text)) continue;
         int row = text.row, col = text.col;
-        screen::PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
+        screen::printAtCursor(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
     }
 
     glMatrixMode(GL_PROJECTION);
@@ -96,9 +96,9 @@ void referenceFrame() {
     glBegin(GL_LINES);  // the cross-hair: four arms fading from white to black
     const double arms[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
     for (const auto& a : arms) {
-        screen::SetPalColor(15);
+        screen::setPaletteColour(15);
         glVertex3d(0.11507 * a[0], 0.11507 * a[1], 20.1);
-        screen::SetPalColor(0);
+        screen::setPaletteColour(0);
         glVertex3d(1.1507 * a[0], 1.1507 * a[1], 20.1);
     }
     glEnd();
@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
     frame::firstFrameValues();
     s.imageCount = 1;
     s.selectedImage = 1;
-    std::memcpy(s.ORVEPATH[1].text, picture.field, model::kNameLength);
-    s.ORVEXRAD[1] = picture.radius;
+    std::memcpy(s.imageFiles[1].text, picture.field, model::kNameLength);
+    s.radiiKm[1] = picture.radius;
     textureMatrix[0] = static_cast<double>(picture.width) / picture.glWidth;
     textureMatrix[5] = static_cast<double>(picture.height) / picture.glHeight;
     textureMatrix[10] = textureMatrix[15] = 1.0;

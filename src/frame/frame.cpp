@@ -63,7 +63,7 @@ void centreFromModelView(const double m[16], double& latitude, double& longitude
 void firstFrameValues() {
     model::State& s = model::state;
     s.importPending = 0;
-    s.MenuNew = model::kDragMenuValue;
+    s.pendingMenuValue = model::kDragMenuValue;
     s.pointerX = 510;
     s.viewMode = model::kPointerMode;
     s.pointerY = 382;
@@ -143,7 +143,7 @@ void modeStep() {
 // Frame step 11: one eye pass of the scene.
 void eyePass(int eyeIndex) {
     model::State& s = model::state;
-    const double aspectRatio = static_cast<double>(s.ISCRNHV[1]) / s.ISCRNHV[2];
+    const double aspectRatio = static_cast<double>(s.layoutSize[1]) / s.layoutSize[2];
     const EyeProjection p = eyeProjection(s.eyeMode, eyeIndex, s.fieldOfView, s.eyeDistance, s.degToRad);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -179,13 +179,13 @@ void displayFrame() {
         glutWarpPointer(510, 382);
     }
     countFrame(s);                                            // 3. frame counter
-    input::CommandStep();                                     // 4. commands
+    input::applyCommand();                                    // 4. commands
 
     s.eyeDistance = eyeDistanceFor(s.fieldOfView, s.degToRad);  // 5. derived values
-    const double radius = s.imageCount >= 1 ? s.ORVEXRAD[s.selectedImage] : 0.0;
+    const double radius = s.imageCount >= 1 ? s.radiiKm[s.selectedImage] : 0.0;
     s.elevationKm = s.eyeDistance / 20.0 * radius;
     s.textureSlot = s.selectedImage;
-    s.currentQuadric = s.imageCount >= 1 ? s.IQUAD[s.selectedImage] : nullptr;
+    s.currentQuadric = s.imageCount >= 1 ? s.quadrics[s.selectedImage] : nullptr;
 
     if (s.fullView == 1) holdFullWindow();                    // 6. window placement
     modeStep();                                               // 7. mode step
@@ -196,7 +196,7 @@ void displayFrame() {
 
     frameTiming();                                            // 9. frame timing
 
-    screen::OverlaySetup(0);                                  // 10. screen texts
+    screen::setUpOverlay(0);                                  // 10. screen texts
     screen::beginTextPass();                                  //     drawn as one batch
     if (s.fullView == 0) {
         texts::drawSmallWindowTexts();
@@ -219,7 +219,7 @@ void displayFrame() {
     glutPostRedisplay();
     s.initialised = 1;
 
-    screen::CheckGL(screen::kCheckEndOfFrame, s.glErrorCode);                      // 13. error check
+    screen::checkGlErrors(screen::kCheckEndOfFrame, s.glErrorCode);                // 13. error check
     if (s.glErrorCode != 0) console::stop("Orvex: halt!");
 }
 

@@ -37,7 +37,7 @@ void gridNumberBatch(bool black) {
     const float width = black ? 3.0f : 1.0f;
     glLineWidth(width);
     glShadeModel(GL_FLAT);
-    screen::SetPalColor(black ? 0 : 15);
+    screen::setPaletteColour(black ? 0 : 15);
     glBegin(GL_LINES);
     for (int k = 0; k < 36; ++k) {
         const GridLabel g = longitudeLabel(k, black, s.degToRad);
@@ -93,9 +93,9 @@ void drawCrossHair() {
     static const double arms[4][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}};
     glBegin(GL_LINES);
     for (const auto& a : arms) {
-        screen::SetPalColor(screen::overlayColour);
+        screen::setPaletteColour(screen::overlayColour);
         glVertex3d(0.11507 * a[0], 0.11507 * a[1], 20.1);
-        screen::SetPalColor(0);
+        screen::setPaletteColour(0);
         glVertex3d(1.1507 * a[0], 1.1507 * a[1], 20.1);
     }
     glEnd();
@@ -109,9 +109,9 @@ void drawSphereGridAndLabels() {
         glEnable(GL_TEXTURE_2D);
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();
-        std::memcpy(s.textureMatrixWork, s.THOMOG2[s.selectedImage].slot, sizeof s.textureMatrixWork);
+        std::memcpy(s.textureMatrixWork, s.textureMatrices[s.selectedImage].slot, sizeof s.textureMatrixWork);
         glMultMatrixd(s.textureMatrixWork);
-        glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[s.textureSlot]);
+        glBindTexture(GL_TEXTURE_2D, s.textureNames[s.textureSlot]);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
         gluQuadricDrawStyle(s.currentQuadric, GLU_FILL);

@@ -63,16 +63,16 @@ void openPicture(const char* fileName20, BmpPicture& picture) {
 
 }  // namespace
 
-void ReadaBmp(const char* fileName20, int /*channel*/, BmpPicture& picture, int& width, int& height,
+void openBmp(const char* fileName20, int /*channel*/, BmpPicture& picture, int& width, int& height,
               int& bytesPerPixel) {
     openPicture(fileName20, picture);
-    const BH& h = picture.header.fields;
-    bytesPerPixel = h.nBitsPP / 8;
-    width = h.biWidth;
-    height = h.biHeight;
+    const BmpHeaderFields& h = picture.header.fields;
+    bytesPerPixel = h.bitsPerPixel / 8;
+    width = h.width;
+    height = h.height;
 }
 
-void BmpCheck(BmpPicture& picture, int maxWidth, int maxHeight) {
+void checkBmpSize(BmpPicture& picture, int maxWidth, int maxHeight) {
     BmpStatus s = bmpLayout(picture.header, maxWidth, maxHeight, picture.layout);
     if (s.fault == BmpFault::badSize) closeAndStop(picture, "Module BmpSupp(L112) BmpImpor: Halt.");
     s = bmpCheckLength(picture.layout, picture.length);
@@ -80,7 +80,7 @@ void BmpCheck(BmpPicture& picture, int maxWidth, int maxHeight) {
     if (s.fault == BmpFault::shortRows) readErrorStop(picture, s.readStatus);
 }
 
-void BmpImpor(BmpPicture& picture, long long imageByteCount, std::uint8_t* IMAGE, int swap, int& status) {
+void readBmpPixels(BmpPicture& picture, long long imageByteCount, std::uint8_t* pixels, int swap, int& status) {
     status = 0;
     const BmpLayout& layout = picture.layout;
     const long long dataBytes = layout.runLengths ? picture.length - layout.rowStart : layout.rowBytes;
@@ -88,7 +88,7 @@ void BmpImpor(BmpPicture& picture, long long imageByteCount, std::uint8_t* IMAGE
     auto* staging = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(stagingBytes)));
     if (!staging) closeAndStop(picture, "Module BmpSupp(L125) BmpImpor: allocation failed.");
     FileSource source(picture.file, picture.length, staging, stagingBytes);
-    const BmpStatus s = bmpDecode(source, layout, IMAGE, imageByteCount, swap);
+    const BmpStatus s = bmpDecode(source, layout, pixels, imageByteCount, swap);
     std::free(staging);
     // A target that cannot hold the picture is a size the caller cannot take.
     if (s.fault == BmpFault::badSize) closeAndStop(picture, "Module BmpSupp(L112) BmpImpor: Halt.");

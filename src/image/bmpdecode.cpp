@@ -1,8 +1,8 @@
+// The BMP pixels: the palette lookup, the 24-bit colour exchange, and the conversion of stored
+// rows and run-length data into the picture in memory.
 #include "image/bmpdecode.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -15,20 +15,6 @@ namespace image {
 BmpState bmpState;
 
 namespace {
-
-BmpStatus fail(BmpFault fault, const char* reason, int sizeStatus = 0, long long readStatus = 0) {
-    BmpStatus s;
-    s.fault = fault;
-    s.sizeStatus = sizeStatus;
-    s.readStatus = readStatus;
-    s.reason = reason;
-    return s;
-}
-
-std::uint32_t get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // ---- 24-bit blue<->red exchange ------------------------------------------------------------
 
@@ -77,276 +63,11 @@ bool processorHasSsse3() {
 #endif
 }
 
-// ---- Little-endian field readers and writers ---------------------------------------------
-
-namespace {
-
-std::uint16_t get16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::int32_t getSigned32(const std::uint8_t* p) { return static_cast<std::int32_t>(get32(p)); }
-
-void put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
-}
-
-}  // namespace
-
-// ---- Header record ------------------------------------------------------------------------
-
-BH decodeHeader(const std::uint8_t b[kBmpHeaderBytes]) {
-    BH h;
-    h.bfType[0] = static_cast<char>(b[0]);
-    h.bfType[1] = static_cast<char>(b[1]);
-    h.bfSize = get32(b + 2);
-    h.bfReserved1 = get16(b + 6);
-    h.bfReserved2 = get16(b + 8);
-    h.bfOffBits = get32(b + 10);
-    h.biSize = get32(b + 14);
-    h.biWidth = getSigned32(b + 18);
-    h.biHeight = getSigned32(b + 22);
-    h.biPlanes = get16(b + 26);
-    h.nBitsPP = get16(b + 28);
-    h.biCompression = get32(b + 30);
-    h.nSizeC = get32(b + 34);
-    h.biXPelsPerMeter = getSigned32(b + 38);
-    h.biYPelsPerMeter = getSigned32(b + 42);
-    h.nClrUsed = get32(b + 46);
-    h.biClrImportant = get32(b + 50);
-    return h;
-}
-
-void encodeHeader(const BH& h, std::uint8_t b[kBmpHeaderBytes]) {
-    b[0] = static_cast<std::uint8_t>(h.bfType[0]);
-    b[1] = static_cast<std::uint8_t>(h.bfType[1]);
-    put32(b + 2, h.bfSize);
-    put16(b + 6, h.bfReserved1);
-    put16(b + 8, h.bfReserved2);
-    put32(b + 10, h.bfOffBits);
-    put32(b + 14, h.biSize);
-    put32(b + 18, static_cast<std::uint32_t>(h.biWidth));
-    put32(b + 22, static_cast<std::uint32_t>(h.biHeight));
-    put16(b + 26, h.biPlanes);
-    put16(b + 28, h.nBitsPP);
-    put32(b + 30, h.biCompression);
-    put32(b + 34, h.nSizeC);
-    put32(b + 38, static_cast<std::uint32_t>(h.biXPelsPerMeter));
-    put32(b + 42, static_cast<std::uint32_t>(h.biYPelsPerMeter));
-    put32(b + 46, h.nClrUsed);
-    put32(b + 50, h.biClrImportant);
-}
-
-// ---- Byte sources --------------------------------------------------------------------------
-
-long long MemorySource::read(std::uint8_t* into, long long bytes) {
-    const std::uint8_t* at = nullptr;
-    const long long status = view(bytes, at);
-    if (status == 0 && bytes > 0) std::memcpy(into, at, static_cast<std::size_t>(bytes));
-    return status;
-}
-
-long long MemorySource::view(long long bytes, const std::uint8_t*& at) {
-    if (bytes < 0 || bytes > length_ - position_) {
-        position_ = length_;
-        return -1;
-    }
-    at = bytes_ + position_;
-    position_ += bytes;
-    return 0;
-}
-
-long long MemorySource::seek(long long position) {
-    if (position < 0 || position > length_) {
-        position_ = length_;
-        return -1;
-    }
-    position_ = position;
-    return 0;
-}
-
-long long FileSource::read(std::uint8_t* into, long long bytes) {
-    if (bytes <= 0) return bytes == 0 ? 0 : -1;
-    errno = 0;
-    const std::size_t got = std::fread(into, 1, static_cast<std::size_t>(bytes), file_);
-    if (got == static_cast<std::size_t>(bytes)) return 0;
-    if (std::ferror(file_)) return errno != 0 ? errno : EIO;
-    return -1;
-}
-
-long long FileSource::view(long long bytes, const std::uint8_t*& at) {
-    if (bytes > stagingBytes_) return -1;
-    at = staging_;
-    return read(staging_, bytes);
-}
-
-long long FileSource::seek(long long position) {
-    if (position < 0 || position > length_) return -1;
-    errno = 0;
-    if (fseeko(file_, static_cast<off_t>(position), SEEK_SET) != 0) return errno != 0 ? errno : EIO;
-    return 0;
-}
-
-// ---- Header, layout and checks -------------------------------------------------------------
-
-long long fitPowerOfTwo(long long n) {
-    if (n < 1) return 0;  // log2 is not finite: the power is taken as 0
-    double t = std::trunc(std::log2(static_cast<double>(n)) - 0.00000001);
-    return 1LL << (static_cast<int>(t) + 1);
-}
-
-bool textureFits(long long width, long long height) {
-    const long long glWidth = fitPowerOfTwo(width), glHeight = fitPowerOfTwo(height);
-    // Each side is below 2^32 when it comes from a 32-bit size, so the quotient test cannot wrap.
-    return glWidth > 0 && glHeight > 0 && glWidth <= kMaxBmpBytes / 3 / glHeight;
-}
-
-int paletteEntriesFor(std::uint32_t bfOffBits, long long paletteStart, int entryBytes) {
-    // 64-bit so that offsets inside the header give a negative count, not a wrapped one.
-    const long long entries = (static_cast<long long>(bfOffBits) - paletteStart) / entryBytes;
-    if (entries < 1) return 0;
-    if (entries > 256) return 256;
-    return static_cast<int>(entries);
-}
-
-namespace {
-
-// Whether the pixel offset is the end of a palette that starts at `paletteStart`: the colours
-// used (all 256 for 8 bits when the field is 0 or too large) of `entryBytes` each.
-bool offsetFitsPalette(const BH& h, long long paletteStart, int entryBytes) {
-    if (h.nBitsPP != 8 && h.nBitsPP != 24) return false;
-    long long entries = h.nClrUsed <= 256 ? h.nClrUsed : 0;
-    if (h.nBitsPP == 8 && entries == 0) entries = 256;
-    return h.bfOffBits == paletteStart + entryBytes * entries;
-}
-
-}  // namespace
-
-BmpStatus bmpReadHeader(ByteSource& source, BmpHeader& header) {
-    header = BmpHeader{};
-    // The file header and the info header's size; then the info header as far as the 54-byte
-    // record goes, the rest of a longer one skipped so that the source stands at the palette.
-    std::uint8_t bytes[14 + 124] = {};
-    if (source.read(bytes, 18) != 0) return fail(BmpFault::shortHeader, "file ends inside the header");
-    const std::uint32_t infoSize = get32(bytes + 14);
-    long long have = 18;  // bytes read so far
-    if (infoSize == 12) {
-        if (source.read(bytes + 18, 8) != 0) return fail(BmpFault::shortHeader, "file ends inside the header");
-        have = 26;
-        // 16-bit width, height, planes and depth; moved to where the 40-byte header has them.
-        std::uint8_t record[kBmpHeaderBytes] = {};
-        std::memcpy(record, bytes, 18);
-        record[18] = bytes[18], record[19] = bytes[19];
-        record[22] = bytes[20], record[23] = bytes[21];
-        record[26] = bytes[22], record[27] = bytes[23];
-        record[28] = bytes[24], record[29] = bytes[25];
-        header.fields = decodeHeader(record);
-        header.paletteStart = 26;
-        header.entryBytes = 3;
-    } else {
-        const bool known = (infoSize >= 16 && infoSize <= 64) || infoSize == 108 || infoSize == 124;
-        long long infoBytes = known ? infoSize : 40;
-        if (source.read(bytes + 18, infoBytes - 4) != 0) {
-            // A size field longer than the whole file: a 40-byte header may still fit (below).
-            if (infoBytes <= 40 || source.seek(18) != 0 || source.read(bytes + 18, 36) != 0 ||
-                !offsetFitsPalette(decodeHeader(bytes), kBmpHeaderBytes, 4)) {
-                return fail(BmpFault::shortHeader, "file ends inside the header");
-            }
-            infoBytes = 40;
-        }
-        have = 14 + infoBytes;
-        std::uint8_t record[kBmpHeaderBytes] = {};
-        std::memcpy(record, bytes, static_cast<std::size_t>(std::min<long long>(have, kBmpHeaderBytes)));
-        header.fields = decodeHeader(record);
-        header.paletteStart = have;
-    }
-    // A size field the rest of the file contradicts: the pixel offset ends the palette only
-    // after a 40-byte header. The file is laid out with that header, whatever the field says.
-    if (infoSize != 40 && !offsetFitsPalette(header.fields, header.paletteStart, header.entryBytes)) {
-        const bool whole = have >= kBmpHeaderBytes || source.read(bytes + have, kBmpHeaderBytes - have) == 0;
-        if (whole) have = std::max<long long>(have, kBmpHeaderBytes);
-        const BH forty = decodeHeader(bytes);
-        if (whole && offsetFitsPalette(forty, kBmpHeaderBytes, 4)) {
-            header.fields = forty;
-            header.paletteStart = kBmpHeaderBytes;
-            header.entryBytes = 4;
-        }
-    }
-    if (have != header.paletteStart && source.seek(header.paletteStart) != 0) {
-        return fail(BmpFault::shortHeader, "file ends inside the header");
-    }
-    if (header.fields.nBitsPP != 8 && header.fields.nBitsPP != 24) {
-        return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
-    }
-    const std::uint32_t compression = header.fields.biCompression;
-    if (compression != 0 && !(compression == 1 && header.fields.nBitsPP == 8)) {
-        return fail(BmpFault::compressed, "compressed other than 8-bit run lengths, or bit fields");
-    }
-    return BmpStatus{};
-}
-
-BmpStatus bmpLayout(const BmpHeader& header, int maxWidth, int maxHeight, BmpLayout& layout) {
-    layout = BmpLayout{};
-    const BH& h = header.fields;
-    layout.header = h;
-    if (h.nBitsPP != 8 && h.nBitsPP != 24) return fail(BmpFault::badDepth, "bits per pixel neither 8 nor 24");
-    layout.bytesPerPixel = h.nBitsPP / 8;
-    layout.width = h.biWidth;
-    layout.height = h.biHeight;
-    layout.paletteStart = header.paletteStart;
-    layout.entryBytes = header.entryBytes;
-    layout.paletteEntries = paletteEntriesFor(h.bfOffBits, header.paletteStart, header.entryBytes);
-    layout.paletteEnd = layout.paletteStart + static_cast<long long>(layout.entryBytes) * layout.paletteEntries;
-    layout.rowStart = layout.paletteEnd;
-    layout.runLengths = h.biCompression == 1;
-
-    int sizeStatus = 0;
-    if (layout.width < 1 || layout.width > maxWidth) sizeStatus += 1;
-    if (layout.height < 1 || layout.height > maxHeight) sizeStatus += 2;
-    if (sizeStatus > 0) return fail(BmpFault::badSize, "width or height out of range", sizeStatus);
-
-    // Width and height are now 1..2^31-1, so each product below fits in 64 bits.
-    layout.iHr3 = static_cast<long long>(layout.width) * layout.bytesPerPixel;
-    layout.iHr4 = (layout.iHr3 + 3) / 4 * 4;
-    if (layout.iHr4 > kMaxBmpBytes) return fail(BmpFault::badSize, "row longer than 2^31-1 bytes", 1);
-    layout.rowBytes = layout.iHr4 * layout.height;
-    layout.pictureBytes = 3LL * layout.width * layout.height;
-    if (layout.rowBytes > kMaxBmpBytes || layout.pictureBytes > kMaxBmpBytes) {
-        return fail(BmpFault::badSize, "picture larger than 2^31-1 bytes", 2);
-    }
-    return BmpStatus{};
-}
-
-BmpStatus bmpCheckLength(BmpLayout& layout, long long sourceBytes) {
-    if (sourceBytes < layout.paletteEnd) return fail(BmpFault::shortPalette, "file ends inside the palette");
-    // Run-length data needs at least one code; rows need all their bytes.
-    const long long rowsNeed = layout.runLengths ? 2 : layout.rowBytes;
-    const long long offset = layout.header.bfOffBits;
-    layout.rowStart = offset >= layout.paletteEnd && sourceBytes - offset >= rowsNeed ? offset : layout.paletteEnd;
-    if (sourceBytes - layout.rowStart < rowsNeed) {
-        return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, -1);
-    }
-    return BmpStatus{};
-}
-
-BmpStatus bmpInspect(ByteSource& source, int maxWidth, int maxHeight, BmpLayout& layout) {
-    layout = BmpLayout{};
-    BmpHeader header;
-    BmpStatus s = bmpReadHeader(source, header);
-    if (s.fault != BmpFault::none) return s;
-    s = bmpLayout(header, maxWidth, maxHeight, layout);
-    if (s.fault != BmpFault::none) return s;
-    return bmpCheckLength(layout, source.length());
-}
-
 // ---- Conversion ----------------------------------------------------------------------------
 
 void buildPixelMap(int swap, PixelMap& map) {
     for (int p = 1; p <= 256; ++p) {
-        const PaletteEntry& e = bmpState.COLBGRX[p];
+        const PaletteEntry& e = bmpState.palette[p];
         std::uint8_t* c = map.colour[p - 1];
         c[0] = swap ? e.red : e.blue;
         c[1] = e.green;
@@ -461,12 +182,12 @@ inline std::uint8_t* putRun(std::uint8_t* out, const std::uint8_t* colour, long 
 // index; 0 0 ends the line, 0 1 the picture, 0 2 dx dy moves right and up; 0 n (n >= 3) is n
 // indices as stored, padded to an even count. The picture's end ends decoding.
 BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const PixelMap& map, int swap,
-                           std::uint8_t* IMAGE) {
+                           std::uint8_t* pixels) {
     CodeStream codes(source, source.length() - layout.rowStart);
     const long long width = layout.width, height = layout.height;
     const std::uint8_t* skipped = map.colour[0];
-    std::uint8_t* out = IMAGE;
-    const std::uint8_t* const lastPixel = IMAGE + layout.pictureBytes - 3;
+    std::uint8_t* out = pixels;
+    const std::uint8_t* const lastPixel = pixels + layout.pictureBytes - 3;
     long long x = 0, y = 0;
     // Pixels from here to (toX, toY), in file order, take palette entry 0.
     const auto skipTo = [&](long long toX, long long toY) {
@@ -481,7 +202,7 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
         const std::uint8_t* at = start;
         for (long long pairs = available / 2; pairs > 0 && at[0] != 0; --pairs, at += 2) {
             const long long count = at[0];
-            if (x + count > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
+            if (x + count > width) return bmpFailure(BmpFault::badRuns, "a run passes the end of its row");
             if (count == 1 && out < lastPixel) {
                 std::memcpy(out, map.colour[at[1]], 4);  // putRun's store, without its loop
                 out += 3;
@@ -496,7 +217,7 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
         if (!code) break;
         const long long first = code[0], second = code[1];
         if (first > 0) {
-            if (x + first > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
+            if (x + first > width) return bmpFailure(BmpFault::badRuns, "a run passes the end of its row");
             out = putRun(out, map.colour[second], first, lastPixel);
             x += first;
         } else if (second == 0) {
@@ -508,62 +229,64 @@ BmpStatus decodeRunLengths(ByteSource& source, const BmpLayout& layout, const Pi
             if (!move) break;
             const long long toX = x + move[0], toY = y + move[1];
             if (toX > width || toY > height || (toY == height && toX > 0)) {
-                return fail(BmpFault::badRuns, "a move passes the picture's edge");
+                return bmpFailure(BmpFault::badRuns, "a move passes the picture's edge");
             }
             skipTo(toX, toY);
         } else {
-            if (x + second > width) return fail(BmpFault::badRuns, "a run passes the end of its row");
-            const std::uint8_t* stored = codes.take(second + (second & 1));
+            if (x + second > width) return bmpFailure(BmpFault::badRuns, "a run passes the end of its row");
+            const std::uint8_t* stored = codes.take(second);
             if (!stored) break;
             convertPixels(stored, second, 1, swap, map, out);
             out += 3 * second;
             x += second;
+            // An odd run's padding byte; writers may leave it out after the picture's last pixel.
+            if ((second & 1) && !codes.take(1)) break;
         }
     }
     // Data may end without a last code once every pixel is written.
     if (y < height && !(y == height - 1 && x == width)) {
-        return fail(BmpFault::shortRows, "run-length data ends inside the picture", 0, codes.status());
+        return bmpFailure(BmpFault::shortRows, "run-length data ends inside the picture", 0, codes.status());
     }
     return BmpStatus{};
 }
 
 // Uncompressed rows: whole rows as many as one view holds, or pieces of a row longer than one.
 BmpStatus decodeRows(ByteSource& source, const BmpLayout& layout, const PixelMap& map, int swap,
-                     std::uint8_t* IMAGE) {
+                     std::uint8_t* pixels) {
     long long code = 0;
     const int bpp = layout.bytesPerPixel;
     const long long outRow = 3LL * layout.width;
     const long long limit = source.viewLimit();
-    std::uint8_t* out = IMAGE;
+    std::uint8_t* out = pixels;
     const std::uint8_t* stored = nullptr;
-    if (layout.iHr4 <= limit) {
+    if (layout.storedRowBytes <= limit) {
         // Whole rows, as many as one view holds.
-        const long long rowsPerView = limit / layout.iHr4;
+        const long long rowsPerView = limit / layout.storedRowBytes;
         for (long long done = 0; done < layout.height;) {
             const long long rows = std::min(rowsPerView, layout.height - done);
-            code = source.view(rows * layout.iHr4, stored);
-            if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
+            code = source.view(rows * layout.storedRowBytes, stored);
+            if (code != 0) return bmpFailure(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
             for (long long r = 0; r < rows; ++r, out += outRow) {
-                convertPixels(stored + r * layout.iHr4, layout.width, bpp, swap, map, out);
+                convertPixels(stored + r * layout.storedRowBytes, layout.width, bpp, swap, map, out);
             }
             done += rows;
         }
     } else {
         // A row longer than one view: pixel-aligned pieces, then the row's padding.
         const long long piecePixels = limit / bpp;
-        if (piecePixels < 1) return fail(BmpFault::shortRows, "no staging memory", 0, -1);
+        if (piecePixels < 1) return bmpFailure(BmpFault::shortRows, "no staging memory", 0, -1);
         for (long long j = 0; j < layout.height; ++j) {
             for (long long done = 0; done < layout.width;) {
-                const long long pixels = std::min(piecePixels, layout.width - done);
-                code = source.view(pixels * bpp, stored);
-                if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
-                convertPixels(stored, pixels, bpp, swap, map, out);
-                out += 3 * pixels;
-                done += pixels;
+                const long long count = std::min(piecePixels, layout.width - done);
+                code = source.view(count * bpp, stored);
+                if (code != 0) return bmpFailure(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
+                convertPixels(stored, count, bpp, swap, map, out);
+                out += 3 * count;
+                done += count;
             }
             std::uint8_t padding[4];
-            code = source.read(padding, layout.iHr4 - layout.iHr3);
-            if (code != 0) return fail(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
+            code = source.read(padding, layout.storedRowBytes - layout.rowPixelBytes);
+            if (code != 0) return bmpFailure(BmpFault::shortRows, "file ends inside the pixel rows", 0, code);
         }
     }
     return BmpStatus{};
@@ -571,38 +294,38 @@ BmpStatus decodeRows(ByteSource& source, const BmpLayout& layout, const PixelMap
 
 }  // namespace
 
-BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* IMAGE,
+BmpStatus bmpDecode(ByteSource& source, const BmpLayout& layout, std::uint8_t* pixels,
                     long long imageByteCount, int swap) {
-    if (!IMAGE || imageByteCount < layout.pictureBytes) {
-        return fail(BmpFault::badSize, "target smaller than the picture");
+    if (!pixels || imageByteCount < layout.pictureBytes) {
+        return bmpFailure(BmpFault::badSize, "target smaller than the picture");
     }
     std::uint8_t palette[4 * 256];
     const int entryBytes = layout.entryBytes;
     long long code = source.read(palette, static_cast<long long>(entryBytes) * layout.paletteEntries);
-    if (code != 0) return fail(BmpFault::shortPalette, "file ends inside the palette", 0, code);
+    if (code != 0) return bmpFailure(BmpFault::shortPalette, "file ends inside the palette", 0, code);
     for (int c = 1; c <= layout.paletteEntries; ++c) {
         const std::uint8_t* e = palette + entryBytes * (c - 1);
-        bmpState.COLBGRX[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
+        bmpState.palette[c] = PaletteEntry{e[0], e[1], e[2], entryBytes == 4 ? e[3] : std::uint8_t{0}};
     }
 
     if (layout.rowStart != layout.paletteEnd) {
         code = source.seek(layout.rowStart);
-        if (code != 0) return fail(BmpFault::shortRows, "file ends before the pixel rows", 0, code);
+        if (code != 0) return bmpFailure(BmpFault::shortRows, "file ends before the pixel rows", 0, code);
     }
 
     PixelMap map;
     buildPixelMap(swap, map);
     if (layout.runLengths) {
-        const BmpStatus s = decodeRunLengths(source, layout, map, swap, IMAGE);
+        const BmpStatus s = decodeRunLengths(source, layout, map, swap, pixels);
         if (s.fault != BmpFault::none) return s;
     } else {
-        const BmpStatus s = decodeRows(source, layout, map, swap, IMAGE);
+        const BmpStatus s = decodeRows(source, layout, map, swap, pixels);
         if (s.fault != BmpFault::none) return s;
     }
 
     // Only the bytes past the picture need clearing: the rows above wrote every picture byte.
     if (imageByteCount > layout.pictureBytes) {
-        std::memset(IMAGE + layout.pictureBytes, 0, static_cast<std::size_t>(imageByteCount - layout.pictureBytes));
+        std::memset(pixels + layout.pictureBytes, 0, static_cast<std::size_t>(imageByteCount - layout.pictureBytes));
     }
     return BmpStatus{};
 }

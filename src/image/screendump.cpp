@@ -18,25 +18,25 @@ DumpState dumpState;
 
 // --- pure parts ----------------------------------------------------------------------------------
 
-void dumpHeader(int width, int height, BH& header) {
+void dumpHeader(int width, int height, BmpHeaderFields& header) {
     const long long rowBytes = (3LL * width + 3) / 4 * 4;
-    header.bfType[0] = 'B';
-    header.bfType[1] = 'M';
-    header.bfReserved1 = 0;
-    header.bfReserved2 = 0;
-    header.biSize = 40;
-    header.bfOffBits = header.biSize + 14;
-    header.nBitsPP = 24;
-    header.biCompression = 0;
-    header.nClrUsed = 0;
-    header.biClrImportant = 0;
-    header.bfSize = static_cast<std::uint32_t>(rowBytes * height + kBmpHeaderBytes);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.nSizeC = 0;
-    header.biXPelsPerMeter = 3780;
-    header.biYPelsPerMeter = 3780;
+    header.signature[0] = 'B';
+    header.signature[1] = 'M';
+    header.reserved1 = 0;
+    header.reserved2 = 0;
+    header.infoHeaderSize = 40;
+    header.pixelOffset = header.infoHeaderSize + 14;
+    header.bitsPerPixel = 24;
+    header.compression = 0;
+    header.coloursUsed = 0;
+    header.importantColours = 0;
+    header.fileSize = static_cast<std::uint32_t>(rowBytes * height + kBmpHeaderBytes);
+    header.width = width;
+    header.height = height;
+    header.planes = 1;
+    header.pixelDataSize = 0;
+    header.xPixelsPerMetre = 3780;
+    header.yPixelsPerMetre = 3780;
 }
 
 std::uint8_t channelByte(float v) {
@@ -65,9 +65,9 @@ void dumpFileName(int number, char (&name)[13]) {
 
 void beginDump(int width, int height) {
     dumpState.dumpCount += 1;
-    const int iHr3 = 3 * width;
-    const int iHr4 = (iHr3 + 3) / 4 * 4;
-    if (iHr4 != iHr3) console::stop("ScrnDmp: iHr4<>iHr3");  // the dump writes no row padding
+    const int rowPixelBytes = 3 * width;
+    const int storedRowBytes = (rowPixelBytes + 3) / 4 * 4;
+    if (storedRowBytes != rowPixelBytes) console::stop("ScrnDmp: iHr4<>iHr3");  // the dump writes no row padding
     dumpHeader(width, height, dumpState.header);
 }
 
@@ -84,24 +84,24 @@ void dumpFailed(const char* what, const char* name) {
 
 }  // namespace
 
-void finishDump(const std::uint8_t* IMAGE) {
-    const BH& header = dumpState.header;
+void finishDump(const std::uint8_t* pixels) {
+    const BmpHeaderFields& header = dumpState.header;
     char name[13];
     dumpFileName(dumpState.dumpCount, name);
 
     fields::TextLine line;
-    line.str(" Writing: ").chars(name, 12).str("  size:").i(header.biWidth, 9).str(" x ")
-        .i(header.biHeight, 9);
+    line.str(" Writing: ").chars(name, 12).str("  size:").i(header.width, 9).str(" x ")
+        .i(header.height, 9);
     console::writeLine(line.c_str());
 
     std::uint8_t headerBytes[kBmpHeaderBytes];
     encodeHeader(header, headerBytes);
-    const std::size_t pixelBytes = 3 * static_cast<std::size_t>(header.biWidth) *
-                                   static_cast<std::size_t>(header.biHeight);
+    const std::size_t pixelBytes = 3 * static_cast<std::size_t>(header.width) *
+                                   static_cast<std::size_t>(header.height);
     std::FILE* file = std::fopen(name, "wb");
     if (!file) return dumpFailed("create", name);
     bool written = std::fwrite(headerBytes, 1, kBmpHeaderBytes, file) == kBmpHeaderBytes &&
-                   std::fwrite(IMAGE, 1, pixelBytes, file) == pixelBytes;
+                   std::fwrite(pixels, 1, pixelBytes, file) == pixelBytes;
     written = (std::fclose(file) == 0) && written;
     if (!written) {
         std::remove(name);  // no truncated picture stays behind
@@ -126,32 +126,32 @@ bool allZero(const float* values, std::size_t count) {
 
 }  // namespace
 
-void ScrnDmp(int /*channel*/) {
-    const int width = model::state.ISCRNHV[1];
-    const int height = model::state.ISCRNHV[2];
+void saveScreenDump(int /*channel*/) {
+    const int width = model::state.layoutSize[1];
+    const int height = model::state.layoutSize[2];
     beginDump(width, height);
 
     // Both buffers live for this call only; zeroed so a failed read-back leaves black, not noise.
     const std::size_t pixelCount = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    std::unique_ptr<float[]> FIMAGE(new (std::nothrow) float[3 * pixelCount]());
-    if (!FIMAGE) console::ioFailure("cannot allocate", "FIMAGE");
+    std::unique_ptr<float[]> floatPixels(new (std::nothrow) float[3 * pixelCount]());
+    if (!floatPixels) console::ioFailure("cannot allocate", "FIMAGE");
     glReadBuffer(GL_FRONT_LEFT);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, FIMAGE.get());
-    if (allZero(FIMAGE.get(), 3 * pixelCount)) {
+    glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, floatPixels.get());
+    if (allZero(floatPixels.get(), 3 * pixelCount)) {
         // Some software GLs (Mesa under a virtual X server) keep no readable front buffer and
         // return nothing from it; they swap by copying, so the back buffer still holds the
         // frame on show. A frame of the viewer is never wholly black (its texts are always
         // drawn), so an all-zero read means the front buffer could not be read.
         glReadBuffer(GL_BACK_LEFT);
-        glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, FIMAGE.get());
+        glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, floatPixels.get());
     }
 
-    std::unique_ptr<std::uint8_t[]> IMAGE(new (std::nothrow) std::uint8_t[3 * pixelCount]);
-    if (!IMAGE) console::ioFailure("cannot allocate", "IMAGE");
-    floatsToBgr(FIMAGE.get(), pixelCount, IMAGE.get());
-    FIMAGE.reset();
+    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[3 * pixelCount]);
+    if (!pixels) console::ioFailure("cannot allocate", "IMAGE");
+    floatsToBgr(floatPixels.get(), pixelCount, pixels.get());
+    floatPixels.reset();
 
-    finishDump(IMAGE.get());
+    finishDump(pixels.get());
 }
 
 }  // namespace image

@@ -25,30 +25,30 @@ bool isModifierKey(int key) {
 }  // namespace
 
 void recordKey(unsigned char key) {
-    model::state.KeyChar = key;
+    model::state.pendingKey = key;
     if (key == 'Q' || key == 'q') console::quit("End of run (keyboard).");
 }
 
-void KeyPress(unsigned char key, int, int) {
+void keyPressed(unsigned char key, int, int) {
     recordKey(key);
-    if (key == '~') image::ScrnDmp(kDumpChannel);
+    if (key == '~') image::saveScreenDump(kDumpChannel);
 }
 
 void recordSpecialKey(int key) {
-    model::state.ArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
+    model::state.pendingArrowKey = ((key >= 10 && key <= 99) || isModifierKey(key)) ? 0 : key;
 }
 
-void SpecialKeyPress(int key, int, int) {
+void specialKeyPressed(int key, int, int) {
     recordSpecialKey(key);
     glutPostRedisplay();
 }
 
 void recordMenuChoice(int value) {
     if (value == kQuitValue) console::quit("End of run (menu).");
-    if (value >= 1 && value <= 25) model::state.MenuNew = value;
+    if (value >= 1 && value <= 25) model::state.pendingMenuValue = value;
 }
 
-void MenuPick(int value) {
+void menuEntryChosen(int value) {
     recordMenuChoice(menuValueAtClose(value));
     // Back to where the pointer was before the menu opened, so the sphere does not jump.
     glutWarpPointer(model::state.pointerX, model::state.pointerY);
@@ -59,19 +59,19 @@ void recordPointer(int x, int y) {
     model::state.pointerY = y;
 }
 
-void MouseButton(int button, int buttonState, int, int) {
+void mouseButtonChanged(int button, int buttonState, int, int) {
     if (button < 0 || button >= 32) return;
     const unsigned bit = 1u << button;
     unsigned& down = callbackState.buttonsDown;
     down = buttonState == GLUT_DOWN ? down | bit : down & ~bit;
 }
 
-void MouseDrag(int x, int y) {
-    if (callbackState.buttonsDown != 0) model::state.MenuNew = model::kDragMenuValue;
-    MouseMove(x, y);
+void mouseDragged(int x, int y) {
+    if (callbackState.buttonsDown != 0) model::state.pendingMenuValue = model::kDragMenuValue;
+    mouseMoved(x, y);
 }
 
-void MouseMove(int x, int y) {
+void mouseMoved(int x, int y) {
     recordPointer(x, y);
     glutPostRedisplay();
 }

@@ -4,21 +4,21 @@
 
 namespace input {
 
-void KeyPress(unsigned char key, int x, int y);
-void SpecialKeyPress(int key, int x, int y);
-void MenuPick(int value);
-void MouseButton(int button, int buttonState, int x, int y);
-void MouseDrag(int x, int y);
-void MouseMove(int x, int y);
+void keyPressed(unsigned char key, int x, int y);
+void specialKeyPressed(int key, int x, int y);
+void menuEntryChosen(int value);
+void mouseButtonChanged(int button, int buttonState, int x, int y);
+void mouseDragged(int x, int y);
+void mouseMoved(int x, int y);
 
 // --- the parts of the callbacks that touch no window (GLUT needs one for the rest) ---------------
 
-// Records a key in KeyChar; "Q"/"q" ends the run. The screen dump of "~" is left to KeyPress.
+// Records a key in pendingKey; "Q"/"q" ends the run. The screen dump of "~" is left to keyPressed.
 void recordKey(unsigned char key);
-// Records a special key in ArrowKey; codes 10..99 (F10..F12 and the like) and the lock and
+// Records a special key in pendingArrowKey; codes 10..99 (F10..F12 and the like) and the lock and
 // modifier keys on their own are stored as 0.
 void recordSpecialKey(int key);
-// Records a menu choice in MenuNew; value 7 ends the run, values outside 1..25 are ignored.
+// Records a menu choice in pendingMenuValue; value 7 ends the run, values outside 1..25 are ignored.
 void recordMenuChoice(int value);
 // Records the pointer position.
 void recordPointer(int x, int y);

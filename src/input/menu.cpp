@@ -48,9 +48,9 @@ static std::string shownLabel(const MenuEntry& entry) {
                                         entry.label, static_cast<int>(std::strlen(entry.label)))));
 }
 
-void MenuBuild() {
+void buildMenu() {
     menu.font = GLUT_BITMAP_HELVETICA_18;
-    glutCreateMenu(MenuPick);
+    glutCreateMenu(menuEntryChosen);
     for (const MenuEntry& entry : kMenuEntries) glutAddMenuEntry(shownLabel(entry).c_str(), entry.value);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 

@@ -6,7 +6,7 @@ namespace input {
 
 struct MenuEntry {
     const char* label;  // as shown, blanks inside included; its first character is the entry's key
-    int value;          // handed to MenuPick
+    int value;          // handed to menuEntryChosen
 };
 constexpr int kMenuEntryCount = 13;
 extern const MenuEntry kMenuEntries[kMenuEntryCount];
@@ -18,7 +18,7 @@ constexpr int kMenuCancel = 0;  // a value that changes nothing but the pointer 
 int keyOfMenuValue(int value);
 
 // Builds the menu and attaches it to the right mouse button.
-void MenuBuild();
+void buildMenu();
 // GLUT's menu status callback: where the menu opened, and where the pointer was as it closed.
 void menuStatus(int status, int x, int y);
 
@@ -50,7 +50,7 @@ bool menuOpen();
 
 // What the menu module keeps between callbacks.
 struct MenuTracking {
-    void* font = nullptr;       // the menu font (GLUT's Helvetica 18), set explicitly by MenuBuild
+    void* font = nullptr;       // the menu font (GLUT's Helvetica 18), set explicitly by buildMenu
     int width = 0, height = 0;  // the box's size, from the labels in that font
     int entryHeight = 0;        // from one entry's top to the next one's
     MenuBox box{};              // where the open menu lies on the screen

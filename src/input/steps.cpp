@@ -9,25 +9,25 @@ namespace input {
 
 void specialKeyStep() {
     model::State& s = model::state;
-    if (s.ArrowKey == 0) return;
-    applySpecialKey(s, s.ArrowKey);
-    s.ArrowKey = 0;
+    if (s.pendingArrowKey == 0) return;
+    applySpecialKey(s, s.pendingArrowKey);
+    s.pendingArrowKey = 0;
 }
 
-void CommandStep() {
+void applyCommand() {
     model::State& s = model::state;
     // A menu choice stands for its key and overrides one typed before the same frame; a drag
     // (13) returns to pointer mode and lets the key through.
-    if (s.MenuNew == model::kDragMenuValue) {
+    if (s.pendingMenuValue == model::kDragMenuValue) {
         s.viewMode = model::kPointerMode;
         s.autoRotate = 0;
-    } else if (int key = keyOfMenuValue(s.MenuNew); key != 0) {
-        s.KeyChar = key;
+    } else if (int key = keyOfMenuValue(s.pendingMenuValue); key != 0) {
+        s.pendingKey = key;
     }
-    s.MenuNew = 0;
+    s.pendingMenuValue = 0;
 
-    if (s.KeyChar != 0) applyKey(s, s.KeyChar);
-    s.KeyChar = 0;
+    if (s.pendingKey != 0) applyKey(s, s.pendingKey);
+    s.pendingKey = 0;
 }
 
 void pointerMapping() {

@@ -7,7 +7,7 @@ namespace input {
 // First step of every frame: applies and clears a pending special key (zoom or bell).
 void specialKeyStep();
 // Command step of every frame: menu translation, then the pending key; clears every request.
-void CommandStep();
+void applyCommand();
 // Pointer mode: the orientation as a linear function of the pointer position. The frame calls it
 // only with viewMode 13 in the full view.
 void pointerMapping();

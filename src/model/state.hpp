@@ -12,27 +12,27 @@ namespace model {
 struct State {
     // --- configured at start-up -----------------------------------------------------------
     int imageCount = 0;                        // images named in Orvex.Txt, 0..5
-    Table<NameField, kMaxImages> ORVEPATH;     // file name of each image, blank padded
-    Table<double, kMaxImages> ORVEXRAD;        // body radius shown with each image, km
-    Table<unsigned, kMaxImages> ITEXNAME;      // GL texture object (GLuint) of each image
-    Table<GLUquadric*, kMaxImages> IQUAD;      // GLU quadric of each configured image
-    Table<Table<double, 16>, kMaxImages> THOMOG2;  // texture matrix of each image, column-major
+    Table<NameField, kMaxImages> imageFiles;   // file name of each image, blank padded
+    Table<double, kMaxImages> radiiKm;         // body radius shown with each image, km
+    Table<unsigned, kMaxImages> textureNames;  // GL texture object (GLuint) of each image
+    Table<GLUquadric*, kMaxImages> quadrics;   // GLU quadric of each configured image
+    Table<Table<double, 16>, kMaxImages> textureMatrices;  // texture matrix of each image, column-major
     double textureMatrixWork[16] = {};         // copy of the selected image's texture matrix
     NameField windowTitle = {"Orvex.Exe v0.73     "};   // 20 characters, blank padded
-    Table<int, 2> ISCRNHV = {{1024, 768}};     // layout size in pixels: (1) width, (2) height
+    Table<int, 2> layoutSize = {{1024, 768}};  // layout size in pixels: (1) width, (2) height
     int fileUnit = 14;                         // channel of Orvex.Txt, the pictures and Orvex.Out
 
     // --- deposited by the input callbacks --------------------------------------------------
-    int KeyChar = 0;                           // last command key, 0 = none
-    int MenuNew = 0;                           // pending menu value (kDragMenuValue), 0 = none
-    int ArrowKey = 0;                          // pending GLUT special-key code, 0 = none
+    int pendingKey = 0;                        // last command key, 0 = none
+    int pendingMenuValue = 0;                  // pending menu value (kDragMenuValue), 0 = none
+    int pendingArrowKey = 0;                   // pending GLUT special-key code, 0 = none
     int pointerX = 0;                          // last pointer position, window pixels
     int pointerY = 0;
-    int glErrorCode = 0;                       // last code returned by CheckGL
+    int glErrorCode = 0;                       // last code returned by checkGlErrors
 
     // --- settings of the view --------------------------------------------------------------
     int selectedImage = 0;                     // image shown on the sphere, 1..imageCount
-    int textureSlot = 0;                       // index into ITEXNAME bound for the sphere
+    int textureSlot = 0;                       // index into textureNames bound for the sphere
     GLUquadric* currentQuadric = nullptr;      // quadric used for sphere and grid
     double fieldOfView = 0;                    // vertical field of view, degrees
     double eyeDistance = 0;                    // eye height above the surface, scene units

@@ -36,7 +36,7 @@ enum ViewMode : int {
     kPointerMode = 13,     // the orientation follows the pointer
 };
 
-// The menu value a drag posts in MenuNew: back to pointer mode, auto-rotation off.
+// The menu value a drag posts in pendingMenuValue: back to pointer mode, auto-rotation off.
 constexpr int kDragMenuValue = 13;
 
 }  // namespace model

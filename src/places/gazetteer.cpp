@@ -322,7 +322,7 @@ constexpr Table<PlaceLonLat, kPlaceCount> centresOf(const PlaceRow (&rows)[kPlac
 }  // namespace
 
 // Built at compile time, so both tables are ready before any code runs.
-constexpr Table<PlaceName, kPlaceCount> PLACENAM = namesOf(kRows);
-constexpr Table<PlaceLonLat, kPlaceCount> PLACELL = centresOf(kRows);
+constexpr Table<PlaceName, kPlaceCount> placeNames = namesOf(kRows);
+constexpr Table<PlaceLonLat, kPlaceCount> placePositions = centresOf(kRows);
 
 }  // namespace places

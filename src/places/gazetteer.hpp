@@ -22,8 +22,8 @@ struct PlaceLonLat {
     double latitude;
 };
 
-// Row k of PLACENAM and row k of PLACELL describe the same region, k = 1..kPlaceCount.
-extern const Table<PlaceName, kPlaceCount> PLACENAM;
-extern const Table<PlaceLonLat, kPlaceCount> PLACELL;
+// Row k of placeNames and row k of placePositions describe the same region, k = 1..kPlaceCount.
+extern const Table<PlaceName, kPlaceCount> placeNames;
+extern const Table<PlaceLonLat, kPlaceCount> placePositions;
 
 }  // namespace places

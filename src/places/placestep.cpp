@@ -16,8 +16,8 @@ PlaceLists placeLists;
 PlaceLetter placeLetter(int row, int slot) {
     assert(slot >= 1 && slot <= kPlaceNameLength);
     const double degToRad = std::atan(1.0 / 1.0) / 45.0;
-    const double latitude = PLACELL[row].latitude;
-    const double longitude = PLACELL[row].longitude + (slot - 1) * 0.1 * 5.0;
+    const double latitude = placePositions[row].latitude;
+    const double longitude = placePositions[row].longitude + (slot - 1) * 0.1 * 5.0;
     const double phi = latitude * degToRad;
     const double lambda = longitude * degToRad;
 
@@ -30,7 +30,7 @@ PlaceLetter placeLetter(int row, int slot) {
     letter.angles[2] = longitude;
     letter.size = kLetterSize;
     letter.colour = kLetterColour;
-    letter.text[0] = PLACENAM[row].text[slot - 1];
+    letter.text[0] = placeNames[row].text[slot - 1];
     letter.text[1] = '\0';
     for (int c = 2; c < stroke::kStrokeTextLength; ++c) letter.text[c] = ' ';
     return letter;
@@ -80,8 +80,8 @@ void sumStrokes(CapSums& c, const int* rows, int count, float lineWidth) {
 
 int groupOf(int row) {
     const int columns = 360 / kGroupDegrees, bands = 180 / kGroupDegrees;
-    int column = static_cast<int>(std::floor((PLACELL[row].longitude + 180.0) / kGroupDegrees));
-    int band = static_cast<int>(std::floor((PLACELL[row].latitude + 90.0) / kGroupDegrees));
+    int column = static_cast<int>(std::floor((placePositions[row].longitude + 180.0) / kGroupDegrees));
+    int band = static_cast<int>(std::floor((placePositions[row].latitude + 90.0) / kGroupDegrees));
     column = column < 0 ? 0 : (column >= columns ? columns - 1 : column);
     band = band < 0 ? 0 : (band >= bands ? bands - 1 : band);
     return band * columns + column;
@@ -163,7 +163,7 @@ void placeStep() {
     }
     glLineWidth(p.lineWidth);
     glShadeModel(GL_FLAT);
-    screen::SetPalColor(kLetterColour);
+    screen::setPaletteColour(kLetterColour);
 
     const bool sphereDrawn = s.imageShown == 1 && s.currentQuadric != nullptr;
     double eye[3] = {0, 0, 0};

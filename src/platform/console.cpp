@@ -42,6 +42,7 @@ void quit(const char* message) {
 
 void stopSilently() {
     std::fflush(stdout);
+    holdForReader();
     endRun(0);
 }
 

@@ -13,7 +13,7 @@ void bellLine();                              // a line holding only the bell ch
 [[noreturn]] void stop(const char* message);
 // The same for an end the user asked for (the quit key or entry): the message is never held.
 [[noreturn]] void quit(const char* message);
-// Ends the run the same way without writing anything.
+// Ends the run the same way without writing anything (and, like every stop, holds the console).
 [[noreturn]] void stopSilently();
 
 // Writes the message as a line on standard output, then waits for one line of standard input

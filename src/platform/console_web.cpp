@@ -34,7 +34,13 @@ EM_JS(void, routeOutputToPage, (), {
 EM_ASYNC_JS(void, waitForPageEnter, (), {
     const page = Module["orvexPage"];
     if (page && page.waitForEnter) await page.waitForEnter();
+    Module["orvexResumed"] = true;
 });
+
+EM_JS(int, resumedAfterWait, (), { return Module["orvexResumed"] ? 1 : 0; });
+
+// Sleeps for good: the run's stack is set aside and never taken up again.
+EM_ASYNC_JS(void, haltForGood, (), { await new Promise(function() {}); });
 
 EM_JS(void, tellPageEnded, (int status), {
     const page = Module["orvexPage"];
@@ -54,11 +60,14 @@ void holdForReader() {}
 
 void waitForLine() { waitForPageEnter(); }
 
-// The frames and the page's events stop, the page is told, and the module exits.
+// The frames and the page's events stop, the page is told, and the module exits. After a wait
+// for Enter the run is code resumed from the page's promise, where an exit's exception would
+// reach the page as an uncaught error: there the run halts instead.
 void endRun(int status) {
     emscripten_cancel_main_loop();
     emscripten_html5_remove_all_event_listeners();
     tellPageEnded(status);
+    if (resumedAfterWait()) haltForGood();
     emscripten_force_exit(status);
     __builtin_unreachable();
 }

@@ -7,28 +7,28 @@
 
 namespace screen {
 
-void formatCheckGL(char* out, int outSize, int checkPoint, int errorCode) {
+void formatGlErrorLine(char* out, int outSize, int checkPoint, int errorCode) {
     fields::TextLine line;
     line.str(" CheckGL:@Line").i(checkPoint, 4).str(" GlErr=").z(static_cast<std::uint32_t>(errorCode), 8).str(" hex");
     std::snprintf(out, static_cast<size_t>(outSize), "%s", line.c_str());
 }
 
-void CheckGL(int checkPoint, int& errorCode) {
+void checkGlErrors(int checkPoint, int& errorCode) {
     errorCode = static_cast<int>(glGetError());
     if (errorCode == 0) return;
     char text[64];
-    formatCheckGL(text, sizeof text, checkPoint, errorCode);
+    formatGlErrorLine(text, sizeof text, checkPoint, errorCode);
     console::writeLine(text);
 }
 
-void QuadErr(GLenum errorCode) {
+void reportQuadricError(GLenum errorCode) {
     fields::TextLine line;
     line.str(" Quadric Callback Error number:").i(static_cast<long long>(errorCode), 10);
     console::writeLine(line.c_str());
     console::stop("Halt at QuadErr");
 }
 
-void OverlaySetup(int overlayLevel) {
+void setUpOverlay(int overlayLevel) {
     (void)overlayLevel;  // every caller passes 0
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -38,7 +38,7 @@ void OverlaySetup(int overlayLevel) {
     glLoadIdentity();
     glOrtho(-1.333, 1.333, -1.0, 1.0, 1.0, -1.0);
     int overlayError = 0;  // read by nobody: the check only reports and clears the flag
-    CheckGL(kCheckOverlaySetup, overlayError);
+    checkGlErrors(kCheckOverlay, overlayError);
 }
 
 }  // namespace screen

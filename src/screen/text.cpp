@@ -20,7 +20,7 @@ const PaletteEntry textPalette[16] = {
     {255, 85, 85},  {255, 85, 255},  {255, 255, 85},  {255, 255, 255},
 };
 
-void SetPalColor(int index) {
+void setPaletteColour(int index) {
     if (index < 0 || index > 15) return;
     const PaletteEntry& c = textPalette[index];
     glColor3f(static_cast<float>(c.red / 255.0), static_cast<float>(c.green / 255.0),
@@ -29,26 +29,26 @@ void SetPalColor(int index) {
 
 CellGrid cellGrid(int layoutWidth, int layoutHeight) {
     CellGrid g;
-    g.cellCols = layoutWidth / 8;
-    g.cellRows = layoutHeight / 13;
+    g.columnCount = layoutWidth / 8;
+    g.rowCount = layoutHeight / 13;
     // The constants are single-precision values, the arithmetic double.
-    g.charW = static_cast<double>(2.666f) / g.cellCols * static_cast<double>(0.75108f);
-    g.rowH = 2.0 / g.cellRows;
+    g.columnPitch = static_cast<double>(2.666f) / g.columnCount * static_cast<double>(0.75108f);
+    g.rowHeight = 2.0 / g.rowCount;
     return g;
 }
 
 RasterPosition cellRaster(const CellGrid& grid, int row, int col) {
-    return {grid.charW * (col - 1) - static_cast<double>(1.333f) + static_cast<double>(0.333f),
-            1.0 - grid.rowH * row, -0.3};
+    return {grid.columnPitch * (col - 1) - static_cast<double>(1.333f) + static_cast<double>(0.333f),
+            1.0 - grid.rowHeight * row, -0.3};
 }
 
 void advanceCursor(const CellGrid& grid, int length, int& row, int& col) {
     col += length;
-    if (grid.cellCols < 1) return;
-    while (col > grid.cellCols) {
-        col -= grid.cellCols;
+    if (grid.columnCount < 1) return;
+    while (col > grid.columnCount) {
+        col -= grid.columnCount;
         row += 1;
-        if (row > grid.cellRows) row = 1;
+        if (row > grid.rowCount) row = 1;
     }
 }
 
@@ -392,18 +392,18 @@ void restoreScissor(const GLint saved[4]) {
 
 }  // namespace
 
-void PrntOrth(int length, const char* text, int& row, int& col, int color, int backColor,
-              int iFont, int fileRow) {
+void printAtCursor(int length, const char* text, int& row, int& col, int colour, int backgroundColour,
+              int font, int fileRow) {
     (void)fileRow;
-    if (iFont != 1) return;  // only screen output exists in this program
+    if (font != 1) return;   // only screen output exists in this program
     pushIdentity(GL_MODELVIEW);
     pushIdentity(GL_PROJECTION);
 
-    const CellGrid grid = cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
+    const CellGrid grid = cellGrid(model::state.layoutSize[1], model::state.layoutSize[2]);
     const RasterPosition p = cellRaster(grid, row, col);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    if (backColor >= 0) SetPalColor(backColor);
-    SetPalColor(color);
+    if (backgroundColour >= 0) setPaletteColour(backgroundColour);
+    setPaletteColour(colour);
     glRasterPos3d(p.x, p.y, p.z);
     const bool quads = atlas.passOpen ? atlas.passCoversWindow : viewportCoversWindow();
     if (length > 0 && atlas.inUse && quads) {
@@ -471,7 +471,7 @@ void endTextPass() {
 void drawScreenText(const ScreenText& text) {
     int row = text.row;
     int col = text.col;
-    PrntOrth(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
+    printAtCursor(text.length, text.buffer.c_str(), row, col, text.colour, 0, 1, 0);
 }
 
 }  // namespace screen

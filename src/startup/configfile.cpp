@@ -53,8 +53,8 @@ void readConfiguration() {
 
     s.imageCount = r.imageCount;
     for (int i = 1; i <= r.imageCount; ++i) {
-        s.ORVEPATH[i] = r.names[i - 1];
-        s.ORVEXRAD[i] = r.radii[i - 1];
+        s.imageFiles[i] = r.names[i - 1];
+        s.radiiKm[i] = r.radii[i - 1];
     }
 }
 

@@ -22,7 +22,7 @@ namespace {
 
 // GLU hands its error code to a callback without arguments' types of our choosing. APIENTRY is
 // the GL calling convention on both systems (GLAPIENTRY is not defined by every gl.h).
-void APIENTRY quadricError(GLenum code) { screen::QuadErr(code); }
+void APIENTRY quadricError(GLenum code) { screen::reportQuadricError(code); }
 
 // Window, display mode, depth test, the seven callbacks and the pop-up menu.
 void openWindow() {
@@ -32,18 +32,18 @@ void openWindow() {
     int argumentCount = 1;
     glutInit(&argumentCount, arguments);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(s.ISCRNHV[1], s.ISCRNHV[2]);
+    glutInitWindowSize(s.layoutSize[1], s.layoutSize[2]);
     glutInitWindowPosition(0, 0);
     glutCreateWindow("Orvex.Exe v0.73");
     glEnable(GL_DEPTH_TEST);
     glutDisplayFunc(frame::displayFrame);
     glutIdleFunc(frame::idleFrame);
-    glutMouseFunc(input::MouseButton);
-    glutKeyboardFunc(input::KeyPress);
-    glutMotionFunc(input::MouseDrag);
-    glutPassiveMotionFunc(input::MouseMove);
-    glutSpecialFunc(input::SpecialKeyPress);
-    input::MenuBuild();
+    glutMouseFunc(input::mouseButtonChanged);
+    glutKeyboardFunc(input::keyPressed);
+    glutMotionFunc(input::mouseDragged);
+    glutPassiveMotionFunc(input::mouseMoved);
+    glutSpecialFunc(input::specialKeyPressed);
+    input::buildMenu();
     pointer::routeReleasesToMenu();  // a press-drag-release picks the entry under the pointer
 }
 
@@ -52,10 +52,10 @@ void setUpImage(int i, Picture& picture) {
     model::State& s = model::state;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[i]);
+    glBindTexture(GL_TEXTURE_2D, s.textureNames[i]);
     glFrontFace(GL_CCW);
     GLUquadric* quadric = gluNewQuadric();
-    s.IQUAD[i] = quadric;
+    s.quadrics[i] = quadric;
     if (quadric) {
         gluQuadricCallback(quadric, GLU_ERROR, reinterpret_cast<void(APIENTRY*)()>(quadricError));
         gluQuadricDrawStyle(quadric, GLU_FILL);
@@ -85,9 +85,9 @@ void run() {
     importAll(pictures);
 
     openWindow();
-    glGenTextures(model::kMaxImages, &s.ITEXNAME[1]);
+    glGenTextures(model::kMaxImages, &s.textureNames[1]);
     for (int i = 1; i <= model::kMaxImages; ++i) {
-        for (int k = 1; k <= 16; ++k) s.THOMOG2[i][k] = 0.0;
+        for (int k = 1; k <= 16; ++k) s.textureMatrices[i][k] = 0.0;
     }
     for (int i = 1; i <= s.imageCount; ++i) setUpImage(i, pictures[i]);
 
@@ -96,7 +96,7 @@ void run() {
     if (s.imageCount >= 1) {
         s.selectedImage = 1;
         s.textureSlot = 1;
-        s.currentQuadric = s.IQUAD[1];
+        s.currentQuadric = s.quadrics[1];
     } else {
         s.selectedImage = 0;
         s.textureSlot = 0;
@@ -108,7 +108,7 @@ void run() {
     glFlush();
     glutSwapBuffers();
     glutPostRedisplay();
-    screen::CheckGL(screen::kCheckBeforeMainLoop, s.glErrorCode);
+    screen::checkGlErrors(screen::kCheckBeforeMainLoop, s.glErrorCode);
     if (s.glErrorCode == 0) {
         glutMainLoop();
         console::stopSilently();  // the main loop returns only if GLUT was told to leave it

@@ -42,33 +42,32 @@ void importAll(PictureSet& pictures) {
     for (int i = 1; i <= s.imageCount; ++i) {
         int width = 0, height = 0, bytesPerPixel = 0;
         image::BmpPicture file;
-        image::ReadaBmp(s.ORVEPATH[i].text, s.fileUnit, file, width, height, bytesPerPixel);
+        image::openBmp(s.imageFiles[i].text, s.fileUnit, file, width, height, bytesPerPixel);
         const long long glWidth = fitPowerOfTwo(width);
         const long long glHeight = fitPowerOfTwo(height);
         Picture& picture = pictures[i];
-        picture.ORVEOUND = {{-180.0, 180.0, -90.0, 90.0}};  // every picture covers the whole globe
-        Table<long long, 6>& ijn = picture.IJN;
-        ijn[1] = width;
-        ijn[2] = height;
-        ijn[3] = static_cast<long long>(width) * height * 3;
-        ijn[4] = glWidth;
-        ijn[5] = glHeight;
-        ijn[6] = glWidth * glHeight * 3;  // sizes are 64-bit: no wrap for hostile headers
+        picture.extentDegrees = {{-180.0, 180.0, -90.0, 90.0}};  // every picture covers the whole globe
+        picture.width = width;
+        picture.height = height;
+        picture.bytes = static_cast<long long>(width) * height * 3;
+        picture.glWidth = glWidth;
+        picture.glHeight = glHeight;
+        picture.glBytes = glWidth * glHeight * 3;  // sizes are 64-bit: no wrap for hostile headers
 
         char line[128];
-        formatSizeLine(line, sizeof line, s.ORVEPATH[i], width, height, glWidth, glHeight);
+        formatSizeLine(line, sizeof line, s.imageFiles[i], width, height, glWidth, glHeight);
         console::writeLine(line);
 
         // The reader's own checks run before the buffer is allocated, so a header that claims
         // more than its file holds never costs the memory it claims.
-        image::BmpCheck(file, width, height);
+        image::checkBmpSize(file, width, height);
         // The picture's own sizes passed the reader's checks; its power-of-two texture may not.
         if (!image::textureFits(width, height)) console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
         // GL receives only the picture (see uploadImage), so only the picture is held here.
-        picture.buffer = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(ijn[3])));
-        if (!picture.buffer) console::ioFailure("cannot allocate the picture buffer of", s.ORVEPATH[i].text);
+        picture.buffer = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(picture.bytes)));
+        if (!picture.buffer) console::ioFailure("cannot allocate the picture buffer of", s.imageFiles[i].text);
         int status = 0;
-        image::BmpImpor(file, ijn[3], picture.buffer, 1, status);
+        image::readBmpPixels(file, picture.bytes, picture.buffer, 1, status);
     }
 }
 
@@ -119,18 +118,17 @@ static void fillSeams(const std::uint8_t* picture, GLsizei width, GLsizei height
 
 void uploadImage(int i, Picture& image) {
     model::State& s = model::state;
-    const Table<long long, 6>& ijn = image.IJN;
-    const GLsizei width = static_cast<GLsizei>(ijn[1]), height = static_cast<GLsizei>(ijn[2]);
+    const GLsizei width = static_cast<GLsizei>(image.width), height = static_cast<GLsizei>(image.height);
     const std::uint8_t* picture = image.buffer;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);  // rows are tightly packed, 3 x width bytes
     // The first upload only gives the texture its power-of-two size: the texels beyond the
     // picture are never mapped, so no bytes are sent for them.
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, static_cast<GLsizei>(ijn[4]), static_cast<GLsizei>(ijn[5]), 0,
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, static_cast<GLsizei>(image.glWidth), static_cast<GLsizei>(image.glHeight), 0,
                  GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    textureMatrix(ijn[1], ijn[2], ijn[4], ijn[5], image.ORVEOUND, s.THOMOG2[i].slot);
+    textureMatrix(image.width, image.height, image.glWidth, image.glHeight, image.extentDegrees, s.textureMatrices[i].slot);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, picture);
     if (picture && width > 0 && height > 0) {
-        fillSeams(picture, width, height, static_cast<GLsizei>(ijn[4]), static_cast<GLsizei>(ijn[5]));
+        fillSeams(picture, width, height, static_cast<GLsizei>(image.glWidth), static_cast<GLsizei>(image.glHeight));
     }
     // GL holds its own copy now; the picture is never read again.
     memory::releasePicture(image.buffer);
@@ -141,7 +139,7 @@ void loadTextureMatrix(int i) {
     model::State& s = model::state;
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
-    std::memcpy(s.textureMatrixWork, s.THOMOG2[i].slot, sizeof s.textureMatrixWork);
+    std::memcpy(s.textureMatrixWork, s.textureMatrices[i].slot, sizeof s.textureMatrixWork);
     glMultMatrixd(s.textureMatrixWork);
     glMatrixMode(GL_MODELVIEW);
 }

@@ -12,8 +12,11 @@ namespace startup {
 
 // One imported picture on its way from the file to GL.
 struct Picture {
-    Table<double, 4> ORVEOUND;       // extent: west, east, south, north (deg)
-    Table<long long, 6> IJN;         // picture w, h, bytes; GL w, h, bytes
+    Table<double, 4> extentDegrees;  // extent: west, east, south, north (deg)
+    long long width = 0, height = 0;      // the picture, in pixels
+    long long bytes = 0;                  // 3 bytes a pixel
+    long long glWidth = 0, glHeight = 0;  // its power-of-two texture
+    long long glBytes = 0;
     std::uint8_t* buffer = nullptr;  // picture pixels until uploaded, else null
 };
 using PictureSet = Table<Picture, model::kMaxImages>;
@@ -36,7 +39,7 @@ void importAll(PictureSet& pictures);
 void setTextureParameters();
 
 // Uploads picture i into the bound texture (its power-of-two size, the picture, the seams), sets
-// THOMOG2(i) and releases the picture's buffer.
+// textureMatrices(i) and releases the picture's buffer.
 void uploadImage(int i, Picture& picture);
 
 // Makes image i's texture matrix current in GL.

@@ -76,7 +76,7 @@ void drawStrokeText(const char* text, const double position[3], const double ang
                     double size, int colour) {
     glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
-    screen::SetPalColor(colour);
+    screen::setPaletteColour(colour);
     glBegin(GL_LINES);
     strokeTextVertices(text, position, angles, size, model::state.strokeLineWidth);
     glEnd();  // no flush per text: the frame's buffer swap delivers it

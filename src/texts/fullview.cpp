@@ -130,7 +130,7 @@ bool shown(int id, const model::State& s) {
 
 // The file name of image k, or blanks for an index outside the table.
 const char* imageName(const model::State& s, int k) {
-    return (k >= 1 && k <= s.imageCount) ? s.ORVEPATH[k].text : "                    ";
+    return (k >= 1 && k <= s.imageCount) ? s.imageFiles[k].text : "                    ";
 }
 
 void formatBenchmark(const model::State& s, fields::TextLine& line) {
@@ -157,7 +157,7 @@ void formatVarying(int id, const model::State& s, fields::TextLine& line) {
             return;
         case kRadiusText: {
             const int k = s.selectedImage;
-            line.str("with radius=").f(k >= 1 && k <= s.imageCount ? s.ORVEXRAD[k] : 0.0, 8, 0);
+            line.str("with radius=").f(k >= 1 && k <= s.imageCount ? s.radiiKm[k] : 0.0, 8, 0);
             line.str(" km");
             return;
         }

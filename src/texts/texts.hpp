@@ -1,6 +1,6 @@
 // The screen texts: the full view's title and status lines, help screen, eye labels and centre
 // latitude/longitude, and the five texts of the small window. Formatting apart from GL, drawing
-// through PrntOrth.
+// through printAtCursor.
 #pragma once
 
 #include "screen/text.hpp"
@@ -8,9 +8,9 @@
 
 namespace texts {
 
-// Draws every full-view text of the frame (after OverlaySetup).
+// Draws every full-view text of the frame (after setUpOverlay).
 void drawFullViewTexts();
-// Draws the texts of the 320 x 240 window (after OverlaySetup).
+// Draws the texts of the 320 x 240 window (after setUpOverlay).
 void drawSmallWindowTexts();
 
 constexpr char kDegreeSign = static_cast<char>(176);  // drawn by the 8 x 13 bitmap font

@@ -66,9 +66,9 @@ const SameAsKey kSameAsKey[] = {
     {6, {}, {"e", "e"}}, {7, {}, {"g"}},     {9, {}, {"i"}},    {11, {}, {"p"}},
 };
 
-class MenuPick : public ::testing::TestWithParam<MenuWay> {};
+class MenuEntryChosen : public ::testing::TestWithParam<MenuWay> {};
 
-TEST_P(MenuPick, EveryEntryRunsItsCommand) {
+TEST_P(MenuEntryChosen, EveryEntryRunsItsCommand) {
     MenuSession m;
     ASSERT_TRUE(m.ready()) << m.viewer->out() << m.viewer->err();
     const MenuWay way = GetParam();
@@ -122,7 +122,7 @@ TEST_P(MenuPick, EveryEntryRunsItsCommand) {
 
 // Released just below the menu, where the window's offset would carry the point into the last
 // entries: nothing is picked (the run goes on, the picture stays).
-TEST(MenuPickOff, ReleaseBelowTheMenuPicksNothing) {
+TEST(MenuEntryOff, ReleaseBelowTheMenuPicksNothing) {
     MenuSession m;
     ASSERT_TRUE(m.ready()) << m.viewer->out() << m.viewer->err();
     const auto before = m.picture();
@@ -148,7 +148,7 @@ TEST(MenuPickOff, ReleaseBelowTheMenuPicksNothing) {
 // "Rotate" picked with a press that is still held while the globe starts to turn: the pick's
 // warp and the rotation's own warps move the pointer under the held button, which is no drag of
 // the user's, so the globe turns on, before and after the release.
-TEST(MenuPickHeld, RotationPickedWithTheButtonStillDownKeepsTurning) {
+TEST(MenuEntryHeld, RotationPickedWithTheButtonStillDownKeepsTurning) {
     MenuSession m;
     ASSERT_TRUE(m.ready()) << m.viewer->out() << m.viewer->err();
     auto last = m.picture();
@@ -166,7 +166,7 @@ TEST(MenuPickHeld, RotationPickedWithTheButtonStillDownKeepsTurning) {
     for (int turn = 0; turn < 3; ++turn) ASSERT_TRUE(turnsOn()) << "released, turn " << turn;
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, MenuPick, ::testing::Values(MenuWay::ClickClick, MenuWay::PressDragRelease),
+INSTANTIATE_TEST_SUITE_P(BothWays, MenuEntryChosen, ::testing::Values(MenuWay::ClickClick, MenuWay::PressDragRelease),
                          [](const auto& info) {
                              return std::string(info.param == MenuWay::ClickClick ? "ClickClick" : "PressDragRelease");
                          });

@@ -35,7 +35,7 @@ TEST_F(StartupGl, ScreenTextRestoresBothMatricesBitForBit) {
     double mv[16], pr[16], tx[16], mv2[16], pr2[16], tx2[16];
     matrices(mv, pr, tx);
     int row = 30, col = 120;
-    screen::PrntOrth(20, "Twenty characters!!!", row, col, 12, 0, 1, 0);
+    screen::printAtCursor(20, "Twenty characters!!!", row, col, 12, 0, 1, 0);
     matrices(mv2, pr2, tx2);
     EXPECT_EQ(std::memcmp(mv, mv2, sizeof mv), 0);
     EXPECT_EQ(std::memcmp(pr, pr2, sizeof pr), 0);
@@ -49,7 +49,7 @@ TEST_F(StartupGl, ScreenTextRestoresBothMatricesBitForBit) {
 
 TEST_F(StartupGl, ScreenTextLandsInItsCellInItsColour) {
     int row = 30, col = 1;
-    screen::PrntOrth(4, "\xdb\xdb##", row, col, 12, 0, 1, 0);
+    screen::printAtCursor(4, "\xdb\xdb##", row, col, 12, 0, 1, 0);
     const auto pixels = gltest::readPixels();
     auto at = [&](int x, int y) { return pixels.data() + 3 * (y * gltest::kWindowWidth + x); };
     // Row 30's baseline sits 30 rows of 2/59 below the top edge of the viewport.
@@ -73,7 +73,7 @@ TEST_F(StartupGl, ScreenTextLandsInItsCellInItsColour) {
 }
 
 // Neither the scissor box that keeps the rasteriser to a text's cells nor the glyph atlas may cost
-// a pixel: each text is drawn by PrntOrth (bitmaps, the atlas on its own, the atlas in a text pass)
+// a pixel: each text is drawn by printAtCursor (bitmaps, the atlas on its own, the atlas in a text pass)
 // and again by plain GLUT calls at the same raster position, and the colours and depths must
 // match. Afterwards the scissor test is off, the box as it was, and the texture state untouched.
 TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
@@ -119,7 +119,7 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         screen::useTextAtlas(c.path != kBitmaps);
         if (c.path == kAtlasPass) screen::beginTextPass();
         int row = c.row, col = c.col;
-        screen::PrntOrth(static_cast<int>(c.text.size()), c.text.data(), row, col, 14, 0, 1, 0);
+        screen::printAtCursor(static_cast<int>(c.text.size()), c.text.data(), row, col, 14, 0, 1, 0);
         if (c.path == kAtlasPass) screen::endTextPass();
         const auto boxed = gltest::readPixels();
         const auto boxedDepth = depths();
@@ -133,11 +133,11 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
         EXPECT_EQ(environment, GL_DECAL);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_ALPHA_TEST));
 
-        // The fixture's matrices are identities, and PrntOrth leaves them so.
+        // The fixture's matrices are identities, and printAtCursor leaves them so.
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        const screen::CellGrid grid = screen::cellGrid(model::state.ISCRNHV[1], model::state.ISCRNHV[2]);
+        const screen::CellGrid grid = screen::cellGrid(model::state.layoutSize[1], model::state.layoutSize[2]);
         const screen::RasterPosition p = screen::cellRaster(grid, c.row, c.col);
-        screen::SetPalColor(14);
+        screen::setPaletteColour(14);
         glRasterPos3d(p.x, p.y, p.z);
         for (char ch : c.text) glutBitmapCharacter(GLUT_BITMAP_8_BY_13, static_cast<unsigned char>(ch));
         const auto plain = gltest::readPixels();
@@ -152,7 +152,7 @@ TEST_F(StartupGl, ScreenTextKeepsEveryPixelOfThePlainCharacters) {
     // A negative length draws nothing (it once reached a memcpy as a huge size).
     glClear(GL_COLOR_BUFFER_BIT);
     int row = 30, col = 1;
-    screen::PrntOrth(-3, "abc", row, col, 14, 0, 1, 0);
+    screen::printAtCursor(-3, "abc", row, col, 14, 0, 1, 0);
     const auto none = gltest::readPixels();
     EXPECT_EQ(std::count(none.begin(), none.end(), 0), static_cast<long>(none.size()));
 }
@@ -162,7 +162,7 @@ TEST_F(StartupGl, OverlayProjectionReplacesAllThreeMatrices) {
     glScaled(0.5, 0.25, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glTranslated(3, 4, 5);
-    screen::OverlaySetup(0);
+    screen::setUpOverlay(0);
     double mv[16], pr[16], tx[16];
     matrices(mv, pr, tx);
     for (int k = 0; k < 16; ++k) {
@@ -179,13 +179,13 @@ TEST_F(StartupGl, OverlayProjectionReplacesAllThreeMatrices) {
     EXPECT_EQ(mode, GL_PROJECTION);
 }
 
-TEST_F(StartupGl, CheckGLReportsAProvokedErrorOnceThenNothing) {
+TEST_F(StartupGl, GlErrorCheckReportsAProvokedErrorOnceThenNothing) {
     glEnable(0x7FFF);  // not a capability: GL_INVALID_ENUM
     testing::internal::CaptureStdout();
     int code = -1;
-    screen::CheckGL(698, code);
+    screen::checkGlErrors(698, code);
     int again = -1;
-    screen::CheckGL(698, again);
+    screen::checkGlErrors(698, again);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(code, GL_INVALID_ENUM);
     EXPECT_EQ(again, 0);
@@ -198,20 +198,15 @@ TEST_F(StartupGl, CheckGLReportsAProvokedErrorOnceThenNothing) {
 TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     const int w = 1000, h = 500, i = 1;
     startup::Picture image;
-    auto& ijn = image.IJN;
-    ijn[1] = w;
-    ijn[2] = h;
-    ijn[3] = 3LL * w * h;
-    ijn[4] = 1024;
-    ijn[5] = 512;
-    ijn[6] = 3LL * 1024 * 512;
-    image.ORVEOUND = {{-180.0, 180.0, -90.0, 90.0}};
+    image.width = w, image.height = h, image.bytes = 3LL * w * h;
+    image.glWidth = 1024, image.glHeight = 512, image.glBytes = 3LL * 1024 * 512;
+    image.extentDegrees = {{-180.0, 180.0, -90.0, 90.0}};
     // Every pixel tells its column and row: x and y modulo 256, and x once more in steps of 4.
     auto colour = [](int x, int y) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
                                            static_cast<std::uint8_t>(x / 4)};
     };
-    auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<size_t>(ijn[3])));
+    auto* picture = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<size_t>(image.bytes)));
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) std::memcpy(picture + 3 * (y * w + x), colour(x, y).data(), 3);
     }
@@ -229,7 +224,7 @@ TEST_F(StartupGl, UploadPlacesThePictureAndItsMatrixBecomesCurrent) {
     glGetDoublev(GL_TEXTURE_MATRIX, tx);
     EXPECT_DOUBLE_EQ(tx[0], 0.9765625);
     EXPECT_DOUBLE_EQ(tx[5], 0.9765625);
-    EXPECT_EQ(std::memcmp(model::state.textureMatrixWork, model::state.THOMOG2[i].slot, sizeof tx), 0);
+    EXPECT_EQ(std::memcmp(model::state.textureMatrixWork, model::state.textureMatrices[i].slot, sizeof tx), 0);
     GLint env = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &env);
     EXPECT_EQ(env, GL_DECAL);

@@ -111,19 +111,19 @@ protected:
         model::State& s = model::state;
         s.imageCount = 1;
         s.selectedImage = s.textureSlot = 1;
-        s.ORVEXRAD[1] = 6371.0;
-        glGenTextures(model::kMaxImages, &s.ITEXNAME[1]);
-        glBindTexture(GL_TEXTURE_2D, s.ITEXNAME[1]);
+        s.radiiKm[1] = 6371.0;
+        glGenTextures(model::kMaxImages, &s.textureNames[1]);
+        glBindTexture(GL_TEXTURE_2D, s.textureNames[1]);
         static unsigned char texels[64 * 32 * 3];
         for (int k = 0; k < 64 * 32 * 3; ++k) texels[k] = static_cast<unsigned char>(k * 7);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, 3, 64, 32, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-        for (int k = 1; k <= 16; ++k) s.THOMOG2[1][k] = (k == 1 || k == 6 || k == 11 || k == 16) ? 1.0 : 0.0;
-        s.IQUAD[1] = s.currentQuadric = gluNewQuadric();
-        gluQuadricNormals(s.IQUAD[1], GLU_SMOOTH);
-        gluQuadricTexture(s.IQUAD[1], GL_TRUE);
+        for (int k = 1; k <= 16; ++k) s.textureMatrices[1][k] = (k == 1 || k == 6 || k == 11 || k == 16) ? 1.0 : 0.0;
+        s.quadrics[1] = s.currentQuadric = gluNewQuadric();
+        gluQuadricNormals(s.quadrics[1], GLU_SMOOTH);
+        gluQuadricTexture(s.quadrics[1], GL_TRUE);
     }
 
     void SetUp() override {
@@ -140,14 +140,14 @@ protected:
 
     // Types `key` and draws a few frames: a step between the modes that are measured.
     static void switchWith(int key) {
-        model::state.KeyChar = key;
+        model::state.pendingKey = key;
         frames(3);
     }
 
     // Types `key` (0 for none), warms up, then counts the allocations and the console bytes of
     // the steady frames that follow.
     static void expectQuietFrames(int key, const char* mode) {
-        model::state.KeyChar = key;
+        model::state.pendingKey = key;
         frames(kWarmUpFrames);
         std::fflush(stdout);
         std::fflush(stderr);

@@ -12,7 +12,7 @@ inline void drawOnePairPerSegment(const char* text, const double position[3], co
                                   double size, int colour) {
     glLineWidth(model::state.strokeLineWidth);
     glShadeModel(GL_FLAT);
-    screen::SetPalColor(colour);
+    screen::setPaletteColour(colour);
     stroke::strokeTextSegments(text, position, angles, size, model::state.strokeLineWidth,
                                [](const stroke::StrokeSegment& s, void*) {
                                    glBegin(GL_LINES);

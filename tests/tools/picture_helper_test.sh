@@ -104,7 +104,10 @@ scaling)
 
 config)
     run corner.png 6371 earth.bmp
-    check "a missing Orvex.Txt is created" same "$(cat Orvex.Txt)" $'1\nearth.bmp\n6371'
+    eol=$'\n'; grep -q "Windows Imaging Component" <("$helper" --help) && eol=$'\r\n'
+    check "a missing Orvex.Txt is created, with the system's line ends" \
+        same "$(cat Orvex.Txt; echo .)" "1${eol}earth.bmp${eol}6371${eol}."
+    sed -i 's/\r$//' Orvex.Txt
     run corner.png 3389.5 "red planet.bmp"
     check "a second image is appended, quoted for its blank, and counted" \
         same "$(cat Orvex.Txt)" $'2\nearth.bmp\n6371\n"red planet.bmp"\n3389.5'
@@ -122,10 +125,13 @@ config)
             "Notes after the pairs stay.")"
     check "the report names the image's key" grep -q "image 4 of 4 added: mars.bmp" out.txt
 
+    printf '1\r\na.bmp\r\n1' >Orvex.Txt
+    run corner.png 2 b.bmp
+    check "a file with CR LF line ends keeps them on every line" same "$(cat Orvex.Txt; echo .)" $'2\r\na.bmp\r\n1\r\nb.bmp\r\n2\r\n.'
     mkdir viewer
     run -C viewer corner.png 100 far.bmp
     check "-C writes the BMP and Orvex.Txt in that folder" \
-        test -f viewer/far.bmp -a "$(cat viewer/Orvex.Txt)" = $'1\nfar.bmp\n100'
+        test -f viewer/far.bmp -a "$(tr -d '\r' <viewer/Orvex.Txt)" = $'1\nfar.bmp\n100'
     ;;
 
 limits)

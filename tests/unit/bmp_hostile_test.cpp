@@ -69,6 +69,13 @@ Bytes cut(Bytes b, std::size_t length) {
     return b;
 }
 
+// `bytes` filler bytes between the palette (ending at `paletteEnd`) and the rows, the offset after them.
+Bytes withGap(Bytes b, std::size_t paletteEnd, std::size_t bytes) {
+    b.insert(b.begin() + static_cast<std::ptrdiff_t>(paletteEnd), bytes, 0xC3);
+    bmptest::patch32(b, 10, static_cast<std::uint32_t>(paletteEnd + bytes));
+    return b;
+}
+
 struct HostileCase {
     const char* what;
     Bytes file;
@@ -125,6 +132,8 @@ TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
         {"RLE8 ends inside a stored run", bmptest::fileRle8(4, 2, {1, 5, 1, 5, 1, 5, 1, 5, 0, 0, 0, 4, 1, 2}),
          BmpFault::shortRows, 0, 0, kL129},
         {"RLE8 ends inside a move", bmptest::fileRle8(4, 2, {2, 1, 0, 2, 1}), BmpFault::shortRows, 0, 0, kL129},
+        {"RLE8 last stored run without its padding byte", bmptest::fileRle8(3, 2, {3, 1, 0, 0, 0, 3, 4, 5, 6}),
+         BmpFault::none, 0, 0, kImported},
         {"RLE8 5000000 empty rows", bmptest::fileRle8(1, 5000000, {0, 1}), BmpFault::none, 0, 0, kImported},
         {"RLE8 code on 24 bits", withField(rgb5, 30, 1), BmpFault::compressed, 0, 0, kCompressed},
         {"bit fields code on 24 bits", withField(rgb5, 30, 3), BmpFault::compressed, 0, 0, kCompressed},
@@ -147,6 +156,8 @@ TEST_F(BmpHostile, EveryBrokenHeaderEndsWithItsDocumentedStop) {
         {"a whole row missing", cut(pal8, 1078 + 16), BmpFault::shortRows, 0, 0, kL129},
         {"inside the last row", cut(rgb5, 54 + 40), BmpFault::shortRows, 0, 0, kL129},
         {"last padding byte missing", cut(rgb5, 54 + 47), BmpFault::shortRows, 0, 0, kL129},
+        {"rows past a gap, cut short", cut(withGap(pal8, 1078, 300), 1078 + 300 + 16), BmpFault::shortRows, 0, 0,
+         kL129},
         {"complete", rgb5, BmpFault::none, 0, 0, kImported},
     };
     for (const HostileCase& c : cases) {
@@ -169,11 +180,11 @@ TEST_F(BmpHostile, MissingFilesStopWithTheirRoutinesMessage) {
     const std::string field = bmptest::field("absent.bmp");
     int w = 0, h = 0, bpp = 0;
     image::BmpPicture picture;
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::openBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
     // Trailing blanks are not part of the name: "absent.bmp " must not open "absent.bmp".
     bmptest::writeFile("absent.bmp ", bmptest::file24(1, 1));
-    EXPECT_EXIT(image::ReadaBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(image::openBmp(field.c_str(), 14, picture, w, h, bpp), ::testing::ExitedWithCode(0),
                 "^ReadaBmp: File not found\n$");
 }
 

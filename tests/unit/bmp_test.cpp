@@ -13,18 +13,18 @@
 namespace {
 
 TEST(BmpHeader, EncodesLittleEndianFieldByFieldAndDecodesBack) {
-    image::BH h;
-    h.bfSize = 0x01020304u;
-    h.bfReserved1 = 0x0506;
-    h.bfOffBits = 54;
-    h.biSize = 40;
-    h.biWidth = -2;
-    h.biHeight = 0x7FFFFFFF;
-    h.biPlanes = 1;
-    h.nBitsPP = 24;
-    h.nSizeC = 0xA0B0C0D0u;
-    h.biXPelsPerMeter = 2835;
-    h.biClrImportant = 0xDEADBEEFu;
+    image::BmpHeaderFields h;
+    h.fileSize = 0x01020304u;
+    h.reserved1 = 0x0506;
+    h.pixelOffset = 54;
+    h.infoHeaderSize = 40;
+    h.width = -2;
+    h.height = 0x7FFFFFFF;
+    h.planes = 1;
+    h.bitsPerPixel = 24;
+    h.pixelDataSize = 0xA0B0C0D0u;
+    h.xPixelsPerMetre = 2835;
+    h.importantColours = 0xDEADBEEFu;
     std::uint8_t b[image::kBmpHeaderBytes];
     std::memset(b, 0xEE, sizeof b);
     image::encodeHeader(h, b);
@@ -35,15 +35,15 @@ TEST(BmpHeader, EncodesLittleEndianFieldByFieldAndDecodesBack) {
     EXPECT_EQ(b[50], 0xEF);
     EXPECT_EQ(b[53], 0xDE);
 
-    const image::BH back = image::decodeHeader(b);
-    EXPECT_EQ(back.bfSize, h.bfSize);
-    EXPECT_EQ(back.bfReserved1, h.bfReserved1);
-    EXPECT_EQ(back.biWidth, -2);
-    EXPECT_EQ(back.biHeight, 0x7FFFFFFF);
-    EXPECT_EQ(back.nBitsPP, 24);
-    EXPECT_EQ(back.nSizeC, h.nSizeC);
-    EXPECT_EQ(back.biXPelsPerMeter, 2835);
-    EXPECT_EQ(back.biClrImportant, h.biClrImportant);
+    const image::BmpHeaderFields back = image::decodeHeader(b);
+    EXPECT_EQ(back.fileSize, h.fileSize);
+    EXPECT_EQ(back.reserved1, h.reserved1);
+    EXPECT_EQ(back.width, -2);
+    EXPECT_EQ(back.height, 0x7FFFFFFF);
+    EXPECT_EQ(back.bitsPerPixel, 24);
+    EXPECT_EQ(back.pixelDataSize, h.pixelDataSize);
+    EXPECT_EQ(back.xPixelsPerMetre, 2835);
+    EXPECT_EQ(back.importantColours, h.importantColours);
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ Bytes decodeBytes(const Bytes& file, int width, int height, int swap) {
     return image;
 }
 
-class BmpImport : public bmptest::ScratchFolder {
+class BmpRead : public bmptest::ScratchFolder {
 protected:
     void SetUp() override {
         ScratchFolder::SetUp();
@@ -101,8 +101,8 @@ TEST(BmpLayout, PaletteEntriesAndRowStartFollowThePixelOffset) {
                           {0x7FFFFFFFu, 256},
                           {0xFFFFFFFFu, 256}};
     for (const Case& c : cases) {
-        image::BH h = bmptest::header(5, 3, 8);
-        h.bfOffBits = c.offBits;
+        image::BmpHeaderFields h = bmptest::header(5, 3, 8);
+        h.pixelOffset = c.offBits;
         image::BmpLayout layout;
         ASSERT_EQ(image::bmpLayout(image::BmpHeader{h}, 5, 3, layout).fault, image::BmpFault::none);
         EXPECT_EQ(layout.paletteEntries, c.entries) << c.offBits;
@@ -110,7 +110,7 @@ TEST(BmpLayout, PaletteEntriesAndRowStartFollowThePixelOffset) {
     }
 }
 
-TEST_F(BmpImport, TrueColourAtOddWidthsKeepsRowOrderAndDropsPadding) {
+TEST_F(BmpRead, TrueColourAtOddWidthsKeepsRowOrderAndDropsPadding) {
     const int sizes[][2] = {{5, 3}, {7, 2}, {1, 1}, {4, 2}, {6, 5}};
     for (const auto& size : sizes) {
         const int w = size[0], h = size[1];
@@ -127,7 +127,7 @@ TEST_F(BmpImport, TrueColourAtOddWidthsKeepsRowOrderAndDropsPadding) {
 // (sampleIndex), long runs (x / 4), a file read through a staging buffer of 7 bytes.
 int quarters(int x, int y) { return x / 4 + y; }
 
-TEST_F(BmpImport, PaletteColourAtOddWidthsLooksUpEveryPixel) {
+TEST_F(BmpRead, PaletteColourAtOddWidthsLooksUpEveryPixel) {
     const int sizes[][2] = {{5, 3}, {7, 2}, {8, 1}, {600, 3}};
     for (const auto& size : sizes) {
         const int w = size[0], h = size[1];
@@ -148,7 +148,7 @@ TEST_F(BmpImport, PaletteColourAtOddWidthsLooksUpEveryPixel) {
 // Indices 0..9 on every row; a file holding fewer entries leaves the rest to earlier imports.
 int firstTen(int x, int) { return x % 10; }
 
-TEST_F(BmpImport, PaletteEntriesBeyondTheFileKeepWhatAnEarlierImportLeft) {
+TEST_F(BmpRead, PaletteEntriesBeyondTheFileKeepWhatAnEarlierImportLeft) {
     // Alone: entries 4..9 were never read and are black.
     const Bytes small = bmptest::file8(10, 2, 4, firstTen);
     const Bytes alone = importFile("small.bmp", small, 10, 2, 1);
@@ -174,7 +174,7 @@ TEST_F(BmpImport, PaletteEntriesBeyondTheFileKeepWhatAnEarlierImportLeft) {
     EXPECT_EQ(none, after);
 }
 
-TEST_F(BmpImport, RowsStartAtThePixelOffsetWhereTheFileHoldsThem) {
+TEST_F(BmpRead, RowsStartAtThePixelOffsetWhereTheFileHoldsThem) {
     const auto colourOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
     // A gap between the palette and the rows, after 10 entries and after 256.
     const auto tenColours = [](int x, int y) { return bmptest::paletteColour(firstTen(x, y)); };
@@ -198,8 +198,8 @@ TEST_F(BmpImport, RowsStartAtThePixelOffsetWhereTheFileHoldsThem) {
 
     // Offsets below the header's end give no palette; the rows start right after the header.
     for (std::uint32_t offset : {0u, 20u, 57u}) {
-        image::BH h = bmptest::header(7, 2, 24);
-        h.bfOffBits = offset;
+        image::BmpHeaderFields h = bmptest::header(7, 2, 24);
+        h.pixelOffset = offset;
         EXPECT_EQ(importFile("low.bmp", bmptest::file24(7, 2, h), 7, 2, 1),
                   bmptest::expectedImage(7, 2, 1, bmptest::sample))
             << offset;
@@ -211,7 +211,7 @@ Bytes withField(Bytes b, int offset, std::uint32_t value) {
     return b;
 }
 
-TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
+TEST_F(BmpRead, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
     const auto paletteOf = [](int x, int y) { return bmptest::paletteColour(bmptest::sampleIndex(x, y)); };
     const Bytes pal8 = bmptest::file8(5, 3, 256), rgb24 = bmptest::file24(5, 3);
     for (int infoSize : {12, 16, 40, 52, 56, 64, 108, 124}) {
@@ -230,7 +230,7 @@ TEST_F(BmpImport, EveryInfoHeaderSizeFindsItsPaletteAndRows) {
     }
 }
 
-TEST_F(BmpImport, ClearsOnlyTheTargetBytesPastThePicture) {
+TEST_F(BmpRead, ClearsOnlyTheTargetBytesPastThePicture) {
     bmptest::writeFile("t.bmp", bmptest::file24(5, 3));
     const Bytes image = bmptest::importFile("t.bmp", 1, 5, 3, 45 + 20, 8);
     const Bytes want = bmptest::expectedImage(5, 3, 1, bmptest::sample);
@@ -239,7 +239,7 @@ TEST_F(BmpImport, ClearsOnlyTheTargetBytesPastThePicture) {
     for (int k = 65; k < 73; ++k) EXPECT_EQ(image[k], 0xEE) << k;  // beyond the byte count
 }
 
-TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
+TEST_F(BmpRead, RowsLongerThanTheStagingMemoryAreReadInPieces) {
     // 24-bit rows of 1.2 MB and 8-bit rows of 1.1 MB, plus a picture of many chunks.
     const auto colourOf = [](int x, int y) {
         return Rgb{static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(x >> 8),
@@ -260,7 +260,7 @@ TEST_F(BmpImport, RowsLongerThanTheStagingMemoryAreReadInPieces) {
     EXPECT_TRUE(importFile("wide8.bmp", file8, w8, 2, 0) == bmptest::expectedImage(w8, 2, 0, paletteOf));
 }
 
-TEST_F(BmpImport, ReadaBmpReportsTheHeaderAsStored) {
+TEST_F(BmpRead, OpenBmpReportsTheHeaderAsStored) {
     struct Case {
         int w, h, bits, bytesPerPixel;
     };
@@ -269,14 +269,14 @@ TEST_F(BmpImport, ReadaBmpReportsTheHeaderAsStored) {
         bmptest::writeFile("r.bmp", file);
         int w = 0, h = 0, bpp = 0;
         image::BmpPicture picture;
-        image::ReadaBmp(bmptest::field("r.bmp").c_str(), 14, picture, w, h, bpp);
+        image::openBmp(bmptest::field("r.bmp").c_str(), 14, picture, w, h, bpp);
         EXPECT_EQ(w, c.w);
         EXPECT_EQ(h, c.h);
         EXPECT_EQ(bpp, c.bytesPerPixel);
     }
 }
 
-TEST_F(BmpImport, TypeColourCountAndNamesDoNotMatter) {
+TEST_F(BmpRead, TypeColourCountAndNamesDoNotMatter) {
     // Not "BM", a colour count: read, not checked.
     Bytes file = bmptest::file24(5, 3);
     file[0] = 'X';
@@ -290,7 +290,7 @@ TEST_F(BmpImport, TypeColourCountAndNamesDoNotMatter) {
     EXPECT_EQ(importFile("sub/twenty-chars.bmp", file, 5, 3, 1), want);
     int w = 0, h = 0, bpp = 0;
     image::BmpPicture picture;
-    image::ReadaBmp("sub/twenty-chars.bmpXYZ", 14, picture, w, h, bpp);  // only the 20-character field counts
+    image::openBmp("sub/twenty-chars.bmpXYZ", 14, picture, w, h, bpp);   // only the 20-character field counts
     EXPECT_EQ(w, 5);
 }
 

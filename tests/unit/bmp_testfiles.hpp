@@ -20,26 +20,26 @@
 namespace bmptest {
 
 // A header for width x height at `bits`, rows right after `paletteEntries` entries.
-inline image::BH header(int width, int height, int bits, int paletteEntries = -1) {
+inline image::BmpHeaderFields header(int width, int height, int bits, int paletteEntries = -1) {
     if (paletteEntries < 0) paletteEntries = bits == 8 ? 256 : 0;
-    image::BH h;
-    h.bfOffBits = static_cast<std::uint32_t>(54 + 4 * paletteEntries);
-    h.biSize = 40;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.nBitsPP = static_cast<std::uint16_t>(bits);
+    image::BmpHeaderFields h;
+    h.pixelOffset = static_cast<std::uint32_t>(54 + 4 * paletteEntries);
+    h.infoHeaderSize = 40;
+    h.width = width;
+    h.height = height;
+    h.planes = 1;
+    h.bitsPerPixel = static_cast<std::uint16_t>(bits);
     return h;
 }
 
-inline Bytes headerBytes(const image::BH& h) {
+inline Bytes headerBytes(const image::BmpHeaderFields& h) {
     Bytes b(image::kBmpHeaderBytes);
     image::encodeHeader(h, b.data());
     return b;
 }
 
 // A 24-bit file of sample() behind a header of the test's own.
-inline Bytes file24(int width, int height, const image::BH& custom) {
+inline Bytes file24(int width, int height, const image::BmpHeaderFields& custom) {
     Bytes b = file24(width, height);
     const Bytes h = headerBytes(custom);
     std::copy(h.begin(), h.end(), b.begin());
@@ -48,8 +48,8 @@ inline Bytes file24(int width, int height, const image::BH& custom) {
 
 // An 8-bit run-length file: `entries` palette entries of paletteColour, then `codes` as given.
 inline Bytes fileRle8(int width, int height, const Bytes& codes, int entries = 256) {
-    image::BH h = header(width, height, 8, entries);
-    h.biCompression = 1;
+    image::BmpHeaderFields h = header(width, height, 8, entries);
+    h.compression = 1;
     Bytes b = file8(0, 0, entries);
     const Bytes head = headerBytes(h);
     std::copy(head.begin(), head.end(), b.begin());
@@ -105,7 +105,7 @@ struct Decoded {
     image::BmpFault fault = image::BmpFault::none;
     int sizeStatus = 0;
     Bytes picture;  // red, green, blue, bottom row first
-    Bytes palette;  // COLBGRX after the decode, from an all-zero start
+    Bytes palette;  // palette after the decode, from an all-zero start
 };
 
 inline Decoded decodeFrom(image::ByteSource& source) {
@@ -114,7 +114,7 @@ inline Decoded decodeFrom(image::ByteSource& source) {
     image::BmpHeader header;
     image::BmpLayout layout;
     image::BmpStatus s = image::bmpReadHeader(source, header);
-    if (s.fault == image::BmpFault::none) s = image::bmpLayout(header, header.fields.biWidth, header.fields.biHeight, layout);
+    if (s.fault == image::BmpFault::none) s = image::bmpLayout(header, header.fields.width, header.fields.height, layout);
     if (s.fault == image::BmpFault::none) s = image::bmpCheckLength(layout, source.length());
     if (s.fault == image::BmpFault::none) {
         d.picture.assign(static_cast<std::size_t>(layout.pictureBytes), 0xEE);
@@ -123,7 +123,7 @@ inline Decoded decodeFrom(image::ByteSource& source) {
     d.fault = s.fault;
     d.sizeStatus = s.sizeStatus;
     for (int c = 1; c <= 256; ++c) {
-        const image::PaletteEntry& e = image::bmpState.COLBGRX[c];
+        const image::PaletteEntry& e = image::bmpState.palette[c];
         d.palette.insert(d.palette.end(), {e.blue, e.green, e.red, e.reserved});
     }
     return d;
@@ -161,23 +161,23 @@ inline std::string field(const std::string& name) {
     return f;
 }
 
-// The reader's one calling sequence on a file, as start-up runs it: ReadaBmp, BmpCheck against
+// The reader's one calling sequence on a file, as start-up runs it: openBmp, checkBmpSize against
 // the maxima (the header's own sizes where 0), a target of `byteCount` bytes (the picture's when
-// negative) plus `spare` bytes, all 0xEE, then BmpImpor. A target beyond 64 MB would be an
+// negative) plus `spare` bytes, all 0xEE, then readBmpPixels. A target beyond 64 MB would be an
 // allocation of what a header merely claims: that ends the process with status 99.
 inline Bytes importFile(const std::string& name, int swap = 1, int maxWidth = 0, int maxHeight = 0,
                         long long byteCount = -1, std::size_t spare = 0) {
     image::BmpPicture file;
     int width = 0, height = 0, bytesPerPixel = 0, status = 99;
-    image::ReadaBmp(field(name).c_str(), 14, file, width, height, bytesPerPixel);
-    image::BmpCheck(file, maxWidth ? maxWidth : width, maxHeight ? maxHeight : height);
+    image::openBmp(field(name).c_str(), 14, file, width, height, bytesPerPixel);
+    image::checkBmpSize(file, maxWidth ? maxWidth : width, maxHeight ? maxHeight : height);
     if (byteCount < 0) byteCount = 3LL * width * height;
     if (byteCount > (64LL << 20)) {
         std::fputs("would allocate the claimed size\n", stderr);
         std::_Exit(99);
     }
     Bytes image(static_cast<std::size_t>(byteCount) + spare, 0xEE);
-    image::BmpImpor(file, byteCount, image.data(), swap, status);
+    image::readBmpPixels(file, byteCount, image.data(), swap, status);
     EXPECT_EQ(status, 0);
     return image;
 }

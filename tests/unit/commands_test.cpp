@@ -55,7 +55,7 @@ Settings settings() {
 
 void frameWithKey(unsigned char key) {
     input::recordKey(key);
-    input::CommandStep();
+    input::applyCommand();
 }
 
 // What each command key changes, starting from the first-frame state.
@@ -84,29 +84,29 @@ int specialKeyFrame(int code) {
     });
 }
 
-TEST(CommandStep, EveryCommandKeyInBothCasesAndClearsTheRequest) {
+TEST(ApplyCommand, EveryCommandKeyInBothCasesAndClearsTheRequest) {
     for (char key : {'E', 'G', 'H', 'I', 'L', 'P', 'R', '2'}) {
         for (char typed : {key, static_cast<char>(std::tolower(key))}) {
             const Settings expected = expectedAfterKey(key);
             EXPECT_EQ(bellsDuring([&] { frameWithKey(typed); }), 0) << typed;
             EXPECT_EQ(settings(), expected) << "key " << typed;
-            EXPECT_EQ(state.KeyChar, 0);
-            EXPECT_EQ(state.MenuNew, 0);
+            EXPECT_EQ(state.pendingKey, 0);
+            EXPECT_EQ(state.pendingMenuValue, 0);
         }
     }
 }
 
-TEST(CommandStep, KeysWithoutACommandRingOnceAndChangeNothing) {
+TEST(ApplyCommand, KeysWithoutACommandRingOnceAndChangeNothing) {
     for (char key : {'6', '7', '8', '9', '0', '~', 'x', ' ', 'Z'}) {
         resetState();
         const Settings before = settings();
         EXPECT_EQ(bellsDuring([&] { frameWithKey(key); }), 1) << key;
         EXPECT_EQ(settings(), before) << key;
-        EXPECT_EQ(state.KeyChar, 0);
+        EXPECT_EQ(state.pendingKey, 0);
     }
 }
 
-TEST(CommandStep, ImageNumberAboveTheCountIsClampedWithOneBell) {
+TEST(ApplyCommand, ImageNumberAboveTheCountIsClampedWithOneBell) {
     resetState();
     state.imageShown = 0;
     EXPECT_EQ(bellsDuring([] { frameWithKey('5'); }), 1);
@@ -120,7 +120,7 @@ TEST(CommandStep, ImageNumberAboveTheCountIsClampedWithOneBell) {
     EXPECT_EQ(state.selectedImage, 0);
 }
 
-TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
+TEST(ApplyCommand, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
     resetState();
     const int cycle[] = {1, -1, 0};
     for (int expected : cycle) {
@@ -131,13 +131,13 @@ TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
     resetState();
     input::recordKey('g');
     input::recordKey('g');  // the same key twice before one frame toggles once
-    input::CommandStep();
+    input::applyCommand();
     EXPECT_EQ(state.gridShown, 0);
 
     resetState();
     input::recordKey('g');
     input::recordKey('h');  // two keys before one frame: only the later one acts
-    input::CommandStep();
+    input::applyCommand();
     EXPECT_EQ(state.gridShown, 1);
     EXPECT_EQ(state.helpShown, 1);
 
@@ -148,7 +148,7 @@ TEST(CommandStep, ToggleCyclesAndPendingKeysKeepOnlyTheLast) {
     EXPECT_EQ(state.viewMode, 13);
 }
 
-TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
+TEST(ApplyCommand, EveryMenuValueActsLikeItsKey) {
     for (int position = 1; position <= input::kMenuEntryCount; ++position) {
         const input::MenuEntry& entry = input::kMenuEntries[position - 1];
         if (entry.value == 7) continue;  // quit, tested below
@@ -161,23 +161,23 @@ TEST(CommandStep, EveryMenuValueActsLikeItsKey) {
         resetState();
         state.imageShown = 0;
         input::recordMenuChoice(entry.value);
-        EXPECT_EQ(state.MenuNew, entry.value);
-        EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), keyBells) << entry.label;
+        EXPECT_EQ(state.pendingMenuValue, entry.value);
+        EXPECT_EQ(bellsDuring([] { input::applyCommand(); }), keyBells) << entry.label;
         const Settings byMenu = settings();
         EXPECT_EQ(byMenu, byKey) << entry.label;
-        EXPECT_EQ(state.MenuNew, 0);
-        EXPECT_EQ(state.KeyChar, 0);
+        EXPECT_EQ(state.pendingMenuValue, 0);
+        EXPECT_EQ(state.pendingKey, 0);
         resetState();
         state.imageShown = 0;
         EXPECT_NE(byMenu, settings()) << entry.label << " changed nothing";
     }
 }
 
-TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
+TEST(ApplyCommand, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     resetState();
     input::recordKey('g');
     input::recordMenuChoice(14);  // "H" from the menu
-    input::CommandStep();
+    input::applyCommand();
     EXPECT_EQ(state.helpShown, 1);
     EXPECT_EQ(state.gridShown, 1);
 
@@ -185,8 +185,8 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     state.autoRotate = 1;
     state.viewMode = model::kAutoRotating;
     input::recordKey('g');
-    state.MenuNew = 13;  // the pointer was dragged
-    input::CommandStep();
+    state.pendingMenuValue = 13;  // the pointer was dragged
+    input::applyCommand();
     EXPECT_EQ(state.viewMode, 13);
     EXPECT_EQ(state.autoRotate, 0);
     EXPECT_EQ(state.gridShown, 0);
@@ -195,16 +195,16 @@ TEST(CommandStep, MenuChoiceOverridesAKeyButADragLetsItThrough) {
     resetState();
     for (int value : {0, -3, 26, 99}) {
         input::recordMenuChoice(value);
-        EXPECT_EQ(state.MenuNew, 0) << value;
+        EXPECT_EQ(state.pendingMenuValue, 0) << value;
     }
     const Settings before = settings();
     input::recordMenuChoice(12);
-    EXPECT_EQ(bellsDuring([] { input::CommandStep(); }), 0);
+    EXPECT_EQ(bellsDuring([] { input::applyCommand(); }), 0);
     EXPECT_EQ(settings(), before);
-    EXPECT_EQ(state.MenuNew, 0);
+    EXPECT_EQ(state.pendingMenuValue, 0);
 }
 
-TEST(CommandStepDeathTest, QuitFromKeyboardAndMenu) {
+TEST(ApplyCommandDeathTest, QuitFromKeyboardAndMenu) {
     resetState();
     EXPECT_EXIT(input::recordKey('Q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
     EXPECT_EXIT(input::recordKey('q'), testing::ExitedWithCode(0), "^End of run \\(keyboard\\)\\.\n$");
@@ -222,7 +222,7 @@ TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     input::recordSpecialKey(101);
     input::specialKeyStep();
     EXPECT_EQ(state.fieldOfView, 1.0241);
-    EXPECT_EQ(state.ArrowKey, 0);
+    EXPECT_EQ(state.pendingArrowKey, 0);
 
     state.fieldOfView = 139.75;
     input::recordSpecialKey(101);
@@ -239,7 +239,7 @@ TEST(SpecialKeys, ZoomBoundsAndWhichKeysRing) {
     // Num Lock and the Shift, Ctrl, Alt and Super keys on their own are no request at all.
     for (int code : {109, 112, 113, 114, 115, 116, 117, 118, 119}) EXPECT_EQ(specialKeyFrame(code), 0) << code;
     EXPECT_EQ(settings(), before);
-    EXPECT_EQ(state.ArrowKey, 0);
+    EXPECT_EQ(state.pendingArrowKey, 0);
 }
 
 TEST(PointerMapping, HalfADegreePerPixel) {

@@ -103,7 +103,7 @@ TEST(FirstFrame, ValuesOfTheFirstFrame) {
     model::state = model::State{};
     frame::firstFrameValues();
     const model::State& s = model::state;
-    EXPECT_EQ(s.MenuNew, 13);
+    EXPECT_EQ(s.pendingMenuValue, 13);
     EXPECT_EQ(s.viewMode, 13);
     EXPECT_EQ(s.pointerX, 510);
     EXPECT_EQ(s.pointerY, 382);

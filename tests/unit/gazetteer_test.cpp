@@ -8,10 +8,10 @@
 namespace {
 
 using places::kPlaceCount;
-using places::PLACELL;
-using places::PLACENAM;
+using places::placePositions;
+using places::placeNames;
 
-std::string nameOf(int row) { return std::string(PLACENAM[row].text, places::kPlaceNameLength); }
+std::string nameOf(int row) { return std::string(placeNames[row].text, places::kPlaceNameLength); }
 
 std::string trimmed(int row) {
     std::string name = nameOf(row);
@@ -42,22 +42,22 @@ TEST(Gazetteer, TellingRowsHoldTheirNamesAndSinglePrecisionCentres) {
     for (const Telling& t : telling) {
         SCOPED_TRACE(t.row);
         EXPECT_EQ(trimmed(t.row), t.name);
-        EXPECT_EQ(PLACELL[t.row].longitude, static_cast<double>(t.longitude));
-        EXPECT_EQ(PLACELL[t.row].latitude, static_cast<double>(t.latitude));
+        EXPECT_EQ(placePositions[t.row].longitude, static_cast<double>(t.longitude));
+        EXPECT_EQ(placePositions[t.row].latitude, static_cast<double>(t.latitude));
     }
-    EXPECT_EQ(PLACELL[1].longitude, 67.73333740234375);
+    EXPECT_EQ(placePositions[1].longitude, 67.73333740234375);
     EXPECT_EQ(nameOf(93), "Iraq-Saudi Arabia Neutral Zone");  // fills its field exactly
     EXPECT_EQ(nameOf(227), "District Of Columbia          ");
 }
 
 TEST(Gazetteer, RowsFollowTheDocumentedOrder) {
-    ASSERT_EQ(PLACENAM.size(), 269);
-    ASSERT_EQ(PLACELL.size(), 269);
+    ASSERT_EQ(placeNames.size(), 269);
+    ASSERT_EQ(placePositions.size(), 269);
     for (int row = 2; row <= 217; ++row) {
-        EXPECT_LT(std::strcmp(PLACENAM[row - 1].text, PLACENAM[row].text), 0) << "row " << row;
+        EXPECT_LT(std::strcmp(placeNames[row - 1].text, placeNames[row].text), 0) << "row " << row;
     }
     for (int row = places::kFirstStateRow + 1; row <= kPlaceCount; ++row) {
-        EXPECT_LT(std::strcmp(PLACENAM[row - 1].text, PLACENAM[row].text), 0) << "row " << row;
+        EXPECT_LT(std::strcmp(placeNames[row - 1].text, placeNames[row].text), 0) << "row " << row;
     }
     EXPECT_EQ(trimmed(217), "Zimbabwe");
     EXPECT_EQ(trimmed(places::kCountryRows), "China");
@@ -65,8 +65,8 @@ TEST(Gazetteer, RowsFollowTheDocumentedOrder) {
     // Georgia twice: the country over the Caucasus, the state in the south-eastern US.
     EXPECT_EQ(trimmed(72), "Georgia");
     EXPECT_EQ(trimmed(229), "Georgia");
-    EXPECT_GT(PLACELL[72].longitude, 40.0);
-    EXPECT_LT(PLACELL[229].longitude, -80.0);
+    EXPECT_GT(placePositions[72].longitude, 40.0);
+    EXPECT_LT(placePositions[229].longitude, -80.0);
     int georgias = 0;
     for (int row = 1; row <= kPlaceCount; ++row) georgias += trimmed(row) == "Georgia";
     EXPECT_EQ(georgias, 2);
@@ -75,7 +75,7 @@ TEST(Gazetteer, RowsFollowTheDocumentedOrder) {
 TEST(Gazetteer, NamesAreBlankPaddedThirtyCharacterFields) {
     for (int row = 1; row <= kPlaceCount; ++row) {
         SCOPED_TRACE(row);
-        const char* text = PLACENAM[row].text;
+        const char* text = placeNames[row].text;
         EXPECT_EQ(std::strlen(text), 30u);
         EXPECT_NE(text[0], ' ');
         const std::string name = trimmed(row);
@@ -87,7 +87,7 @@ TEST(Gazetteer, NamesAreBlankPaddedThirtyCharacterFields) {
 TEST(Gazetteer, CoordinatesAreInRangeSinglePrecisionAndOnlyAntarcticaTouchesZero) {
     for (int row = 1; row <= kPlaceCount; ++row) {
         SCOPED_TRACE(trimmed(row));
-        const double lon = PLACELL[row].longitude, lat = PLACELL[row].latitude;
+        const double lon = placePositions[row].longitude, lat = placePositions[row].latitude;
         EXPECT_GE(lon, -180.0);
         EXPECT_LE(lon, 180.0);
         EXPECT_GE(lat, -90.0);
@@ -99,7 +99,7 @@ TEST(Gazetteer, CoordinatesAreInRangeSinglePrecisionAndOnlyAntarcticaTouchesZero
             EXPECT_NE(lat, 0.0);
         }
     }
-    EXPECT_EQ(PLACELL[7].longitude, 0.0);
+    EXPECT_EQ(placePositions[7].longitude, 0.0);
 }
 
 // Coarse boxes around well-known regions, thin and island ones among them: a centre outside its
@@ -126,10 +126,10 @@ TEST(Gazetteer, CentresFallInsideRoughBoxesOfTheirRegions) {
         while (row <= kPlaceCount && trimmed(row) != box.name) ++row;
         ASSERT_LE(row, kPlaceCount) << box.name;
         SCOPED_TRACE(box.name);
-        EXPECT_GT(PLACELL[row].longitude, box.west);
-        EXPECT_LT(PLACELL[row].longitude, box.east);
-        EXPECT_GT(PLACELL[row].latitude, box.south);
-        EXPECT_LT(PLACELL[row].latitude, box.north);
+        EXPECT_GT(placePositions[row].longitude, box.west);
+        EXPECT_LT(placePositions[row].longitude, box.east);
+        EXPECT_GT(placePositions[row].latitude, box.south);
+        EXPECT_LT(placePositions[row].latitude, box.north);
     }
 }
 

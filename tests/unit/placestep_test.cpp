@@ -81,12 +81,12 @@ TEST(PlaceLetters, AntarcticaIsWrittenAlongItsParallelFromLongitudeZero) {
 // Every letter sits 0.15 above the sphere on its row's parallel and carries its own character.
 TEST(PlaceLetters, AllLettersFloatOnTheirParallels) {
     for (int row = 1; row <= places::kPlaceCount; ++row) {
-        const double lat = places::PLACELL[row].latitude;
+        const double lat = places::placePositions[row].latitude;
         for (int slot = 1; slot <= places::kPlaceNameLength; ++slot) {
             const PlaceLetter letter = placeLetter(row, slot);
             ASSERT_NEAR(length(letter.position), 20.15, 1e-9) << row << "," << slot;
             ASSERT_NEAR(letter.position[2], 20.15 * std::sin(lat * kDegToRad), 1e-12);
-            ASSERT_EQ(letter.text[0], places::PLACENAM[row].text[slot - 1]);
+            ASSERT_EQ(letter.text[0], places::placeNames[row].text[slot - 1]);
             ASSERT_EQ(letter.text[1], '\0');
         }
     }
@@ -101,7 +101,7 @@ TEST(PlaceLetters, BaselinePointsEastAndUprightPointsNorth) {
             SCOPED_TRACE(row * 100 + slot);
             const PlaceLetter letter = placeLetter(row, slot);
             const double lon = letter.angles[2] * kDegToRad;
-            const double lat = places::PLACELL[row].latitude * kDegToRad;
+            const double lat = places::placePositions[row].latitude * kDegToRad;
             const stroke::StrokeAxes axes = stroke::strokeAxes(letter.angles, letter.size);
             const double east[3] = {std::cos(lon), std::sin(lon), 0.0};
             const double north[3] = {-std::sin(lat) * std::sin(lon),

@@ -31,23 +31,23 @@ bool exists(const char* name) {
 }
 
 TEST(DumpHeader, FieldsOfAFullSizeDumpAtTheirOffsets) {
-    image::BH header;
+    image::BmpHeaderFields header;
     image::dumpHeader(1024, 768, header);
     std::uint8_t b[image::kBmpHeaderBytes];
     image::encodeHeader(header, b);
     EXPECT_EQ(b[0], 'B');
     EXPECT_EQ(b[1], 'M');
-    EXPECT_EQ(le32(b + 2), 2359350u);  // bfSize = 54 + 3 x 1024 x 768
+    EXPECT_EQ(le32(b + 2), 2359350u);  // fileSize = 54 + 3 x 1024 x 768
     EXPECT_EQ(le16(b + 6), 0);
     EXPECT_EQ(le16(b + 8), 0);
-    EXPECT_EQ(le32(b + 10), 54u);      // bfOffBits: no palette
-    EXPECT_EQ(le32(b + 14), 40u);      // biSize
-    EXPECT_EQ(le32(b + 18), 1024u);    // biWidth
-    EXPECT_EQ(le32(b + 22), 768u);     // biHeight, positive: bottom row first
-    EXPECT_EQ(le16(b + 26), 1);        // biPlanes
+    EXPECT_EQ(le32(b + 10), 54u);      // pixelOffset: no palette
+    EXPECT_EQ(le32(b + 14), 40u);      // infoHeaderSize
+    EXPECT_EQ(le32(b + 18), 1024u);    // width
+    EXPECT_EQ(le32(b + 22), 768u);     // height, positive: bottom row first
+    EXPECT_EQ(le16(b + 26), 1);        // planes
     EXPECT_EQ(le16(b + 28), 24);       // bits per pixel
-    EXPECT_EQ(le32(b + 30), 0u);       // biCompression
-    EXPECT_EQ(le32(b + 34), 0u);       // nSizeC
+    EXPECT_EQ(le32(b + 30), 0u);       // compression
+    EXPECT_EQ(le32(b + 34), 0u);       // pixelDataSize
     EXPECT_EQ(le32(b + 38), 3780u);    // resolution, pixels per metre
     EXPECT_EQ(le32(b + 42), 3780u);
     EXPECT_EQ(le32(b + 46), 0u);

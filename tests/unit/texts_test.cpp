@@ -12,21 +12,21 @@ using model::state;
 const std::string kDegree(1, static_cast<char>(176));
 
 void setName(int k, const char* name) {
-    std::memset(state.ORVEPATH[k].text, ' ', model::kNameLength);
-    std::memcpy(state.ORVEPATH[k].text, name, std::strlen(name));
+    std::memset(state.imageFiles[k].text, ' ', model::kNameLength);
+    std::memcpy(state.imageFiles[k].text, name, std::strlen(name));
 }
 
 // A full view with help on, five images and a stereo pair.
 void resetState() {
     state = model::State{};
     state.imageCount = 5;
-    for (int k = 1; k <= 5; ++k) state.ORVEXRAD[k] = 1000.0 * k;
+    for (int k = 1; k <= 5; ++k) state.radiiKm[k] = 1000.0 * k;
     setName(1, "Earth.Bmp");
     setName(2, "Moon.Bmp");
     setName(3, "Mars.Bmp");
     setName(4, "Venus.Bmp");
     setName(5, "ABCDEFGHIJKLMNOPQRST");
-    state.ORVEXRAD[1] = 6371.0;
+    state.radiiKm[1] = 6371.0;
     state.selectedImage = 1;
     state.fieldOfView = model::kStartFieldOfView;
     state.elevationKm = 1386.5;
@@ -41,7 +41,7 @@ void resetState() {
 
 struct Drawn {
     bool shown;
-    std::string text;  // the first N characters, as PrntOrth draws them
+    std::string text;  // the first N characters, as printAtCursor draws them
     int row, col, colour;
 };
 

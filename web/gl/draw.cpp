@@ -49,7 +49,7 @@ enum ShaderBits {
 
 struct Program {
     GLuint name = 0;
-    GLint transform = -1, textureMatrix = -1, sampler = -1, border = -1, textureSize = -1,
+    GLint transform = -1, textureMatrix = -1, sampler = -1, border = -1, texelCount = -1,
           clampAxes = -1, repeatAxes = -1, alphaFunction = -1, alphaReference = -1;
 };
 Program programs[kShaderCount];
@@ -79,7 +79,7 @@ varying vec4 fragmentColour;
 varying vec4 fragmentTexCoord;
 uniform sampler2D sampler;
 uniform vec4 border;
-uniform vec2 textureSize;
+uniform vec2 texelCount;
 uniform vec2 clampAxes;
 uniform vec2 repeatAxes;
 uniform int alphaFunction;
@@ -97,8 +97,8 @@ void main() {
     vec4 texel = texture2D(sampler, st);
 #ifdef WRAP_EMULATED
     // GL_CLAMP with a linear filter blends the border colour into the outermost half texel.
-    vec2 p = clamp(st, 0.0, 1.0) * textureSize;
-    vec2 outside = (max(0.5 - p, 0.0) + max(p - (textureSize - 0.5), 0.0)) * clampAxes;
+    vec2 p = clamp(st, 0.0, 1.0) * texelCount;
+    vec2 outside = (max(0.5 - p, 0.0) + max(p - (texelCount - 0.5), 0.0)) * clampAxes;
     float inside = (1.0 - outside.x) * (1.0 - outside.y);
     texel = texel * inside + border * (1.0 - inside);
 #endif
@@ -163,7 +163,7 @@ Program& program(int bits) {
     p.textureMatrix = emscripten_glGetUniformLocation(p.name, "textureMatrix");
     p.sampler = emscripten_glGetUniformLocation(p.name, "sampler");
     p.border = emscripten_glGetUniformLocation(p.name, "border");
-    p.textureSize = emscripten_glGetUniformLocation(p.name, "textureSize");
+    p.texelCount = emscripten_glGetUniformLocation(p.name, "texelCount");
     p.clampAxes = emscripten_glGetUniformLocation(p.name, "clampAxes");
     p.repeatAxes = emscripten_glGetUniformLocation(p.name, "repeatAxes");
     p.alphaFunction = emscripten_glGetUniformLocation(p.name, "alphaFunction");
@@ -286,7 +286,7 @@ void flush() {
     emscripten_glUniform1i(p.sampler, 0);
     if (bits & kWrapEmulated) {
         emscripten_glUniform4fv(p.border, 1, texture->border);
-        emscripten_glUniform2f(p.textureSize, static_cast<GLfloat>(texture->width),
+        emscripten_glUniform2f(p.texelCount, static_cast<GLfloat>(texture->width),
                                static_cast<GLfloat>(texture->height));
         emscripten_glUniform2f(p.clampAxes, clampS ? 1.0f : 0.0f, clampT ? 1.0f : 0.0f);
         emscripten_glUniform2f(p.repeatAxes, repeatS ? 1.0f : 0.0f, repeatT ? 1.0f : 0.0f);

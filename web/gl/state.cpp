@@ -247,8 +247,9 @@ void glPopAttrib(void) {
     }
 }
 
-// The recorded error first; WebGL is asked only after uploads, the one thing of ours it can
-// refuse (a texture too large for memory), since each question waits for the GPU process.
+// The recorded error first; WebGL is asked only after a texture was made, the one thing of ours
+// it can refuse (memory for a large texture), since each question waits for the GPU process to
+// finish all the work sent so far. The arguments of sub-image uploads are checked here.
 GLenum glGetError(void) {
     GLenum error = context.error;
     context.error = GL_NO_ERROR;

@@ -225,7 +225,6 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, copy.empty() ? context.unpackAlignment : 1);
     emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, stored, GL_UNSIGNED_BYTE,
                                copy.empty() ? pixels : copy.data());
-    context.checkWebglErrors = true;
 }
 
 }  // extern "C"

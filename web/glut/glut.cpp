@@ -38,6 +38,7 @@ struct GlutState {
     int pendingX = 0, pendingY = 0;
     bool placePending = false;
     bool windowMade = false, looping = false, redisplay = false;
+    bool stopped = false;                         // the page has started another run
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
 
     void (*display)() = nullptr;
@@ -172,7 +173,10 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
     for (const NamedKey& k : kNamedKeys) {
         if (std::strcmp(e->key, k.name) != 0) continue;
         queue({k.special ? EventKind::specialKey : EventKind::key, k.code, 0, glut.pointerX, glut.pointerY});
-        return EM_TRUE;
+        // Tab still moves the focus and the function keys keep their browser actions (reload,
+        // full screen, ...): the viewer only rings its bell for them.
+        const bool browserKeeps = k.code == 9 || (k.special && k.code >= GLUT_KEY_F1 && k.code <= GLUT_KEY_F12);
+        return browserKeeps ? EM_FALSE : EM_TRUE;
     }
     return EM_FALSE;
 }
@@ -393,7 +397,7 @@ int glutCreateWindow(const char*) {
     glut.windowMade = true;
     resizeCanvas(glut.initialWidth, glut.initialHeight);
     webgl::startContext(glut.width, glut.height);
-    listen();
+    if (!glut.stopped) listen();
     return 1;
 }
 
@@ -430,9 +434,14 @@ int glutGet(GLenum what) {
     }
 }
 
+// Passes run back to back as on the desktop, not once per display refresh: the page shows the
+// latest frame at each refresh. The call unwinds the caller's stack and never returns.
 void glutMainLoop(void) {
+    if (glut.stopped) emscripten_exit_with_live_runtime();
     glut.looping = true;
-    emscripten_set_main_loop(pass, 0, EM_TRUE);
+    emscripten_set_main_loop(pass, 0, EM_FALSE);
+    emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
+    emscripten_exit_with_live_runtime();
 }
 
 void glutPostRedisplay(void) { glut.redisplay = true; }
@@ -488,6 +497,7 @@ extern "C" {
 // The page starts a new run on the same canvas: this one draws no more frames and takes no
 // more events.
 EMSCRIPTEN_KEEPALIVE void webStopRun(void) {
+    glut.stopped = true;
     glut.looping = false;
     emscripten_cancel_main_loop();
     emscripten_html5_remove_all_event_listeners();

@@ -12,6 +12,7 @@
   const menu = document.getElementById('menu');
 
   let module = null;         // the running viewer
+  let runNumber = 0;         // counts the runs started; only the latest one may reach the page
   let enterPressed = null;   // resolves the viewer's wait for Enter
   let menuOpen = false;
   let pointer = {x: 0, y: 0};  // the last pointer position over the page, in canvas pixels
@@ -84,7 +85,22 @@
     }));
   }
 
+  // The hooks one run gets: they reach the page only while that run is the latest.
+  function hooksFor(run) {
+    const current = () => run === runNumber;
+    return {
+      get framesDrawn() { return page.framesDrawn; },
+      set framesDrawn(count) { if (current()) page.framesDrawn = count; },
+      console(text) { if (current()) page.console(text); },
+      waitForEnter() { return current() ? page.waitForEnter() : new Promise(() => {}); },
+      ended(status) { if (current()) page.ended(status); },
+      fileWritten(name, bytes) { if (current()) page.fileWritten(name, bytes); },
+      openMenu(entries, x, y) { if (current()) page.openMenu(entries, x, y); },
+    };
+  }
+
   async function start() {
+    const run = ++runNumber;
     if (module) module._webStopRun();
     module = null;
     closeMenu(0);
@@ -97,22 +113,28 @@
       files = window.orvexMaps && window.orvexMaps.filesForRun ? await window.orvexMaps.filesForRun()
                                                                 : await demoFiles();
     } catch (error) {
-      setState('ended', 'The maps could not be loaded: ' + error.message);
+      if (run === runNumber) setState('ended', 'The maps could not be loaded: ' + error.message);
       return;
     }
+    if (run !== runNumber) return;
     const instance = await createOrvex({
       canvas,
-      orvexPage: page,
+      orvexPage: hooksFor(run),
       preRun: [(m) => {
         m.FS.mkdirTree('/orvex');
         for (const file of files) m.FS.writeFile('/orvex/' + file.name, file.bytes);
+        files.length = 0;  // the folder holds the only copy from here on
         m.FS.chdir('/orvex');
       }],
       print: (text) => page.console(text + '\n'),
       printErr: (text) => console.warn(text),
-      onRuntimeInitialized() { setState('running', ''); },
+      onRuntimeInitialized() { if (run === runNumber) setState('running', ''); },
     });
-    if (page.state !== 'ended') module = instance;
+    if (run !== runNumber) {
+      instance._webStopRun();  // a newer run was started meanwhile
+    } else if (page.state !== 'ended') {
+      module = instance;
+    }
   }
 
   // ---- the pop-up menu --------------------------------------------------------------------------
@@ -164,9 +186,13 @@
     const item = itemAt(event.target);
     if (menuOpen && item && menu.contains(item)) closeMenu(Number(item.dataset.value));
   }, true);
-  // A press outside the open menu closes it without a choice, and goes no further.
+  // A press outside the open menu closes it without a choice, and goes no further. A press on
+  // the canvas takes the focus from any control, so that the keys go to the viewer again.
   document.addEventListener('mousedown', (event) => {
     pointer = canvasPixel(event.clientX, event.clientY);
+    if (event.target === canvas && document.activeElement && document.activeElement !== document.body) {
+      document.activeElement.blur();
+    }
     if (menuOpen && !menu.contains(event.target)) {
       event.stopPropagation();
       event.preventDefault();
@@ -204,7 +230,10 @@
       enterPressed();
     }
   });
-  againButton.addEventListener('click', () => start());
+  againButton.addEventListener('click', () => {
+    againButton.blur();
+    start();
+  });
 
   start();
 })();
