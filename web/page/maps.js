@@ -155,6 +155,14 @@
       name: kCanonical[file.name.toLowerCase()] || file.name,
       bytes: new Uint8Array(await file.arrayBuffer()),
     })));
+    // An Orvex.Out alone is an edit of the file the running viewer wrote: it goes into that run's
+    // folder, where the next L reads it, and the run goes on.
+    if (running && pictures.length === 0 && read.length === 1 && read[0].name === 'Orvex.Out') {
+      running.FS.writeFile(read[0].name, read[0].bytes);
+      await keepFile(read[0].name, read[0].bytes).catch(() => {});
+      log('Orvex.Out is in the viewer\'s folder; L reads it back.');
+      return;
+    }
     const newFolder = read.some((file) => file.name === kConfig);
     let folder = newFolder ? read : mergeFiles(await folderFiles(), read);
     let changed = read.length > 0;
@@ -167,6 +175,7 @@
       }
     }
     if (!changed) return;
+    running = null;
     try {
       await replaceStore(folder);
     } catch (error) {
@@ -174,9 +183,18 @@
       keptInMemory = folder;
     }
     window.orvexPage.restart();
+    window.orvexMaps.opened += 1;
   }
 
   let keptInMemory = null;  // the folder when the browser refuses to store it
+  let running = null;       // the viewer's module of the current run
+
+  // Keeps each run's module as page.js makes it, for the edit of Orvex.Out above.
+  function watchRuns() {
+    const create = window.createOrvex;
+    if (!create || create.watched) return;
+    window.createOrvex = Object.assign(async (options) => (running = await create(options)), {watched: true});
+  }
 
   // ---- the page's part ------------------------------------------------------------------------
 
@@ -234,6 +252,7 @@
 
   window.orvexMaps = {
     async filesForRun() {
+      watchRuns();
       return keptInMemory || folderFiles();
     },
     fileWritten(name, bytes) {
@@ -242,5 +261,6 @@
       else keepFile(name, bytes).catch((error) => log(name + ' could not be kept in this browser: ' + error.message));
     },
     openFiles,
+    opened: 0,  // folders opened: a new run has been started for each
   };
 })();
