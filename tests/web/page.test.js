@@ -173,10 +173,12 @@ test('~ downloads ScrnDmp1.Bmp with the canvas\'s pixels; the fifth dump ends th
     const dump = fs.readFileSync(await download.path());
     assert.equal(download.suggestedFilename(), 'ScrnDmp1.Bmp');
     assert.equal(dump.length, 2359350);
+    // GL counts rows from the bottom: the canvas's rows are the dump's lowest ones.
+    const height = await page.evaluate(() => document.getElementById('orvex').height);
     let differing = 0;
-    for (let y = 0; y < 768; ++y)
+    for (let y = 0; y < height; ++y)
         for (let x = 0; x < 1024; ++x) {
-            const at = 54 + 3 * ((767 - y) * 1024 + x), top = 4 * (y * 1024 + x);
+            const at = 54 + 3 * ((height - 1 - y) * 1024 + x), top = 4 * (y * 1024 + x);
             if (dump[at + 2] !== pixels[top] || dump[at + 1] !== pixels[top + 1] || dump[at] !== pixels[top + 2]) ++differing;
         }
     assert.equal(differing, 0);
