@@ -315,9 +315,9 @@ void flush() {
     }
     static const GLfloat identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     if (context.space == Space::object) {
-        GLfloat mvp[16];
-        modelViewProjection(mvp);
-        emscripten_glUniformMatrix4fv(p.transform, 1, GL_FALSE, mvp);
+        GLfloat toClip[16];
+        modelViewProjection(toClip);
+        emscripten_glUniformMatrix4fv(p.transform, 1, GL_FALSE, toClip);
     } else {
         emscripten_glUniformMatrix4fv(p.transform, 1, GL_FALSE, identity);
     }
