@@ -206,6 +206,47 @@ void bindWebglTexture(GLuint name) {
 
 bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
+// ---- retained vertex buffers --------------------------------------------------------------------
+
+// Large batches often repeat frame after frame unchanged (the sphere, the grid: their matrices are
+// uniforms), so the last few are kept in buffers of their own and a batch equal to one of them is
+// drawn from it without sending its vertices again.
+constexpr size_t kRetainAtLeast = 2048;  // vertices; smaller batches go through the stream buffer
+constexpr int kRetainedBuffers = 4;
+
+struct RetainedBuffer {
+    GLuint name = 0;
+    std::vector<Vertex> vertices;  // what the buffer holds
+    unsigned lastUsed = 0;
+};
+RetainedBuffer retained[kRetainedBuffers];
+unsigned flushCount = 0;
+
+// Binds a buffer holding the batch's vertices, sent now unless a retained buffer has them already.
+void bindBatchVertices() {
+    ++flushCount;
+    const size_t bytes = batch.size() * sizeof(Vertex);
+    if (batch.size() < kRetainAtLeast) {
+        emscripten_glBindBuffer(kArrayBuffer, webglState.buffer);
+        emscripten_glBufferData(kArrayBuffer, static_cast<long>(bytes), batch.data(), kStreamDraw);
+        return;
+    }
+    RetainedBuffer* oldest = &retained[0];
+    for (RetainedBuffer& r : retained) {
+        if (r.vertices.size() == batch.size() && std::memcmp(r.vertices.data(), batch.data(), bytes) == 0) {
+            r.lastUsed = flushCount;
+            emscripten_glBindBuffer(kArrayBuffer, r.name);
+            return;
+        }
+        if (r.lastUsed < oldest->lastUsed) oldest = &r;
+    }
+    if (oldest->name == 0) emscripten_glGenBuffers(1, &oldest->name);
+    oldest->vertices = batch;
+    oldest->lastUsed = flushCount;
+    emscripten_glBindBuffer(kArrayBuffer, oldest->name);
+    emscripten_glBufferData(kArrayBuffer, static_cast<long>(bytes), batch.data(), kStaticDraw);
+}
+
 }  // namespace
 
 // For the texture and pixel files: WebGL's binding, which they change when uploading.
@@ -274,9 +315,9 @@ void flush() {
     }
     static const GLfloat identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     if (context.space == Space::object) {
-        GLfloat mvp[16];
-        modelViewProjection(mvp);
-        emscripten_glUniformMatrix4fv(p.transform, 1, GL_FALSE, mvp);
+        GLfloat toClip[16];
+        modelViewProjection(toClip);
+        emscripten_glUniformMatrix4fv(p.transform, 1, GL_FALSE, toClip);
     } else {
         emscripten_glUniformMatrix4fv(p.transform, 1, GL_FALSE, identity);
     }
@@ -298,12 +339,11 @@ void flush() {
 
     if (webglState.buffer == 0) {
         emscripten_glGenBuffers(1, &webglState.buffer);
-        emscripten_glBindBuffer(kArrayBuffer, webglState.buffer);
         emscripten_glEnableVertexAttribArray(0);
         emscripten_glEnableVertexAttribArray(1);
         emscripten_glEnableVertexAttribArray(2);
     }
-    emscripten_glBufferData(kArrayBuffer, static_cast<long>(batch.size() * sizeof(Vertex)), batch.data(), kStreamDraw);
+    bindBatchVertices();
     emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                                      reinterpret_cast<void*>(offsetof(Vertex, position)));
     emscripten_glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),

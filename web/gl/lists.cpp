@@ -16,7 +16,6 @@ struct Command {
 
 struct ListState {
     std::vector<std::vector<Command>> lists = std::vector<std::vector<Command>>(1);  // by name; 0 unused
-    std::vector<bool> used{false};               // names handed out by glGenLists
     GLuint compiling = 0;                         // the list being compiled, 0 = none
     std::vector<Command> recorded;
     int callDepth = 0;                            // nesting of glCallList
@@ -80,7 +79,6 @@ GLuint glGenLists(GLsizei range) {
     if (range == 0) return 0;
     const GLuint first = static_cast<GLuint>(lists.lists.size());
     lists.lists.resize(first + range);
-    lists.used.resize(first + range, true);
     return first;
 }
 
@@ -88,10 +86,7 @@ void glNewList(GLuint list, GLenum mode) {
     if (list == 0) return setError(GL_INVALID_VALUE);
     if (mode != GL_COMPILE && mode != GL_COMPILE_AND_EXECUTE) return setError(GL_INVALID_ENUM);
     if (lists.compiling != 0 || context.inside) return setError(GL_INVALID_OPERATION);
-    if (list >= lists.lists.size()) {
-        lists.lists.resize(list + 1);
-        lists.used.resize(list + 1, false);
-    }
+    if (list >= lists.lists.size()) lists.lists.resize(list + 1);
     lists.compiling = list;
     lists.recorded.clear();
 }

@@ -49,7 +49,7 @@ void makeAtlasTexture() {
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, kClampToEdge);
 }
 
-// The window rectangle of the current raster position, for bitmap placement.
+// A window position in the clip coordinates of the whole drawing buffer (bitmaps ignore the viewport).
 void windowToClip(GLfloat x, GLfloat y, GLfloat out[2]) {
     out[0] = context.drawingWidth > 0 ? 2.0f * x / context.drawingWidth - 1.0f : 0.0f;
     out[1] = context.drawingHeight > 0 ? 2.0f * y / context.drawingHeight - 1.0f : 0.0f;
@@ -118,10 +118,10 @@ namespace {
 // view volume; it takes the current colour as the raster colour.
 void rasterPosition(GLfloat x, GLfloat y, GLfloat z) {
     AttributeState& a = context.a;
-    GLfloat mvp[16], clip[4];
-    modelViewProjection(mvp);
+    GLfloat toClip[16], clip[4];
+    modelViewProjection(toClip);
     const GLfloat point[4] = {x, y, z, 1.0f};
-    transformPoint(mvp, point, clip);
+    transformPoint(toClip, point, clip);
     const GLfloat w = clip[3];
     if (!(w > 0.0f) || std::fabs(clip[0]) > w || std::fabs(clip[1]) > w || std::fabs(clip[2]) > w) {
         a.rasterValid = false;

@@ -65,8 +65,8 @@ void applyParameters(TextureObject& t) {
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap(t.wrapT));
 }
 
-// Rows of `format` pixels converted to the texture's stored format (rows tightly packed), or
-// null when no conversion is needed.
+// Rows of `format` pixels converted to the texture's stored format (rows tightly packed); empty
+// when the pixels can go to WebGL as they are.
 std::vector<GLubyte> converted(const void* pixels, int width, int height, GLenum format, GLenum stored) {
     std::vector<GLubyte> out;
     if (!pixels || format == stored) return out;

@@ -32,10 +32,10 @@ void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const Verte
 
 // A wide line: the segment in clip space, cut at the near plane, widened on the screen across
 // its minor axis by the line width (x-major lines grow in y, the others in x), as two triangles.
-void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat mvp[16]) {
+void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat toClip[16]) {
     GLfloat p0[4], p1[4];
-    transformPoint(mvp, from.position, p0);
-    transformPoint(mvp, to.position, p1);
+    transformPoint(toClip, from.position, p0);
+    transformPoint(toClip, to.position, p1);
     const GLfloat d0 = p0[2] + p0[3], d1 = p1[2] + p1[3];  // distance in front of the near plane
     if (d0 < 0 && d1 < 0) return;
     if (d0 < 0 || d1 < 0) {
@@ -78,9 +78,9 @@ void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat mvp[16]) {
 // The line segments of the primitive (or of polygon outlines): `pairs` holds index pairs.
 void emitLines(const std::vector<Vertex>& v, const int* pairs, int pairCount) {
     if (context.a.lineWidth > 1.5f) {
-        GLfloat mvp[16];
-        modelViewProjection(mvp);
-        for (int k = 0; k < pairCount; ++k) emitWideLine(v[pairs[2 * k]], v[pairs[2 * k + 1]], mvp);
+        GLfloat toClip[16];
+        modelViewProjection(toClip);
+        for (int k = 0; k < pairCount; ++k) emitWideLine(v[pairs[2 * k]], v[pairs[2 * k + 1]], toClip);
         return;
     }
     Vertex* out = batchVertices(Space::object, GL_LINES, 2 * pairCount);

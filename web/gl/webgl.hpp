@@ -61,6 +61,7 @@ void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 namespace webgl {
 constexpr GLenum kArrayBuffer = 0x8892;
 constexpr GLenum kStreamDraw = 0x88E0;
+constexpr GLenum kStaticDraw = 0x88E4;
 constexpr GLenum kFragmentShader = 0x8B30;
 constexpr GLenum kVertexShader = 0x8B31;
 constexpr GLenum kCompileStatus = 0x8B81;
