@@ -35,12 +35,17 @@ desktop() {
   echo "scale=1; ($b - $a) / $seconds" | bc
 }
 
-# The desktop's first picture: frozen at its second swap, the window cut from the screen.
-(cd "$work" && FRAMESCRIPT="2:f" FRAMESCRIPT_FROZEN="$work/frozen" LD_PRELOAD="$shim" \
+# The desktop's first picture: frozen at its 40th swap, the pointer not moved (by then the window
+# has its size), cut from the screen.
+(cd "$work" && FRAMESCRIPT="40:f" FRAMESCRIPT_FROZEN="$work/frozen" LD_PRELOAD="$shim" \
    exec "$viewer" >/dev/null 2>&1 </dev/null) &
 pid=$!
 for _ in $(seq 600); do [ -s "$work/frozen" ] && break; sleep 0.1; done
-eval "$(xdotool search --name 'Orvex' getwindowgeometry --shell | head -n 5)"
+# The viewer's window, once it is 1024 x 748 (the size it keeps; the page's canvas has it too).
+for id in $(xdotool search --name 'Orvex'); do
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  [ "$WIDTH" = 1024 ] && [ "$HEIGHT" = 748 ] && break
+done
 xwd -root -silent | /usr/bin/convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage png:"$work/desktop-first.png"
 kill "$pid"; wait "$pid" 2>/dev/null || true
 

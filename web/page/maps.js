@@ -205,14 +205,21 @@
     '<label>Radius of a picture\'s planet (km) <input id="radius" type="text" size="8" value="6371"></label> ' +
     '<button id="demo-maps" type="button">Back to the demo maps</button> ' +
     '<span id="folder"></span>' +
-    '<pre id="maps-log" role="status"></pre>';
+    '<pre id="maps-log" role="status" hidden style="flex-basis: 100%; margin: 0"></pre>';
+  Object.assign(bar.style, {display: 'flex', flexWrap: 'wrap', alignItems: 'center', gap: '0.3em 1em'});
   const fileInput = document.getElementById('open-maps');
   const radiusInput = document.getElementById('radius');
   const logPanel = document.getElementById('maps-log');
   const folderText = document.getElementById('folder');
 
-  function log(text) { logPanel.textContent += text + '\n'; }
-  function clearLog() { logPanel.textContent = ''; }
+  function log(text) {
+    logPanel.textContent += text + '\n';
+    logPanel.hidden = false;
+  }
+  function clearLog() {
+    logPanel.textContent = '';
+    logPanel.hidden = true;
+  }
 
   function showFolder(stored) {
     const own = stored.some((file) => file.name === kConfig);
