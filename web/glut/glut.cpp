@@ -159,7 +159,9 @@ int latin1Character(const char* key) {
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
     if (!glut.looping || focusInFormField()) return EM_FALSE;
-    if (e->ctrlKey || e->metaKey) return EM_FALSE;  // the browser's own shortcuts
+    // The browser's own shortcuts stay the browser's; Ctrl with Alt is AltGr on some systems,
+    // which types characters such as "~".
+    if ((e->ctrlKey && !e->altKey) || e->metaKey) return EM_FALSE;
     const int modifier = modifierKey(*e);
     if (modifier != 0) {
         queue({EventKind::specialKey, modifier, 0, glut.pointerX, glut.pointerY});
