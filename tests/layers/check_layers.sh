@@ -55,6 +55,15 @@ if [[ -d $picture ]]; then
              grep -vE '"(platform/|model/|image/bmpdecode\.hpp|startup/config\.hpp)' || true)
 fi
 
+# The browser's layers (web/, beside src/) stand below the viewer as Mesa, GLU and freeglut do on
+# the desktop: they include nothing of src/.
+web=$(dirname "$src")/web
+if [[ -d $web ]]; then
+    while IFS= read -r hit; do
+        echo "browser layer includes the viewer: $hit"; failures=$((failures + 1))
+    done < <(grep -rHnE '#include "(platform|model|image|screen|stroke|texts|latlon|globe|places|input|frame|startup)/' "$web" || true)
+fi
+
 if (( failures > 0 )); then
     echo "$failures include(s) break the layering; see docs/ARCHITECTURE.md"
     exit 1
