@@ -2,7 +2,7 @@
 # Checks the module graph of src/: a file includes only its own folder and folders on a lower
 # layer, the headers of platform/ and model/ include no GL header, and only the system halves of
 # platform/ (name_posix.cpp, name_x11.cpp, name_windows.cpp, name_web.cpp) include the system's own
-# headers (emscripten's for the web halves).
+# headers (emscripten's for the web halves); the browser's layers in web/ include nothing of src/.
 # With --graph it prints the folder graph made from the includes instead (one "from -> to" line
 # per pair of folders).
 set -euo pipefail
