@@ -354,12 +354,26 @@ void pass() {
     if (glut.idle) glut.idle();
 }
 
+// A hidden page draws nothing: its passes go at the display's pace, which the browser stops
+// for hidden pages, and back to back again once the page is shown.
+EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* e, void*) {
+    if (glut.looping) {
+        if (e->hidden) {
+            emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
+        } else {
+            emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
+        }
+    }
+    return EM_FALSE;
+}
+
 void listen() {
     const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
     emscripten_set_keydown_callback(document, nullptr, EM_FALSE, onKeyDown);
     emscripten_set_mousedown_callback("!canvas", nullptr, EM_FALSE, onMouseDown);
     emscripten_set_mouseup_callback(document, nullptr, EM_FALSE, onMouseUp);
     emscripten_set_mousemove_callback(document, nullptr, EM_FALSE, onMouseMove);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
 }
 
 }  // namespace
