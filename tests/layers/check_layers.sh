@@ -2,7 +2,7 @@
 # Checks the module graph of src/: a file includes only its own folder and folders on a lower
 # layer, the headers of platform/ and model/ include no GL header, and only the system halves of
 # platform/ (name_posix.cpp, name_x11.cpp, name_windows.cpp, name_web.cpp) include the system's own
-# headers (emscripten's for the web halves).
+# headers (emscripten's for the web halves); the browser's layers in web/ include nothing of src/.
 # With --graph it prints the folder graph made from the includes instead (one "from -> to" line
 # per pair of folders).
 set -euo pipefail
@@ -53,6 +53,15 @@ if [[ -d $picture ]]; then
         echo "picture helper includes beyond the GL-free library: $hit"; failures=$((failures + 1))
     done < <(grep -rHo '#include "[a-z]*/[^"]*"' "$picture" |
              grep -vE '"(platform/|model/|image/bmpdecode\.hpp|startup/config\.hpp)' || true)
+fi
+
+# The browser's layers (web/, beside src/) stand below the viewer as Mesa, GLU and freeglut do on
+# the desktop: they include nothing of src/.
+web=$(dirname "$src")/web
+if [[ -d $web ]]; then
+    while IFS= read -r hit; do
+        echo "browser layer includes the viewer: $hit"; failures=$((failures + 1))
+    done < <(grep -rHnE '#include "(platform|model|image|screen|stroke|texts|latlon|globe|places|input|frame|startup)/' "$web" || true)
 fi
 
 if (( failures > 0 )); then

@@ -116,11 +116,4 @@ void glCallLists(GLsizei count, GLenum type, const GLvoid* names) {
     }
 }
 
-void glDeleteLists(GLuint list, GLsizei range) {
-    if (range < 0) return setError(GL_INVALID_VALUE);
-    for (GLuint k = list; k < list + static_cast<GLuint>(range) && k < lists.lists.size(); ++k) {
-        lists.lists[k].clear();
-    }
-}
-
 }  // extern "C"

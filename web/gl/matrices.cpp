@@ -83,14 +83,6 @@ void glLoadMatrixf(const GLfloat* m) {
     std::memcpy(top(), m, 16 * sizeof(GLfloat));
 }
 
-void glLoadMatrixd(const GLdouble* m) {
-    GLfloat f[16];
-    for (int k = 0; k < 16; ++k) f[k] = static_cast<GLfloat>(m[k]);
-    glLoadMatrixf(f);
-}
-
-void glMultMatrixf(const GLfloat* m) { multiplyCurrent(m); }
-
 void glMultMatrixd(const GLdouble* m) {
     GLfloat f[16];
     for (int k = 0; k < 16; ++k) f[k] = static_cast<GLfloat>(m[k]);
@@ -179,16 +171,6 @@ void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
 
 void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
     glTranslatef(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
-}
-
-void glScaled(GLdouble x, GLdouble y, GLdouble z) {
-    beforeChange();
-    GLfloat* m = top();
-    for (int row = 0; row < 4; ++row) {
-        m[row] *= static_cast<GLfloat>(x);
-        m[4 + row] *= static_cast<GLfloat>(y);
-        m[8 + row] *= static_cast<GLfloat>(z);
-    }
 }
 
 void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near, GLdouble far) {

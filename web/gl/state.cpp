@@ -299,7 +299,6 @@ void glGetBooleanv(GLenum name, GLboolean* values) {
 
 // Nothing is sent to WebGL before the frame's swap; a flush only draws what is batched.
 void glFlush(void) { flush(); }
-void glFinish(void) { flush(); }
 
 void glPixelStorei(GLenum name, GLint value) {
     switch (name) {

@@ -219,7 +219,6 @@ void glEnd(void) {
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     if (!recording(Op::vertex, x, y, z)) vertex(x, y, z);
 }
-void glVertex2f(GLfloat x, GLfloat y) { glVertex3f(x, y, 0.0f); }
 void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
     glVertex3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
 }

@@ -159,7 +159,9 @@ int latin1Character(const char* key) {
 
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
     if (!glut.looping || focusInFormField()) return EM_FALSE;
-    if (e->ctrlKey || e->metaKey) return EM_FALSE;  // the browser's own shortcuts
+    // The browser's own shortcuts stay the browser's; Ctrl with Alt is AltGr on some systems,
+    // which types characters such as "~".
+    if ((e->ctrlKey && !e->altKey) || e->metaKey) return EM_FALSE;
     const int modifier = modifierKey(*e);
     if (modifier != 0) {
         queue({EventKind::specialKey, modifier, 0, glut.pointerX, glut.pointerY});
@@ -352,12 +354,26 @@ void pass() {
     if (glut.idle) glut.idle();
 }
 
+// A hidden page draws nothing: its passes go at the display's pace, which the browser stops
+// for hidden pages, and back to back again once the page is shown.
+EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* e, void*) {
+    if (glut.looping) {
+        if (e->hidden) {
+            emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
+        } else {
+            emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
+        }
+    }
+    return EM_FALSE;
+}
+
 void listen() {
     const char* document = EMSCRIPTEN_EVENT_TARGET_DOCUMENT;
     emscripten_set_keydown_callback(document, nullptr, EM_FALSE, onKeyDown);
     emscripten_set_mousedown_callback("!canvas", nullptr, EM_FALSE, onMouseDown);
     emscripten_set_mouseup_callback(document, nullptr, EM_FALSE, onMouseUp);
     emscripten_set_mousemove_callback(document, nullptr, EM_FALSE, onMouseMove);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
 }
 
 }  // namespace

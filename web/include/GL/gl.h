@@ -195,14 +195,11 @@ GLAPI void GLAPIENTRY glGetIntegerv(GLenum name, GLint* values);
 GLAPI void GLAPIENTRY glGetFloatv(GLenum name, GLfloat* values);
 GLAPI void GLAPIENTRY glGetDoublev(GLenum name, GLdouble* values);
 GLAPI void GLAPIENTRY glFlush(void);
-GLAPI void GLAPIENTRY glFinish(void);
 
 /* Matrices */
 GLAPI void GLAPIENTRY glMatrixMode(GLenum mode);
 GLAPI void GLAPIENTRY glLoadIdentity(void);
 GLAPI void GLAPIENTRY glLoadMatrixf(const GLfloat* m);
-GLAPI void GLAPIENTRY glLoadMatrixd(const GLdouble* m);
-GLAPI void GLAPIENTRY glMultMatrixf(const GLfloat* m);
 GLAPI void GLAPIENTRY glMultMatrixd(const GLdouble* m);
 GLAPI void GLAPIENTRY glPushMatrix(void);
 GLAPI void GLAPIENTRY glPopMatrix(void);
@@ -210,14 +207,12 @@ GLAPI void GLAPIENTRY glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble
 GLAPI void GLAPIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z);
 GLAPI void GLAPIENTRY glTranslated(GLdouble x, GLdouble y, GLdouble z);
 GLAPI void GLAPIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z);
-GLAPI void GLAPIENTRY glScaled(GLdouble x, GLdouble y, GLdouble z);
 GLAPI void GLAPIENTRY glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top,
                               GLdouble near, GLdouble far);
 
 /* Immediate mode */
 GLAPI void GLAPIENTRY glBegin(GLenum mode);
 GLAPI void GLAPIENTRY glEnd(void);
-GLAPI void GLAPIENTRY glVertex2f(GLfloat x, GLfloat y);
 GLAPI void GLAPIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z);
 GLAPI void GLAPIENTRY glVertex3d(GLdouble x, GLdouble y, GLdouble z);
 GLAPI void GLAPIENTRY glColor3f(GLfloat red, GLfloat green, GLfloat blue);
@@ -233,7 +228,6 @@ GLAPI void GLAPIENTRY glNewList(GLuint list, GLenum mode);
 GLAPI void GLAPIENTRY glEndList(void);
 GLAPI void GLAPIENTRY glCallList(GLuint list);
 GLAPI void GLAPIENTRY glCallLists(GLsizei count, GLenum type, const GLvoid* lists);
-GLAPI void GLAPIENTRY glDeleteLists(GLuint list, GLsizei range);
 
 /* Textures */
 GLAPI void GLAPIENTRY glGenTextures(GLsizei count, GLuint* textures);
