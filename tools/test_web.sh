@@ -5,7 +5,9 @@
 #   bash tools/test_web.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/setup.sh chromium nodejs npm
+bash tools/setup.sh chromium nodejs
+# npm: Debian's package, unless the installed Node.js brings its own (NodeSource's does).
+command -v npm >/dev/null || bash tools/setup.sh npm
 bash tools/web.sh
 cd tests/web
 npm ci --no-audit --no-fund --loglevel=error
