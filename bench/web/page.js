@@ -7,9 +7,7 @@
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
-const {chromium} = require('../../tests/web/node_modules/playwright-core');
-const {serve} = require('../../tests/web/server.js');
-const {kArgs} = require('../../tests/web/harness.js');
+const {start} = require('../../tests/web/browser.js');
 
 const [folder, seconds, bigFolder] = [process.argv[2], Number(process.argv[3] || 4), process.argv[4]];
 const wait = (page, test, arg) => page.waitForFunction(test, arg, {timeout: 120000, polling: 20});
@@ -31,8 +29,7 @@ async function rate(page) {
 }
 
 (async () => {
-    const server = await serve(path.resolve(__dirname, '../../build-web'));
-    const browser = await chromium.launch({executablePath: '/usr/bin/chromium', headless: true, args: kArgs});
+    const {url, browser, close} = await start();
     const context = await browser.newContext({acceptDownloads: true, viewport: {width: 1400, height: 1000}});
     const page = await context.newPage();
     // The viewer's module, for its memory.
@@ -41,7 +38,7 @@ async function rate(page) {
         set(create) { this.benchCreate = async (options) => (window.benchModule = await create(options)); }}));
 
     // Time to the first frame with the demo maps (fresh profile: nothing stored).
-    await page.goto(server.url);
+    await page.goto(url);
     await wait(page, () => window.orvexPage.framesDrawn >= 1);
     const firstFrame = await page.evaluate(() => performance.now());
     console.log('first-frame-ms', firstFrame.toFixed(0));
@@ -68,6 +65,5 @@ async function rate(page) {
         console.log('js-heap-total-mb', (metrics.JSHeapTotalSize / 2 ** 20).toFixed(1));
         console.log('wasm-memory-mb', (wasm / 2 ** 20).toFixed(1));
     }
-    await browser.close();
-    await server.close();
+    await close();
 })();
