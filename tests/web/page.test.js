@@ -42,10 +42,16 @@ const image = (name, radius8) => `  Importing:[${field20(name)}]${' '.repeat(15)
 const by = (w, h) => `${String(w).padStart(10)} by${String(h).padStart(7)}`;
 const size = (name, w, h, tw, th) => ` ${field20(name)}:${by(w, h)} OpenGL::${by(tw, th)}\n`;
 
-// Opens the files ({name: bytes}) through "Open maps…"; resolves when the new run has drawn or ended.
-async function openMaps(page, files) {
+// Drops the files ({name: bytes}) onto the page.
+const drop = async (page, files) => page.dispatchEvent('body', 'drop', {dataTransfer: await page.evaluateHandle((files) => {
+    const transfer = new DataTransfer();
+    for (const [name, bytes] of files) transfer.items.add(new File([new Uint8Array(bytes)], name));
+    return transfer;
+}, Object.entries(files).map(([name, bytes]) => [name, Array.from(Buffer.from(bytes))]))});
+// Opens the files ({name: bytes}) through "Open maps…" (or `how`); resolves when the new run has drawn or ended.
+async function openMaps(page, files, how = choose) {
     const opened = await page.evaluate(() => window.orvexMaps.opened);
-    await choose(page, files);
+    await how(page, files);
     await until(page, (n) => window.orvexMaps.opened > n && (window.orvexPage.state === 'ended' || window.orvexPage.framesDrawn > 0),
                 opened);
 }
@@ -155,9 +161,9 @@ test('~ downloads ScrnDmp1.Bmp with the canvas\'s pixels; the fifth dump ends th
     assert.match(await text(page), /GLScrSup:ScrnDmp: ~: 5 screens dumped\. Execution stopped\.\n$/);
 });
 
-test('chosen maps are kept across a reload, until the demo maps are asked for', async () => {
+test('dropped maps are kept across a reload, until the demo maps are asked for', async () => {
     const page = await newPage();
-    await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
+    await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)}, drop);
     await page.reload();
     await framesPast(page, 1);
     assert.equal(await text(page), opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4));
