@@ -16,19 +16,23 @@ const char kBackendLimits[] = "";
 
 namespace {
 
-// Decodes the file at `path` into Module.pictureSource (an ImageBitmap at its own size) and
-// writes its width and height to size[0..1]; returns 0, or 1 when the browser cannot decode it.
+// Keeps the file at `path` as Module.pictureBlob and writes the picture's width and height to
+// size[0..1], read by an image element, which decodes no pixels until they are drawn; returns 0,
+// or 1 when the browser cannot read it as a picture.
 EM_ASYNC_JS(int, webOpenPicture, (const char* path, int* size), {
+    Module.pictureBlob = new Blob([FS.readFile(UTF8ToString(path))]);
+    const address = URL.createObjectURL(Module.pictureBlob);
     try {
-        const bytes = FS.readFile(UTF8ToString(path));
-        Module.pictureBlob = new Blob([bytes]);
-        const bitmap = await createImageBitmap(Module.pictureBlob);
-        HEAP32[size >> 2] = bitmap.width;
-        HEAP32[(size >> 2) + 1] = bitmap.height;
-        bitmap.close();
-        return 0;
+        const image = new Image();
+        image.src = address;
+        await new Promise((loaded, failed) => { image.onload = loaded; image.onerror = failed; });
+        HEAP32[size >> 2] = image.naturalWidth;
+        HEAP32[(size >> 2) + 1] = image.naturalHeight;
+        return image.naturalWidth > 0 && image.naturalHeight > 0 ? 0 : 1;
     } catch (error) {
         return 1;
+    } finally {
+        URL.revokeObjectURL(address);
     }
 });
 
