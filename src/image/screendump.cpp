@@ -9,7 +9,6 @@
 
 #include "platform/console.hpp"
 #include "platform/fields.hpp"
-#include "platform/files.hpp"
 #include "model/state.hpp"
 
 namespace image {
@@ -108,7 +107,7 @@ void finishDump(const std::uint8_t* pixels) {
         return dumpFailed("write", name);
     }
 
-    files::announceWritten(name);
+    console::announceWritten(name);
     console::bellLine();
     if (dumpState.dumpCount >= kMaxDumps) {
         console::stop("GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.");

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/console.hpp"
-#include "platform/files.hpp"
 #include "platform/listread.hpp"
 #include "model/orientation.hpp"
 #include "model/state.hpp"
@@ -73,7 +72,7 @@ void exportLatLon() {
     bool written = std::fwrite(content.text, 1, length, file) == length;
     written = (std::fclose(file) == 0) && written;
     if (!written) console::ioFailure("cannot write", kLatLonFileName);
-    files::announceWritten(kLatLonFileName);
+    console::announceWritten(kLatLonFileName);
 }
 
 void importLatLon() {

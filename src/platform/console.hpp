@@ -29,6 +29,10 @@ void pause(const char* message);
 void open();
 // Waits for one line of standard input (or its end); the text is discarded.
 void waitForLine();
+// The program has written and closed the file `name` (a screen dump, Orvex.Out). On the desktop
+// the file is simply there; in a web page, whose panel is the console, the page is told, so that
+// it can offer the file.
+void announceWritten(const char* name);
 // Ends the run with the exit status.
 [[noreturn]] void endRun(int status);
 // After a stop's message, before the run ends: where the console window belongs to this process

@@ -18,6 +18,8 @@ void waitForLine() {
     } while (c != '\n' && c != EOF);
 }
 
+void announceWritten(const char*) {}
+
 void endRun(int status) { std::exit(status); }
 
 }  // namespace console

@@ -9,6 +9,13 @@ namespace console {
 
 namespace {
 
+EM_JS(void, tellPageWritten, (const char* name), {
+    const page = Module["orvexPage"];
+    if (!page || !page.fileWritten) return;
+    const fileName = UTF8ToString(name);
+    page.fileWritten(fileName, FS.readFile(fileName).slice());
+});
+
 // Standard output and standard error go to the page's console hook byte for byte, as written
 // (one byte one character), instead of emscripten's line-by-line printing.
 EM_JS(void, routeOutputToPage, (), {
@@ -59,6 +66,9 @@ void open() {
 void holdForReader() {}
 
 void waitForLine() { waitForPageEnter(); }
+
+// The page is handed a copy of the file's bytes, to offer it and keep it with the maps.
+void announceWritten(const char* name) { tellPageWritten(name); }
 
 // The frames and the page's events stop, the page is told, and the module exits. After a wait
 // for Enter the run is code resumed from the page's promise, where an exit's exception would

@@ -15,8 +15,4 @@ Opened openPlainFile(const char* name, std::FILE*& file, long long& length);
 // True when something of that name exists (a file, a folder, ...).
 bool exists(const char* name);
 
-// The program has written and closed the file `name` (a screen dump, Orvex.Out). On the desktop
-// the file is simply there; in a web page the page is told, so that it can offer the file.
-void announceWritten(const char* name);
-
 }  // namespace files

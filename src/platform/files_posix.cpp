@@ -31,6 +31,5 @@ bool exists(const char* name) {
     return name[0] != 0 && ::stat(name, &info) == 0;
 }
 
-void announceWritten(const char*) {}
 
 }  // namespace files

@@ -29,6 +29,5 @@ bool exists(const char* name) {
     return name[0] != 0 && ::_stat64(name, &info) == 0;
 }
 
-void announceWritten(const char*) {}
 
 }  // namespace files
