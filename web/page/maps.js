@@ -62,15 +62,6 @@
 
   // ---- the folder of a run ----------------------------------------------------------------------
 
-  async function demoFiles() {
-    const names = await (await fetch('demo/files.json')).json();
-    return Promise.all(names.map(async (name) => {
-      const response = await fetch('demo/' + encodeURIComponent(name));
-      if (!response.ok) throw new Error('demo/' + name + ': ' + response.status);
-      return {name, bytes: new Uint8Array(await response.arrayBuffer())};
-    }));
-  }
-
   // The stored folder when it holds an Orvex.Txt; else the demo maps with what runs wrote beside them.
   async function folderFiles() {
     await pending.catch(() => {});
@@ -82,7 +73,7 @@
     }
     showFolder(stored);
     if (stored.some((file) => file.name === kConfig)) return stored;
-    return mergeFiles(await demoFiles(), stored);
+    return mergeFiles(await window.orvexPage.demoFiles(), stored);
   }
 
   // `base` with `added` put in, a file of the same name replaced.

@@ -72,6 +72,7 @@
     openMenu(entries, x, y) { showMenu(entries, x, y); },
 
     restart() { return start(); },
+    demoFiles() { return demoFiles(); },  // the demo's maps, also the base of the maps the user adds
   };
 
   // ---- one run ----------------------------------------------------------------------------------
