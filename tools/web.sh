@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # The browser build: the viewer compiled with emscripten onto its own GL 1.1 subset, GLU sphere
-# and GLUT (web/), the page around it, and the demo's maps of the Earth, as static files in
-# build-web/ that any web host can serve. freeglut's bitmap fonts come from Debian's source
-# package, unpacked once into build-web/deps (never part of the repository).
-#   bash tools/web.sh                   installs what is missing, builds build-web/
-#   bash tools/web.sh --serve [PORT]    serves build-web/ on 127.0.0.1 (port 8093 unless given)
+# and GLUT (web/), the page around it, and the demo's maps of the Earth. The build tree is
+# build-web/ (CMake's cache, the libraries, freeglut's source unpacked once into build-web/deps,
+# never part of the repository); the site, the static files any web host can serve, is
+# build-web/site/, apart from it.
+#   bash tools/web.sh                   installs what is missing, builds build-web/site/
+#   bash tools/web.sh --serve [PORT]    serves build-web/site/ on 127.0.0.1 (port 8093 unless given)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/build.sh
+site=build-web/site
 
 if [ "${1:-}" = --serve ]; then
   port=${2:-8093}
-  [ -f build-web/index.html ] || { echo "web: build-web/ is not built; run bash tools/web.sh" >&2; exit 1; }
+  [ -f $site/index.html ] || { echo "web: $site/ is not built; run bash tools/web.sh" >&2; exit 1; }
   echo "Orvex in a browser: http://127.0.0.1:$port/"
-  exec python3 -m http.server --bind 127.0.0.1 --directory build-web "$port"
+  exec python3 -m http.server --bind 127.0.0.1 --directory $site "$port"
 fi
 
 bash tools/setup.sh emscripten dpkg-dev python3
@@ -24,10 +26,16 @@ export NODE_PATH=/usr/share/nodejs
 orvex_configure build-web
 cmake --build build-web -j2 --target orvex picture
 
-# The page, the viewer's module and the demo maps with the list of their names.
-cp web/page/*.html web/page/*.css web/page/*.js build-web/
-bash tools/demo_maps.sh build-web/demo >/dev/null
-(cd build-web/demo && printf '%s\n' Orvex.Txt *.bmp |
+# The site: the page, the viewer's and the picture helper's modules, the demo maps with the list
+# of their names. Files of an older build that are no longer made go.
+mkdir -p $site
+rm -f $site/*.html $site/*.css $site/*.js $site/*.wasm
+cp web/page/*.html web/page/*.css web/page/*.js build-web/orvex.js build-web/orvex.wasm \
+   build-web/picture.js build-web/picture.wasm $site/
+bash tools/demo_maps.sh $site/demo >/dev/null
+(cd $site/demo && printf '%s\n' Orvex.Txt *.bmp |
    python3 -c 'import json, sys; print(json.dumps([l.strip() for l in sys.stdin if l.strip()]))' > files.json)
-echo "build-web/: $(cd build-web && du -ch orvex.js orvex.wasm | tail -n 1 | cut -f1) of viewer," \
-     "$(du -sh build-web/demo | cut -f1) of demo maps; serve it with: bash tools/web.sh --serve"
+# The site of builds from before it had a folder of its own.
+rm -rf build-web/index.html build-web/orvex.css build-web/page.js build-web/maps.js build-web/demo
+echo "$site/: $(cd $site && du -ch orvex.js orvex.wasm | tail -n 1 | cut -f1) of viewer," \
+     "$(du -sh $site/demo | cut -f1) of demo maps; publish that folder, or serve it with: bash tools/web.sh --serve"

@@ -1,7 +1,8 @@
 #include "platform/console.hpp"
 
+#include <GL/freeglut.h>
+
 #include <emscripten/emscripten.h>
-#include <emscripten/html5.h>
 
 #include <cstdio>
 
@@ -70,12 +71,11 @@ void waitForLine() { waitForPageEnter(); }
 // The page is handed a copy of the file's bytes, to offer it and keep it with the maps.
 void announceWritten(const char* name) { tellPageWritten(name); }
 
-// The frames and the page's events stop, the page is told, and the module exits. After a wait
-// for Enter the run is code resumed from the page's promise, where an exit's exception would
+// GLUT's loop stops (no more frames nor events), the page is told, and the module exits. After a
+// wait for Enter the run is code resumed from the page's promise, where an exit's exception would
 // reach the page as an uncaught error: there the run halts instead.
 void endRun(int status) {
-    emscripten_cancel_main_loop();
-    emscripten_html5_remove_all_event_listeners();
+    glutLeaveMainLoop();
     tellPageEnded(status);
     if (resumedAfterWait()) haltForGood();
     emscripten_force_exit(status);

@@ -1,4 +1,4 @@
-// What the browser tests and benchmarks share: build-web/ served on a free loopback port, and
+// What the browser tests and benchmarks share: the site (build-web/site/) served on a free loopback port, and
 // Debian's Chromium with a fresh profile, driven by playwright-core.
 'use strict';
 const fs = require('node:fs');
@@ -6,11 +6,11 @@ const http = require('node:http');
 const path = require('node:path');
 const {chromium} = require('playwright-core');
 
-const kRoot = path.resolve(__dirname, '../../build-web');
+const kRoot = path.resolve(__dirname, '../../build-web/site');
 const kTypes = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
                 '.json': 'application/json'};
 
-// Serves build-web/ and starts the browser: resolves to {url, browser, close()}.
+// Serves the site and starts the browser: resolves to {url, browser, close()}.
 async function start() {
     const server = http.createServer((request, response) => {
         const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);

@@ -7,8 +7,10 @@
 #include <GL/freeglut.h>
 
 #include <emscripten/emscripten.h>
+#include <emscripten/eventloop.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,7 +65,8 @@ struct GlutState {
     int menuButton = -1;            // the button it is attached to
     void* menuFont = GLUT_BITMAP_HELVETICA_18;
     bool menuOpen = false;
-    int menuX = 0, menuY = 0;       // its box's corner on the screen, placed as freeglut places it
+    struct MenuBox { int x, y, width, height, entryHeight; } menuBox{};  // on the screen, as
+                                    // freeglut places it: where a release picks each entry
 
     std::vector<Event> events;
     std::vector<Event> dispatching;  // the events a pass hands out; swapped with `events`, so
@@ -167,8 +170,15 @@ int latin1Character(const char* key) {
     return -1;
 }
 
+void openMenuAtPointer();
+
 EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
     if (!glut.looping || focusInFormField()) return EM_FALSE;
+    // The menu key and Shift+F10 open the menu, as the right button does.
+    if (std::strcmp(e->key, "ContextMenu") == 0 || (e->shiftKey && std::strcmp(e->key, "F10") == 0)) {
+        if (!glut.menuOpen) openMenuAtPointer();
+        return EM_TRUE;
+    }
     // The browser's own shortcuts stay the browser's; Ctrl with Alt is AltGr on some systems,
     // which types characters such as "~".
     if ((e->ctrlKey && !e->altKey) || e->metaKey) return EM_FALSE;
@@ -193,9 +203,42 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* e, void*) {
     return EM_FALSE;
 }
 
+// Keys of the page's key bar and of a pinch join the queue one an animation frame, so that each
+// reaches its own frame as a typed key does: the viewer takes one command and one zoom key a frame.
+std::vector<Event> pacedKeys;
+bool pacing = false;  // an animation frame loop hands them out
+
+EM_BOOL releasePacedKey(double, void*) {
+    if (pacedKeys.empty() || !glut.looping) {
+        pacedKeys.clear();
+        pacing = false;
+        return EM_FALSE;
+    }
+    queue(pacedKeys.front());
+    pacedKeys.erase(pacedKeys.begin());
+    return EM_TRUE;
+}
+
+void queuePaced(EventKind kind, int code) {
+    if (pacedKeys.size() >= kMaxQueuedEvents) return;
+    pacedKeys.push_back({kind, code, 0, glut.pointerX, glut.pointerY});
+    if (!pacing) emscripten_request_animation_frame_loop(releasePacedKey, nullptr);
+    pacing = true;
+}
+
 // ---- pointer ------------------------------------------------------------------------------------
 
 bool insideCanvas(int x, int y) { return x >= 0 && y >= 0 && x < glut.width && y < glut.height; }
+
+// Opens the menu from a key or a long press: at the pointer, or at the window's centre when the
+// pointer is off it.
+void openMenuAtPointer() {
+    if (!insideCanvas(glut.pointerX, glut.pointerY)) {
+        glut.pointerX = glut.width / 2;
+        glut.pointerY = glut.height / 2;
+    }
+    queue({EventKind::menuClosed, -1, 0, glut.pointerX, glut.pointerY});  // -1: opens it
+}
 
 EM_BOOL onMouseDown(int, const EmscriptenMouseEvent* e, void*) {
     if (!glut.looping || e->button > 2) return EM_FALSE;
@@ -238,30 +281,134 @@ EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* e, void*) {
     return EM_FALSE;
 }
 
-// ---- the menu -----------------------------------------------------------------------------------
+// ---- touch --------------------------------------------------------------------------------------
+// One finger is the pointer: the view follows it as it follows the mouse, a short touch that does
+// not move is a click of the left button, and a still finger held for half a second opens the
+// menu there. Two fingers pinching zoom as the arrow keys do, a key for each step of distance.
 
-int menuWidth() {
-    int widest = 0;
-    for (const MenuEntry& e : glut.menuEntries) {
-        const int w = glutBitmapLength(glut.menuFont, reinterpret_cast<const unsigned char*>(e.label.c_str()));
-        if (w > widest) widest = w;
-    }
-    return widest + 4 * kMenuBorder;
+constexpr double kTapSlop = 10;          // CSS pixels a finger may move and still tap or press long
+constexpr double kPinchStep = 12;        // CSS pixels of pinch distance per zoom step
+constexpr double kLongPressMs = 500;
+
+struct TouchGesture {
+    bool active = false;        // a gesture began on the canvas and not all its fingers are up
+    bool still = false;         // one finger, not moved beyond the slop: a tap or a long press
+    bool pinching = false;      // a second finger came: the rest of the gesture zooms
+    double startX = 0, startY = 0;  // where the one finger went down, client coordinates
+    double pinchDistance = 0;   // the fingers' distance at the last zoom step
+    long pressTimer = 0;        // the pending long press, 0 none
+};
+TouchGesture touch;
+
+void cancelLongPress() {
+    if (touch.pressTimer) emscripten_clear_timeout(touch.pressTimer);
+    touch.pressTimer = 0;
 }
 
-int menuEntryHeight() { return glutBitmapHeight(glut.menuFont) + kMenuBorder; }
+void longPressed(void*) {
+    touch.pressTimer = 0;
+    if (!touch.active || !touch.still || !glut.looping) return;
+    touch.still = false;  // the finger's lift is no tap
+    openMenuAtPointer();
+}
+
+void fingerMoved(int x, int y) {
+    glut.pointerX = x;
+    glut.pointerY = y;
+    if (glut.menuOpen) return;
+    if (!glut.events.empty() && glut.events.back().kind == EventKind::motion) {
+        glut.events.back().x = x;
+        glut.events.back().y = y;
+    } else {
+        queue({EventKind::motion, 0, 0, x, y});
+    }
+}
+
+// From the canvas's touch listener (below, through webTouch): `kind` 0 start, 1 move, 2 end or cancel; `fingers` still
+// down; the first finger's (for an end, the lifted one's) client position; the distance of the
+// first two fingers.
+void touched(int kind, int fingers, double clientX, double clientY, double distance) {
+    if (!glut.looping) return;
+    int x = 0, y = 0;
+    canvasPixel(clientX, clientY, &x, &y);
+    if (kind == 0 && !touch.active) {
+        touch = TouchGesture{true, fingers == 1, false, clientX, clientY, 0, 0};
+        fingerMoved(x, y);
+        if (touch.still) touch.pressTimer = emscripten_set_timeout(longPressed, kLongPressMs, nullptr);
+    }
+    if (!touch.active) return;
+    if (fingers >= 2 && !touch.pinching) {
+        cancelLongPress();
+        touch.still = false;
+        touch.pinching = true;
+        touch.pinchDistance = distance;
+    }
+    if (kind == 1 && touch.pinching && fingers >= 2) {
+        for (; distance - touch.pinchDistance >= kPinchStep; touch.pinchDistance += kPinchStep)
+            queuePaced(EventKind::specialKey, GLUT_KEY_UP);
+        for (; touch.pinchDistance - distance >= kPinchStep; touch.pinchDistance -= kPinchStep)
+            queuePaced(EventKind::specialKey, GLUT_KEY_DOWN);
+    } else if (kind == 1 && !touch.pinching) {
+        if (touch.still && std::hypot(clientX - touch.startX, clientY - touch.startY) > kTapSlop) {
+            touch.still = false;
+            cancelLongPress();
+        }
+        fingerMoved(x, y);
+    } else if (kind == 2 && fingers == 0) {
+        if (touch.still && touch.pressTimer) {  // a tap: the left button pressed and released
+            queue({EventKind::button, GLUT_LEFT_BUTTON, GLUT_DOWN, glut.pointerX, glut.pointerY});
+            queue({EventKind::button, GLUT_LEFT_BUTTON, GLUT_UP, glut.pointerX, glut.pointerY});
+        }
+        cancelLongPress();
+        touch = TouchGesture{};
+    }
+}
+
+// Touch events on the canvas go to webTouch, and none reaches the page's own panning and zooming.
+EM_JS(void, listenTouch, (), {
+    const canvas = Module["canvas"];
+    const listener = function(e) {
+        const kind = e.type === "touchstart" ? 0 : e.type === "touchmove" ? 1 : 2;
+        const finger = kind === 2 ? e.changedTouches[0] : e.touches[0];
+        const second = e.touches.length >= 2 ? e.touches[1] : null;
+        const distance = second ? Math.hypot(second.clientX - e.touches[0].clientX, second.clientY - e.touches[0].clientY) : 0;
+        if (finger) Module["_webTouch"](kind, e.touches.length, finger.clientX, finger.clientY, distance);
+        e.preventDefault();
+    };
+    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"]) canvas.addEventListener(type, listener, {passive: false});
+    Module["orvexTouchListener"] = listener;
+});
+
+EM_JS(void, unlistenTouch, (), {
+    const listener = Module["orvexTouchListener"];
+    if (!listener) return;
+    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"]) Module["canvas"].removeEventListener(type, listener);
+    delete Module["orvexTouchListener"];
+});
+
+// ---- the menu -----------------------------------------------------------------------------------
+
+// freeglut's box for the menu opened with the pointer at (x, y) in the window: its entries one
+// font height plus the border apart, the widest label plus twice the border on each side, its
+// corner at the pointer on the screen, moved back by its size where it would leave the screen.
+GlutState::MenuBox menuBoxAt(int x, int y) {
+    GlutState::MenuBox box{glut.x + x, glut.y + y, 0, 0, glutBitmapHeight(glut.menuFont) + kMenuBorder};
+    for (const MenuEntry& e : glut.menuEntries) {
+        const int w = glutBitmapLength(glut.menuFont, reinterpret_cast<const unsigned char*>(e.label.c_str()));
+        if (w > box.width) box.width = w;
+    }
+    box.width += 4 * kMenuBorder;
+    box.height = static_cast<int>(glut.menuEntries.size()) * box.entryHeight + 2 * kMenuBorder;
+    if (box.x + box.width > glutGet(GLUT_SCREEN_WIDTH)) box.x -= box.width;
+    if (box.y + box.height > glutGet(GLUT_SCREEN_HEIGHT)) {
+        box.y -= box.height;
+        if (box.y < 0) box.y = 0;
+    }
+    return box;
+}
 
 void openMenu(int x, int y) {
-    // freeglut's place for the box: at the pointer on the screen, moved to stay on the screen.
-    const int width = menuWidth();
-    const int height = static_cast<int>(glut.menuEntries.size()) * menuEntryHeight() + 2 * kMenuBorder;
-    glut.menuX = glut.x + x;
-    glut.menuY = glut.y + y;
-    if (glut.menuX + width > glutGet(GLUT_SCREEN_WIDTH)) glut.menuX -= width;
-    if (glut.menuY + height > glutGet(GLUT_SCREEN_HEIGHT)) {
-        glut.menuY -= height;
-        if (glut.menuY < 0) glut.menuY = 0;
-    }
+    glut.menuBox = menuBoxAt(x, y);
     glut.menuOpen = true;
     if (glut.menuStatus) glut.menuStatus(GLUT_MENU_IN_USE, x, y);
     std::string labels;
@@ -280,16 +427,16 @@ void openMenu(int x, int y) {
 void closeMenu(int value, int x, int y) {
     if (!glut.menuOpen) return;
     glut.menuOpen = false;
-    int entry = 0;
+    const GlutState::MenuBox& box = glut.menuBox;
     for (size_t k = 0; k < glut.menuEntries.size(); ++k) {
-        if (value != 0 && glut.menuEntries[k].value == value) entry = static_cast<int>(k) + 1;
-    }
-    if (entry > 0) {
-        x = glut.menuX - glut.x + menuWidth() / 2;
-        y = glut.menuY - glut.y + kMenuBorder + (entry - 1) * menuEntryHeight() + menuEntryHeight() / 2;
+        if (value == 0 || glut.menuEntries[k].value != value) continue;
+        x = box.x - glut.x + box.width / 2;
+        y = box.y - glut.y + kMenuBorder + static_cast<int>(k) * box.entryHeight + box.entryHeight / 2;
+        if (glut.menuStatus) glut.menuStatus(GLUT_MENU_NOT_IN_USE, x, y);
+        if (glut.menuCallback) glut.menuCallback(value);
+        return;
     }
     if (glut.menuStatus) glut.menuStatus(GLUT_MENU_NOT_IN_USE, x, y);
-    if (entry > 0 && glut.menuCallback) glut.menuCallback(value);
 }
 
 // ---- the loop -----------------------------------------------------------------------------------
@@ -376,6 +523,7 @@ void listen() {
     emscripten_set_mousedown_callback("!canvas", nullptr, EM_FALSE, onMouseDown);
     emscripten_set_mouseup_callback(document, nullptr, EM_FALSE, onMouseUp);
     emscripten_set_mousemove_callback(document, nullptr, EM_FALSE, onMouseMove);
+    listenTouch();
 }
 
 }  // namespace
@@ -513,13 +661,28 @@ EMSCRIPTEN_KEEPALIVE void webMenuClosed(int value, int x, int y) {
 
 extern "C" {
 
-// The page starts a new run on the same canvas: this one draws no more frames and takes no
-// more events.
+// The run is over, or the page starts a new one on the same canvas: this one draws no more
+// frames and takes no more events.
 EMSCRIPTEN_KEEPALIVE void webStopRun(void) {
     glut.stopped = true;
     glut.looping = false;
     emscripten_cancel_main_loop();
     emscripten_html5_remove_all_event_listeners();
+    unlistenTouch();
+    cancelLongPress();
+}
+
+// freeglut's way for a program to end the loop: the run's end in the console stops it here.
+void glutLeaveMainLoop(void) { webStopRun(); }
+
+// A key of the page's key bar: queued at the pointer as the keyboard's keys are, so the same
+// steps and limits apply.
+EMSCRIPTEN_KEEPALIVE void webKey(int code, int special) {
+    if (glut.looping) queuePaced(special ? EventKind::specialKey : EventKind::key, code);
+}
+
+EMSCRIPTEN_KEEPALIVE void webTouch(int kind, int fingers, double clientX, double clientY, double distance) {
+    touched(kind, fingers, clientX, clientY, distance);
 }
 
 }  // extern "C"

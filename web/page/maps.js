@@ -1,7 +1,9 @@
 // The viewer's folder in the page: the demo maps, or the user's own maps and Orvex.Txt kept in the
 // browser (IndexedDB) across reloads; files the viewer writes (screen dumps, Orvex.Out) are kept
-// there too and downloaded. Pictures in other formats are made viewer-ready by the picture helper
-// (picture.js), which scales them to WebGL's largest texture and adds them to Orvex.Txt.
+// there too and downloaded. A newly opened set is kept only once the viewer has drawn a frame of
+// it: a set whose start stops leaves the last good one kept, and the page says why in plain words.
+// Pictures in other formats are made viewer-ready by the picture helper (picture.js), which scales
+// them to WebGL's largest texture and adds them to Orvex.Txt.
 'use strict';
 
 (function () {
@@ -48,7 +50,7 @@
 
   // Replaces the whole folder (files: [{name, bytes}]), or with `files` null empties it.
   function replaceStore(files) {
-    pending = pending.then(() => transaction('readwrite', (store) => {
+    pending = pending.catch(() => {}).then(() => transaction('readwrite', (store) => {
       store.clear();
       for (const file of files || []) store.put(file.bytes, file.name);
     }));
@@ -62,6 +64,16 @@
 
   // ---- the folder of a run ----------------------------------------------------------------------
 
+  // The demo's maps, also the base of the maps the user adds.
+  async function demoFiles() {
+    const names = await (await fetch('demo/files.json')).json();
+    return Promise.all(names.map(async (name) => {
+      const response = await fetch('demo/' + encodeURIComponent(name));
+      if (!response.ok) throw new Error('demo/' + name + ': ' + response.status);
+      return {name, bytes: new Uint8Array(await response.arrayBuffer())};
+    }));
+  }
+
   // The stored folder when it holds an Orvex.Txt; else the demo maps with what runs wrote beside them.
   async function folderFiles() {
     await pending.catch(() => {});
@@ -73,13 +85,31 @@
     }
     showFolder(stored);
     if (stored.some((file) => file.name === kConfig)) return stored;
-    return mergeFiles(await window.orvexPage.demoFiles(), stored);
+    return mergeFiles(await demoFiles(), stored);
   }
 
   // `base` with `added` put in, a file of the same name replaced.
   function mergeFiles(base, added) {
     const names = new Set(added.map((file) => file.name));
     return base.filter((file) => !names.has(file.name)).concat(added);
+  }
+
+  // The map names an Orvex.Txt lists (at most five, each cut to 20 characters as the viewer cuts
+  // it), or null when its first value is no number. Each value starts a line that is not blank and
+  // ends at a blank, tab, comma or slash, unless quoted.
+  function namedMaps(config) {
+    if (!config) return null;
+    const lines = new TextDecoder('latin1').decode(config.bytes).split(/\r\n|\n|\r/).filter((line) => line.trim());
+    const value = (line) => {
+      const text = line.trimStart(), quote = text[0];
+      if (quote === '"' || quote === "'") return text.slice(1, text.indexOf(quote, 1) >>> 0);
+      return text.split(/[\s,/]/)[0];
+    };
+    const count = lines.length ? parseInt(value(lines[0]), 10) : NaN;
+    if (Number.isNaN(count)) return null;
+    const names = [];
+    for (let k = 0; k < Math.min(count, 5) && 1 + 2 * k < lines.length; ++k) names.push(value(lines[1 + 2 * k]).slice(0, 20));
+    return names;
   }
 
   // ---- the picture helper -----------------------------------------------------------------------
@@ -97,10 +127,33 @@
     return helperLoaded;
   }
 
-  // The BMP name the helper offers for a picture: its name without extension, within 20 characters.
-  function bmpNameFor(pictureName) {
+  // The BMP name for a picture: its name without extension, within 20 characters; when the folder
+  // has a file of that name already, a numbered one ("stem-2.bmp"), so no other map is replaced.
+  function bmpNameFor(pictureName, folder) {
     const dot = pictureName.lastIndexOf('.');
-    return (dot > 0 ? pictureName.slice(0, dot) : pictureName).slice(0, 16) + '.bmp';
+    const stem = dot > 0 ? pictureName.slice(0, dot) : pictureName;
+    const taken = new Set(folder.map((file) => file.name.toLowerCase()));
+    let name = stem.slice(0, 16) + '.bmp';
+    for (let n = 2; taken.has(name.toLowerCase()); ++n) name = stem.slice(0, 16 - String(n).length - 1) + '-' + n + '.bmp';
+    if (name !== stem.slice(0, 16) + '.bmp')
+      log(pictureName + ': the folder has a ' + stem.slice(0, 16) + '.bmp already; this picture becomes ' + name + '.');
+    return name;
+  }
+
+  // The helper's standard output and error as a terminal shows them: a carriage return starts its
+  // line again, so a progress percentage updates on a line of its own.
+  function showOutput(helper) {
+    for (const descriptor of [1, 2]) {
+      const stream = helper.FS.getStream(descriptor);
+      if (!stream) continue;
+      stream.stream_ops = Object.assign({}, stream.stream_ops, {
+        write(s, buffer, offset, length) {
+          for (const byte of buffer.subarray(offset, offset + length)) terminalCharacter(String.fromCharCode(byte));
+          showLog();
+          return length;
+        },
+      });
+    }
   }
 
   // Runs the helper on one picture against the folder's Orvex.Txt; resolves with the folder's
@@ -108,12 +161,13 @@
   async function convertPicture(picture, folder, radius) {
     await loadHelper();
     const helper = await window.createPicture({print: log, printErr: log});
+    showOutput(helper);
     helper.FS.mkdir('/orvex');
     helper.FS.chdir('/orvex');
     const config = folder.find((file) => file.name === kConfig);
     if (config) helper.FS.writeFile(kConfig, config.bytes);
     helper.FS.writeFile(picture.name, new Uint8Array(await picture.arrayBuffer()));
-    const bmpName = bmpNameFor(picture.name);
+    const bmpName = bmpNameFor(picture.name, folder);
     const args = [kHelper, '--fit-gl', picture.name, radius, bmpName];
     const argv = helper._malloc(4 * (args.length + 1));
     args.forEach((arg, i) => {
@@ -148,6 +202,7 @@
     })));
     // An Orvex.Out alone is an edit of the file the running viewer wrote: it goes into that run's
     // folder, where the next L reads it, and the run goes on.
+    const running = window.orvexRun.module;
     if (running && pictures.length === 0 && read.length === 1 && read[0].name === 'Orvex.Out') {
       running.FS.writeFile(read[0].name, read[0].bytes);
       await keepFile(read[0].name, read[0].bytes).catch(() => {});
@@ -155,7 +210,7 @@
       return;
     }
     const newFolder = read.some((file) => file.name === kConfig);
-    let folder = newFolder ? read : mergeFiles(await folderFiles(), read);
+    let folder = newFolder ? read : mergeFiles(await keptFiles(), read);
     let changed = read.length > 0;
     for (const picture of pictures) {
       try {
@@ -166,54 +221,110 @@
       }
     }
     if (!changed) return;
-    running = null;
+    const named = namedMaps(folder.find((file) => file.name === kConfig));
+    for (const file of read) {
+      if (named && /\.bmp$/i.test(file.name) && !named.includes(file.name))
+        log(file.name + ' is in the folder, but Orvex.Txt does not name it, so the viewer does not show it. To show it, ' +
+            'open it again with an Orvex.Txt that names it (its name on one line, the radius in km on the next), ' +
+            'or open the picture it was made from with a radius.');
+    }
+    startSet(folder);
+  }
+
+  // ---- a new set: kept once it has started -----------------------------------------------------
+
+  let keptInMemory = null;  // the folder when the browser refuses to store it
+  let trial = null;         // a newly opened set, until its run has drawn a frame or ended
+  let runText = '';         // what the latest run printed, for the reason of a stop
+
+  function startSet(folder) {
+    trial = folder;
+    window.orvexRun.start(folder);
+  }
+
+  // The set has drawn a frame: it becomes the kept one.
+  async function keep(folder) {
     try {
       await replaceStore(folder);
+      keptInMemory = null;
     } catch (error) {
       log('The maps could not be kept in this browser (' + error.message + '); they last until the page is left.');
       keptInMemory = folder;
     }
-    window.orvexPage.restart();
+    showFolder(folder);
     window.orvexMaps.opened += 1;
   }
 
-  let keptInMemory = null;  // the folder when the browser refuses to store it
-  let running = null;       // the viewer's module of the current run
-
-  // Keeps each run's module as page.js makes it, for the edit of Orvex.Out above.
-  function watchRuns() {
-    const create = window.createOrvex;
-    if (!create || create.watched) return;
-    window.createOrvex = Object.assign(async (options) => (running = await create(options)), {watched: true});
+  // The set stopped before its first frame: it is dropped, and the kept set stays.
+  function dropTrial() {
+    trial = null;
+    log('These maps could not be shown: ' + plainReason(runText) + ' The maps kept before are unchanged; ' +
+        '"Back to the kept maps" shows them again.');
+    document.getElementById('again').textContent = 'Back to the kept maps';
+    window.orvexMaps.opened += 1;
   }
+
+  // The cause of a stop at start, in plain words, from the viewer's own message.
+  function plainReason(text) {
+    const missing = /Importing:\[(.*?) *\] *\.\.\.not found/.exec(text);
+    if (missing) return `Orvex.Txt names "${missing[1]}", which is not among the files opened (the viewer cuts names to 20 characters).`;
+    const reasons = [
+      [/Orvex\.Txt \.\.\.not found/, 'there is no Orvex.Txt among the files.'],
+      [/< 1 texture image/, 'Orvex.Txt is empty, or its first line does not give a number of maps of 1 or more.'],
+      [/Read error/, 'a BMP file is shorter than its header says: it is cut short or damaged.'],
+      [/only supports 8 and 24 bit|compressed \.bmp|compressed rows/, 'a map is not a BMP the viewer reads (8 or 24 bits, uncompressed or RLE8); open the original picture instead, and the page converts it.'],
+      [/BmpImpor: (Halt|allocation)/, 'a BMP is damaged, stored top row first, or too large.'],
+      [/GlErr|OpenGL error/, 'a map is larger than the largest texture WebGL takes here; open the original picture instead, and the page scales it down.'],
+      [/input\/output failure/, 'a file could not be read.'],
+    ];
+    for (const [pattern, reason] of reasons) if (pattern.test(text)) return reason;
+    return 'the viewer stopped before showing them (its message is in the console).';
+  }
+
+  window.orvexRun.on('state', (state) => { if (state === 'loading') runText = ''; });
+  window.orvexRun.on('console', (text) => { runText += text; });
+  window.orvexRun.on('started', () => {
+    const folder = trial;
+    trial = null;
+    if (folder) keep(folder);
+  });
+  window.orvexRun.on('ended', (status, started) => { if (trial && !started) dropTrial(); });
+  window.orvexRun.on('written', (name, bytes) => {
+    download(name, bytes);
+    if (keptInMemory) keptInMemory = mergeFiles(keptInMemory, [{name, bytes}]);
+    else keepFile(name, bytes).catch((error) => log(name + ' could not be kept in this browser: ' + error.message));
+  });
 
   // ---- the page's part ------------------------------------------------------------------------
 
-  const bar = document.getElementById('maps');
-  bar.innerHTML =
-    '<label class="open-maps">Open maps… <input id="open-maps" type="file" multiple ' +
-    'accept=".bmp,.txt,.out,.jpg,.jpeg,.png,.webp,image/jpeg,image/png,image/webp"></label> ' +
-    '<label>Radius of a picture\'s planet (km) <input id="radius" type="text" size="8" value="6371"></label> ' +
-    '<button id="demo-maps" type="button">Back to the demo maps</button> ' +
-    '<span id="folder"></span>' +
-    '<pre id="maps-log" role="status" hidden style="flex-basis: 100%; margin: 0"></pre>';
-  Object.assign(bar.style, {display: 'flex', flexWrap: 'wrap', alignItems: 'center', gap: '0.3em 1em'});
   const fileInput = document.getElementById('open-maps');
   const radiusInput = document.getElementById('radius');
   const logPanel = document.getElementById('maps-log');
   const folderText = document.getElementById('folder');
 
+  // The messages under the buttons: finished lines, and the line being written.
+  let logLines = '', logLine = '';
+  function terminalCharacter(character) {
+    if (character === '\n') logLines += logLine + '\n', logLine = '';
+    else if (character === '\r') logLine = '';
+    else logLine += character;
+  }
+  function showLog() {
+    logPanel.textContent = logLines + logLine;
+    logPanel.hidden = !logPanel.textContent;
+  }
   function log(text) {
-    logPanel.textContent += text + '\n';
-    logPanel.hidden = false;
+    if (logLine) terminalCharacter('\n');
+    for (const character of text + '\n') terminalCharacter(character);
+    showLog();
   }
   function clearLog() {
-    logPanel.textContent = '';
-    logPanel.hidden = true;
+    logLines = logLine = '';
+    showLog();
   }
 
-  function showFolder(stored) {
-    const own = stored.some((file) => file.name === kConfig);
+  function showFolder(files) {
+    const own = files.some((file) => file.name === kConfig);
     folderText.textContent = own ? 'Showing your maps (kept in this browser).' : 'Showing the demo maps.';
   }
 
@@ -233,8 +344,9 @@
   document.getElementById('demo-maps').addEventListener('click', async () => {
     clearLog();
     keptInMemory = null;
+    trial = null;
     await replaceStore(null).catch((error) => log('The stored maps could not be removed: ' + error.message));
-    window.orvexPage.restart();
+    window.orvexRun.start(keptFiles());
   });
 
   // A file the viewer wrote: downloaded, and kept in the folder for the next run.
@@ -248,17 +360,15 @@
     setTimeout(() => URL.revokeObjectURL(link.href), 60000);
   }
 
+  // The kept set: the one the page starts on, and the base BMPs opened alone join.
+  function keptFiles() {
+    return keptInMemory ? Promise.resolve(keptInMemory) : folderFiles();
+  }
+
   window.orvexMaps = {
-    async filesForRun() {
-      watchRuns();
-      return keptInMemory || folderFiles();
-    },
-    fileWritten(name, bytes) {
-      download(name, bytes);
-      if (keptInMemory) keptInMemory = mergeFiles(keptInMemory, [{name, bytes}]);
-      else keepFile(name, bytes).catch((error) => log(name + ' could not be kept in this browser: ' + error.message));
-    },
+    keptFiles,
+    namedMaps,
     openFiles,
-    opened: 0,  // folders opened: a new run has been started for each
+    opened: 0,  // sets opened: each has been kept once its run drew a frame, or dropped when it stopped first
   };
 })();

@@ -1,28 +1,21 @@
-// The page around the viewer: starts a run of the viewer's module on the canvas with the run's
-// files in its folder, shows what it prints, answers its wait for Enter, shows its pop-up menu,
-// and offers to start again when the run has ended.
+// The page around the viewer: the console panel, the wait for Enter and the offer to start again,
+// the pop-up menu, the key bar, and the keys' way back to the viewer after any page control.
 'use strict';
 
 (function () {
+  const run = window.orvexRun;
   const canvas = document.getElementById('orvex');
   const panel = document.getElementById('console');
   const enterButton = document.getElementById('enter');
   const againButton = document.getElementById('again');
   const statusText = document.getElementById('status');
   const menu = document.getElementById('menu');
+  const keys = document.getElementById('keys');
+  const radiusInput = document.getElementById('radius');
 
-  let module = null;         // the running viewer
-  let runNumber = 0;         // counts the runs started; only the latest one may reach the page
-  let enterPressed = null;   // resolves the viewer's wait for Enter
   let menuOpen = false;
   let pointer = {x: 0, y: 0};  // the last pointer position over the page, in canvas pixels
-
-  function setState(state, text) {
-    page.state = state;
-    statusText.textContent = text;
-    enterButton.hidden = state !== 'waiting';
-    againButton.hidden = state !== 'ended';
-  }
+  let lastInput = 'mouse';     // what the user last used: mouse, touch, pen or keyboard
 
   function canvasPixel(clientX, clientY) {
     const box = canvas.getBoundingClientRect();
@@ -32,121 +25,82 @@
     };
   }
 
-  // ---- hooks the viewer's module calls ----------------------------------------------------------
-
-  const page = window.orvexPage = {
-    state: 'loading',
-    framesDrawn: 0,
-    passes: 0,                           // passes of the viewer's loop (one per animation frame)
-    passTimes: new Float64Array(1024),   // the main thread's milliseconds in the latest passes, a ring
-
-    passTimed(milliseconds) {
-      page.passTimes[page.passes % page.passTimes.length] = milliseconds;
-      ++page.passes;
-    },
-
-    console(text) {
-      panel.append(text);
-      panel.scrollTop = panel.scrollHeight;
-      if (text.includes('\x07')) {  // the bell: a short flash of the panel's border
-        panel.classList.add('bell');
-        setTimeout(() => panel.classList.remove('bell'), 150);
-      }
-    },
-
-    waitForEnter() {
-      setState('waiting', 'Press Enter to go on.');
-      enterButton.focus();
-      return new Promise((resolve) => {
-        enterPressed = () => {
-          enterPressed = null;
-          setState('running', '');
-          resolve();
-        };
-      });
-    },
-
-    ended(status) {
-      closeMenu(0);
-      module = null;
-      setState('ended', 'The run has ended' + (status ? ' (status ' + status + ').' : '.'));
-    },
-
-    fileWritten(name, bytes) {
-      if (window.orvexMaps && window.orvexMaps.fileWritten) window.orvexMaps.fileWritten(name, bytes);
-    },
-
-    openMenu(entries, x, y) { showMenu(entries, x, y); },
-
-    restart() { return start(); },
-    demoFiles() { return demoFiles(); },  // the demo's maps, also the base of the maps the user adds
-  };
-
-  // ---- one run ----------------------------------------------------------------------------------
-
-  async function demoFiles() {
-    const names = await (await fetch('demo/files.json')).json();
-    return Promise.all(names.map(async (name) => {
-      const response = await fetch('demo/' + encodeURIComponent(name));
-      if (!response.ok) throw new Error('demo/' + name + ': ' + response.status);
-      return {name, bytes: new Uint8Array(await response.arrayBuffer())};
-    }));
+  // After a page control has done its work, the keys go to the viewer again.
+  function keysToViewer() {
+    if (document.activeElement !== canvas) canvas.focus({preventScroll: true});
   }
 
-  // The hooks one run gets: they reach the page only while that run is the latest.
-  function hooksFor(run) {
-    const current = () => run === runNumber;
-    return {
-      get framesDrawn() { return page.framesDrawn; },
-      set framesDrawn(count) { if (current()) page.framesDrawn = count; },
-      console(text) { if (current()) page.console(text); },
-      passTimed(milliseconds) { if (current()) page.passTimed(milliseconds); },
-      waitForEnter() { return current() ? page.waitForEnter() : new Promise(() => {}); },
-      ended(status) { if (current()) page.ended(status); },
-      fileWritten(name, bytes) { if (current()) page.fileWritten(name, bytes); },
-      openMenu(entries, x, y) { if (current()) page.openMenu(entries, x, y); },
-    };
-  }
+  // ---- the run: its console text, its state, its end ------------------------------------------
 
-  async function start() {
-    const run = ++runNumber;
-    if (module) module._webStopRun();
-    module = null;
-    closeMenu(0);
-    enterPressed = null;
-    panel.textContent = '';
-    page.framesDrawn = 0;
-    setState('loading', 'Loading…');
-    let files;
-    try {
-      files = window.orvexMaps && window.orvexMaps.filesForRun ? await window.orvexMaps.filesForRun()
-                                                                : await demoFiles();
-    } catch (error) {
-      if (run === runNumber) setState('ended', 'The maps could not be loaded: ' + error.message);
-      return;
+  run.on('console', (text) => {
+    panel.append(text);
+    panel.scrollTop = panel.scrollHeight;
+    if (text.includes('\x07')) {  // the bell: a short flash of the panel's border
+      panel.classList.add('bell');
+      setTimeout(() => panel.classList.remove('bell'), 150);
     }
-    if (run !== runNumber) return;
-    const instance = await createOrvex({
-      canvas,
-      orvexPage: hooksFor(run),
-      preRun: [(m) => {
-        m.FS.mkdirTree('/orvex');
-        for (const file of files) m.FS.writeFile('/orvex/' + file.name, file.bytes);
-        files.length = 0;  // the folder holds the only copy from here on
-        m.FS.chdir('/orvex');
-      }],
-      print: (text) => page.console(text + '\n'),
-      printErr: (text) => console.warn(text),
-      onRuntimeInitialized() { if (run === runNumber) setState('running', ''); },
-    });
-    if (run !== runNumber) {
-      instance._webStopRun();  // a newer run was started meanwhile
-    } else if (page.state !== 'ended') {
-      module = instance;
-    }
-  }
+  });
 
-  // ---- the pop-up menu --------------------------------------------------------------------------
+  run.on('state', (state, text) => {
+    statusText.textContent = text;
+    enterButton.hidden = state !== 'waiting';
+    againButton.hidden = state !== 'ended';
+    if (state === 'loading') {
+      panel.textContent = '';
+      againButton.textContent = 'Start again';
+    }
+    if (state === 'loading' || state === 'ended') closeMenu(0);
+    // A stop's message and what the user can do about it come into view.
+    if (state === 'waiting') {
+      enterButton.focus({preventScroll: true});
+      enterButton.scrollIntoView({block: 'nearest'});
+    } else if (state === 'ended') {
+      againButton.scrollIntoView({block: 'nearest'});
+    }
+  });
+
+  // The keys 1 to 5 of the key bar: one for each map the run's Orvex.Txt lists.
+  run.on('started', () => {
+    const count = (window.orvexMaps.namedMaps(run.config) || []).length;
+    for (const button of keys.querySelectorAll('[data-key]')) {
+      if (/^[1-5]$/.test(button.dataset.key)) button.hidden = Number(button.dataset.key) > count;
+    }
+  });
+
+  enterButton.addEventListener('click', () => { if (run.enter) run.enter(); });
+  document.addEventListener('keydown', (event) => {
+    if (window.orvexPage.state === 'waiting' && event.key === 'Enter' && run.enter) {
+      event.preventDefault();
+      run.enter();
+    }
+  });
+  againButton.addEventListener('click', () => run.start(window.orvexMaps.keptFiles()));
+
+  // ---- the key bar: each button sends what its key sends, through the keyboard's queue ---------
+
+  if (window.matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0) keys.open = true;
+  keys.addEventListener('click', (event) => {
+    const button = event.target.closest('button');
+    if (!button || !run.module) return;
+    if (button.dataset.special) run.module._webKey(Number(button.dataset.special), 1);
+    else run.module._webKey(button.dataset.key.toLowerCase().charCodeAt(0), 0);
+  });
+
+  // ---- where the keys go --------------------------------------------------------------------------
+
+  // A button, the file picker or the radius box, once used, hands the keys back to the viewer.
+  document.addEventListener('click', (event) => { if (event.target.closest('button')) keysToViewer(); });
+  document.getElementById('open-maps').addEventListener('change', keysToViewer);
+  radiusInput.addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' || event.key === 'Escape') {
+      event.preventDefault();
+      keysToViewer();
+    }
+  });
+  document.addEventListener('keydown', () => { lastInput = 'keyboard'; }, true);
+  document.addEventListener('pointerdown', (event) => { lastInput = event.pointerType || 'mouse'; }, true);
+
+  // ---- the pop-up menu ----------------------------------------------------------------------------
 
   function items() { return Array.from(menu.querySelectorAll('[role="menuitem"]')); }
 
@@ -155,6 +109,8 @@
     if (item) item.focus();
   }
 
+  // Opens the menu with its corner at canvas pixel (x, y) as GLUT does at the pointer: moved back
+  // by its size where it would leave the visible page, and never off its top or left edge.
   function showMenu(entries, x, y) {
     menu.textContent = '';
     for (const entry of entries) {
@@ -165,50 +121,66 @@
       item.dataset.value = String(entry.value);
       menu.append(item);
     }
+    menu.classList.toggle('touch', lastInput === 'touch');
+    menu.hidden = false;
     const box = canvas.getBoundingClientRect();
     const scale = box.width ? box.width / canvas.width : 1;
-    menu.hidden = false;
-    // At the pointer, moved back to stay over the canvas as GLUT keeps it on the screen.
-    let left = x * scale, top = y * scale;
-    if (left + menu.offsetWidth > box.width) left = Math.max(0, left - menu.offsetWidth);
-    if (top + menu.offsetHeight > box.height) top = Math.max(0, top - menu.offsetHeight);
-    menu.style.left = left + 'px';
-    menu.style.top = top + 'px';
+    const viewWidth = document.documentElement.clientWidth, viewHeight = window.innerHeight;
+    let left = box.left + x * scale, top = box.top + y * scale;
+    if (left + menu.offsetWidth > viewWidth) left -= menu.offsetWidth;
+    if (top + menu.offsetHeight > viewHeight) top -= menu.offsetHeight;
+    menu.style.left = Math.max(0, Math.min(left, viewWidth - menu.offsetWidth)) + 'px';
+    menu.style.top = Math.max(0, Math.min(top, viewHeight - menu.offsetHeight)) + 'px';
     menuOpen = true;
     menu.focus();
+    if (lastInput === 'keyboard') highlight(items()[0]);
   }
+  run.on('menu', showMenu);
 
   // Closes the menu and tells the viewer: `value` 0 for no choice.
   function closeMenu(value) {
     if (!menuOpen) return;
     menuOpen = false;
     menu.hidden = true;
-    if (module) module._webMenuClosed(value, pointer.x, pointer.y);
+    if (run.module) run.module._webMenuClosed(value, pointer.x, pointer.y);
+    keysToViewer();
   }
 
   function itemAt(target) { return target && target.closest ? target.closest('[role="menuitem"]') : null; }
 
   menu.addEventListener('mousemove', (event) => highlight(itemAt(event.target)));
-  // A release over an entry picks it: a press-drag-release from the canvas, or a click.
+  // A release over an entry picks it: a press-drag-release from the canvas, or a click; a finger's
+  // tap picks it by its click.
   document.addEventListener('mouseup', (event) => {
     pointer = canvasPixel(event.clientX, event.clientY);
     const item = itemAt(event.target);
     if (menuOpen && item && menu.contains(item)) closeMenu(Number(item.dataset.value));
   }, true);
+  menu.addEventListener('click', (event) => {
+    const item = itemAt(event.target);
+    if (menuOpen && item) closeMenu(Number(item.dataset.value));
+  });
   // A press outside the open menu closes it without a choice, and goes no further. A press on
   // the canvas takes the focus from any control, so that the keys go to the viewer again.
   document.addEventListener('mousedown', (event) => {
     pointer = canvasPixel(event.clientX, event.clientY);
-    if (event.target === canvas && document.activeElement && document.activeElement !== document.body) {
-      document.activeElement.blur();
-    }
+    if (event.target === canvas) keysToViewer();
     if (menuOpen && !menu.contains(event.target)) {
       event.stopPropagation();
       event.preventDefault();
       closeMenu(0);
     }
   }, true);
+  document.addEventListener('touchstart', (event) => {
+    if (!menuOpen || menu.contains(event.target)) return;
+    event.stopPropagation();
+    event.preventDefault();
+    closeMenu(0);
+  }, {capture: true, passive: false});
   document.addEventListener('mousemove', (event) => { pointer = canvasPixel(event.clientX, event.clientY); }, true);
+  // The menu closes when the focus leaves it (Tab, another window) and when the page is re-laid.
+  menu.addEventListener('focusout', (event) => { if (!menu.contains(event.relatedTarget)) closeMenu(0); });
+  window.addEventListener('resize', () => closeMenu(0));
   menu.addEventListener('keydown', (event) => {
     const all = items();
     const at = all.indexOf(document.activeElement);
@@ -227,22 +199,11 @@
     event.preventDefault();
     event.stopPropagation();
   });
-  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
-  menu.addEventListener('contextmenu', (event) => event.preventDefault());
-
-  // ---- Enter while the viewer waits, and starting again -----------------------------------------
-
-  enterButton.addEventListener('click', () => { if (enterPressed) enterPressed(); });
-  document.addEventListener('keydown', (event) => {
-    if (page.state === 'waiting' && event.key === 'Enter' && enterPressed) {
-      event.preventDefault();
-      enterPressed();
-    }
-  });
-  againButton.addEventListener('click', () => {
-    againButton.blur();
-    start();
+  // The browser's own context menu stays closed over the viewer (the right button, a long press,
+  // the menu key with the focus on the canvas or nowhere).
+  document.addEventListener('contextmenu', (event) => {
+    if (event.target === canvas || event.target === document.body || menu.contains(event.target)) event.preventDefault();
   });
 
-  start();
+  run.start(window.orvexMaps.keptFiles());
 })();

@@ -95,6 +95,7 @@ FGAPI void FGAPIENTRY glutReshapeWindow(int width, int height);
 FGAPI void FGAPIENTRY glutPositionWindow(int x, int y);
 FGAPI int FGAPIENTRY glutGet(GLenum what);
 FGAPI void FGAPIENTRY glutMainLoop(void);
+FGAPI void FGAPIENTRY glutLeaveMainLoop(void);
 FGAPI void FGAPIENTRY glutPostRedisplay(void);
 FGAPI void FGAPIENTRY glutSwapBuffers(void);
 FGAPI void FGAPIENTRY glutWarpPointer(int x, int y);
