@@ -8,8 +8,12 @@ const fs = require('node:fs');
 let session;
 before(async () => { session = await require('./browser.js').start(); });
 after(() => session.close());
-async function newPage() {  // with the demo maps' first frames drawn
-    const page = await (await session.browser.newContext({acceptDownloads: true, viewport: {width: 1400, height: 1000}})).newPage();
+// The desktop's window, and Chromium's phone and tablet emulation (touch, a device pixel ratio).
+const desktop = {viewport: {width: 1400, height: 1000}};
+const phone = {viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
+const tablet = {viewport: {width: 820, height: 1180}, deviceScaleFactor: 2, isMobile: true, hasTouch: true};
+async function newPage(device = desktop) {  // with the demo maps' first frames drawn
+    const page = await (await session.browser.newContext({acceptDownloads: true, ...device})).newPage();
     return await page.goto(session.url) && await framesPast(page, 2) && page;
 }
 // Bounded waits on the page's own state.
@@ -197,4 +201,149 @@ test('pictures are made viewer-ready in the page', async (t) => {
             if (c.report) await until(page, (report) => document.getElementById('console').textContent.endsWith(report), c.report);
         });
     }
+});
+
+// ---- any screen: the page fits it, a finger is the pointer, every key is a tap away
+
+test('the page fits the screen: the canvas scaled to its width, every control on it', async (t) => {
+    const viewports = [
+        {name: 'desktop 1400 x 1000', device: desktop, panelInView: true},
+        {name: 'phone 390 x 844', device: phone, keyBar: true},
+        {name: 'narrow phone 360 x 740', device: {...phone, viewport: {width: 360, height: 740}}, keyBar: true},
+        {name: 'tablet 820 x 1180', device: tablet, keyBar: true},
+    ];
+    for (const v of viewports) {
+        await t.test(v.name, async () => {
+            const page = await newPage(v.device);
+            const layout = await page.evaluate(() => {
+                const box = (e) => e.getBoundingClientRect();
+                const shown = Array.from(document.querySelectorAll('button, input, summary, #orvex')).filter((e) => e.offsetParent);
+                return {scrollWidth: document.documentElement.scrollWidth, width: innerWidth, height: innerHeight,
+                        boxes: shown.map((e) => ({id: e.id || e.textContent, left: box(e).left, right: box(e).right})),
+                        canvas: box(document.getElementById('orvex')), panelTop: box(document.getElementById('panel')).top,
+                        keyBar: document.getElementById('keys').open, zoom: visualViewport.scale};
+            });
+            assert.ok(layout.scrollWidth <= layout.width, `the page is ${layout.scrollWidth} wide`);
+            for (const b of layout.boxes) assert.ok(b.left >= 0 && b.right <= layout.width, `${b.id} at ${b.left}..${b.right}`);
+            assert.ok(Math.abs(layout.canvas.height / layout.canvas.width - 748 / 1024) < 0.01, 'the canvas keeps its aspect');
+            assert.equal(await page.evaluate(() => document.getElementById('orvex').width), 1024);
+            if (v.panelInView) assert.ok(layout.panelTop < layout.height, 'the console panel starts in view');
+            assert.equal(layout.keyBar, Boolean(v.keyBar));
+            assert.equal(layout.zoom, 1);
+        });
+    }
+});
+
+// Touch through the DevTools protocol: each point [x, y] in CSS pixels of the page.
+async function touch(page, type, points = []) {
+    page.touchSession = page.touchSession || await page.context().newCDPSession(page);
+    await page.touchSession.send('Input.dispatchTouchEvent', {type, touchPoints: points.map(([x, y], id) => ({x, y, id}))});
+}
+const tap = async (page, point) => { await touch(page, 'touchStart', [point]); await touch(page, 'touchEnd'); };
+const tapOn = async (page, locator) => { const b = await locator.boundingBox(); await tap(page, [b.x + b.width / 2, b.y + b.height / 2]); };
+// The page point of a canvas pixel's centre, through the canvas's scale.
+async function canvasPoint(page, x, y) {
+    const box = await page.locator('#orvex').boundingBox();
+    return [box.x + (x + 0.5) * box.width / 1024, box.y + (y + 0.5) * box.height / 748];
+}
+// A short digest of the canvas's pixels, and a bounded wait for the picture to become one.
+const pictureDigest = (page) => page.evaluate(() => {
+    const canvas = document.getElementById('orvex'), copy = new OffscreenCanvas(canvas.width, canvas.height).getContext('2d');
+    copy.drawImage(canvas, 0, 0);
+    let hash = 2166136261;
+    for (const v of copy.getImageData(0, 0, canvas.width, canvas.height).data) hash = Math.imul(hash ^ v, 16777619);
+    return hash >>> 0;
+});
+async function pictureBecomes(page, digest) {  // bounded: 20 read-backs two frames apart
+    for (let frames = await page.evaluate(() => window.orvexPage.framesDrawn), tries = 0; tries < 20; ++tries)
+        if (await framesPast(page, frames += 2) && await pictureDigest(page) === digest) return;
+    assert.fail('the picture did not come back');
+}
+// Two fingers on the canvas's centre, from `from` to `to` CSS pixels either side of it.
+async function pinch(page, from, to) {
+    const [x, y] = await canvasPoint(page, 512, 374);
+    await touch(page, 'touchStart', [[x - from, y], [x + from, y]]);
+    for (const half of [(from + to) / 2, to]) await touch(page, 'touchMove', [[x - half, y], [x + half, y]]);
+    await touch(page, 'touchEnd');
+}
+// The keys of the key bar and of a pinch reach the viewer one a frame: a bell key sent after them
+// rings once all of them have been taken.
+const keysDone = (page) => rings(page, () => page.evaluate(() => window.orvexRun.module._webKey('x'.charCodeAt(0), 0)));
+const keyButton = (page, name) => page.getByRole('button', {name, exact: false});
+const kLatLon25x35 = [440, 152];  // the pointer position whose view has latitude 25, longitude 35 at the centre
+
+test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
+    const page = await newPage(phone);
+    const gestures = {
+        'a finger held gives the picture of the mouse at the same window pixel': async () => {
+            const mouse = await newPage();
+            const box = await mouse.locator('#orvex').boundingBox();
+            await keepPicture(mouse);
+            await mouse.mouse.move(box.x + kLatLon25x35[0], box.y + kLatLon25x35[1]);
+            await pictureChanges(mouse);
+            const wanted = await pictureDigest(mouse);
+            await mouse.context().close();
+            const [x, y] = await canvasPoint(page, ...kLatLon25x35);
+            await touch(page, 'touchStart', [[x - 20, y]]);
+            await touch(page, 'touchMove', [[x, y]]);  // a moving finger: no long press
+            await pictureBecomes(page, wanted);
+            await touch(page, 'touchEnd');
+            await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 4));
+            assert.equal(await pictureDigest(page), wanted, 'the view stays where the finger left it');
+        },
+        // Both rows end away from the field of view's limits, so that a step too many or too few shows.
+        'a pinch outwards widens the field of view as Up does': async () => {
+            const before = await pictureDigest(page);
+            await pinch(page, 50, 80);  // 5 steps of 12
+            await keysDone(page);
+            const pinched = await pictureDigest(page);
+            assert.notEqual(pinched, before);
+            for (const key of ['Down arrow', 'Up arrow']) {
+                for (let n = 0; n < 5; ++n) await tapOn(page, keyButton(page, key));
+                await keysDone(page);
+                assert.equal(await pictureDigest(page), key === 'Up arrow' ? pinched : before, key);
+            }
+            assert.equal(await page.evaluate(() => visualViewport.scale), 1);
+        },
+        'a pinch inwards narrows it as Down does': async () => {
+            const before = await pictureDigest(page);
+            for (let n = 0; n < 5; ++n) await tapOn(page, keyButton(page, 'Up arrow'));
+            await pinch(page, 80, 50);
+            await keysDone(page);
+            assert.equal(await pictureDigest(page), before);
+            assert.equal(await page.evaluate(() => visualViewport.scale), 1);
+        },
+        'a long press opens the menu; a tap on G hides the grid': async () => {
+            await touch(page, 'touchStart', [await canvasPoint(page, ...kLatLon25x35)]);
+            await page.getByRole('menu').waitFor();
+            await touch(page, 'touchEnd');
+            const items = page.getByRole('menuitem');
+            assert.deepEqual(await items.allTextContents(), labels);
+            for (const item of await items.all()) {
+                const b = await item.boundingBox();
+                assert.ok(b.height >= 44 && b.x >= 0 && b.y >= 0 && b.x + b.width <= 390 && b.y + b.height <= 844, JSON.stringify(b));
+            }
+            const withGrid = await pictureDigest(page);
+            await keepPicture(page);
+            await tapOn(page, page.getByRole('menuitem', {name: labels[6], exact: true}));
+            await pictureChanges(page);
+            assert.equal(await page.getByRole('menu').isHidden(), true);
+            await tapOn(page, keyButton(page, 'G:'));
+            await pictureBecomes(page, withGrid);
+        },
+        'the key bar\'s H shows and hides the help': async () => {
+            const before = await pictureDigest(page);
+            await keepPicture(page);
+            await tapOn(page, keyButton(page, 'H:'));
+            await pictureChanges(page);
+            await tapOn(page, keyButton(page, 'H:'));
+            await pictureBecomes(page, before);
+        },
+        'the key bar\'s ~ downloads a screen dump': async () => {
+            const [download] = await Promise.all([page.waitForEvent('download'), tapOn(page, keyButton(page, '~:'))]);
+            assert.equal(download.suggestedFilename(), 'ScrnDmp1.Bmp');
+            assert.equal(fs.statSync(await download.path()).size, 2359350);
+        },
+    };
+    for (const [name, gesture] of Object.entries(gestures)) await t.test(name, gesture);
 });

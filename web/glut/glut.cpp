@@ -296,6 +296,7 @@ struct TouchGesture {
     bool pinching = false;      // a second finger came: the rest of the gesture zooms
     double startX = 0, startY = 0;  // where the one finger went down, client coordinates
     double pinchDistance = 0;   // the fingers' distance at the last zoom step
+    int pointerX = 0, pointerY = 0;  // the pointer before the gesture, where a pinch puts it back
     long pressTimer = 0;        // the pending long press, 0 none
 };
 TouchGesture touch;
@@ -332,16 +333,18 @@ void touched(int kind, int fingers, double clientX, double clientY, double dista
     int x = 0, y = 0;
     canvasPixel(clientX, clientY, &x, &y);
     if (kind == 0 && !touch.active) {
-        touch = TouchGesture{true, fingers == 1, false, clientX, clientY, 0, 0};
-        fingerMoved(x, y);
+        touch = TouchGesture{true, fingers == 1, false, clientX, clientY, 0, glut.pointerX, glut.pointerY, 0};
+        if (fingers == 1) fingerMoved(x, y);
         if (touch.still) touch.pressTimer = emscripten_set_timeout(longPressed, kLongPressMs, nullptr);
     }
     if (!touch.active) return;
+    // Fingers seldom land at once: the view that followed the first goes back as the second comes.
     if (fingers >= 2 && !touch.pinching) {
         cancelLongPress();
         touch.still = false;
         touch.pinching = true;
         touch.pinchDistance = distance;
+        fingerMoved(touch.pointerX, touch.pointerY);
     }
     if (kind == 1 && touch.pinching && fingers >= 2) {
         for (; distance - touch.pinchDistance >= kPinchStep; touch.pinchDistance += kPinchStep)

@@ -122,6 +122,7 @@
       menu.append(item);
     }
     menu.classList.toggle('touch', lastInput === 'touch');
+    pointer = {x, y};
     menu.hidden = false;
     const box = canvas.getBoundingClientRect();
     const scale = box.width ? box.width / canvas.width : 1;
@@ -172,6 +173,8 @@
     }
   }, true);
   document.addEventListener('touchstart', (event) => {
+    const finger = event.changedTouches[0];
+    if (finger) pointer = canvasPixel(finger.clientX, finger.clientY);
     if (!menuOpen || menu.contains(event.target)) return;
     event.stopPropagation();
     event.preventDefault();
