@@ -52,12 +52,17 @@ const drop = async (page, files) => page.dispatchEvent('body', 'drop', {dataTran
     for (const [name, bytes] of files) transfer.items.add(new File([new Uint8Array(bytes)], name));
     return transfer;
 }, Object.entries(files).map(([name, bytes]) => [name, Array.from(Buffer.from(bytes))]))});
-// Opens the files ({name: bytes}) through "Open maps…" (or `how`); resolves when the new run has drawn or ended.
+// Opens the files ({name: bytes}) through "Open maps…" (or `how`); resolves when the new set has
+// drawn a frame and is kept, or has ended before its first frame, a wait for Enter answered.
 async function openMaps(page, files, how = choose) {
     const opened = await page.evaluate(() => window.orvexMaps.opened);
     await how(page, files);
-    await until(page, (n) => window.orvexMaps.opened > n && (window.orvexPage.state === 'ended' || window.orvexPage.framesDrawn > 0),
-                opened);
+    for (;;) {
+        await until(page, (n) => window.orvexPage.state === 'waiting' ||
+                                 (window.orvexMaps.opened > n && (window.orvexPage.state === 'ended' || window.orvexPage.framesDrawn > 0)), opened);
+        if (await page.evaluate(() => window.orvexPage.state) !== 'waiting') return;
+        await page.click('#enter');
+    }
 }
 
 const startups = [
@@ -129,8 +134,49 @@ test('keys and menu entries act; an unbound key rings the bell', async (t) => {
             await page.mouse.click(box.x + 300, box.y + 200, {button: 'right'});
             await entry.click();
         },
+        'Shift+F10, arrows and Enter': async () => {
+            await page.keyboard.press('Shift+F10');
+            await entry.waitFor();
+            for (let n = 0; n < 4; ++n) await page.keyboard.press('ArrowDown');  // from the first entry
+            await page.keyboard.press('Enter');
+        },
+        'the menu key, Home, arrows and Enter': async () => {
+            await page.keyboard.press('ContextMenu');
+            await entry.waitFor();
+            for (const key of ['End', 'Home', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']) await page.keyboard.press(key);
+        },
     };
     for (const [way, pick] of Object.entries(ways)) await t.test('menu: ' + way, () => rings(page, pick));
+    const menu = page.getByRole('menu');
+    const controls = {  // then G, with no click on the canvas
+        'Back to the demo maps': async () => {
+            const run = await page.evaluate(() => window.orvexRun.number);
+            await page.click('#demo-maps');
+            await until(page, (n) => window.orvexRun.number > n && window.orvexPage.framesDrawn > 2, run);
+        },
+        'a radius typed': async () => {
+            await page.click('#radius');
+            await page.keyboard.type('3389');
+            await page.keyboard.press('Enter');
+        },
+        'Tab with the menu open, which closes it': async () => {
+            await page.mouse.click(box.x + 300, box.y + 200, {button: 'right'});
+            await menu.waitFor();
+            await page.keyboard.press('Tab');
+            await menu.waitFor({state: 'hidden'});
+            await keepPicture(page);
+            await page.mouse.move(box.x + 500, box.y + 300);  // the globe follows the pointer again
+            await pictureChanges(page);
+        },
+    };
+    for (const [control, use] of Object.entries(controls)) {
+        await t.test('keys reach the viewer after ' + control, async () => {
+            await use();
+            await keepPicture(page);
+            await page.keyboard.press('g');
+            await pictureChanges(page);
+        });
+    }
 });
 
 const downloadOf = async (page, key) => (await Promise.all([page.waitForEvent('download'), page.keyboard.press(key)]))[0];
@@ -162,7 +208,9 @@ test('~ downloads ScrnDmp1.Bmp with the canvas\'s pixels; the fifth dump ends th
     assert.equal(differing, 0);
     for (let n = 2; n <= 5; ++n) await downloadOf(page, '~');
     await until(page, () => window.orvexPage.state === 'ended');
-    assert.match(await text(page), /GLScrSup:ScrnDmp: ~: 5 screens dumped\. Execution stopped\.\n$/);
+    // As on the desktop: the dump's bell line, then that of "~", no command key, but for the fifth.
+    const dumps = [1, 2, 3, 4, 5].map((n) => ` Writing: ScrnDmp${n}.Bmp  size:     1024 x       768\n\x07\n` + (n < 5 ? '\x07\n' : ''));
+    assert.ok((await text(page)).endsWith(dumps.join('') + 'GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.\n'));
 });
 
 test('dropped maps are kept across a reload, until the demo maps are asked for', async () => {
@@ -173,6 +221,36 @@ test('dropped maps are kept across a reload, until the demo maps are asked for',
     assert.equal(await text(page), opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4));
     await page.click('#demo-maps');
     await textHas(page, size('night.bmp', 2048, 1024, 2048, 1024), 'console');
+});
+
+// Each bad set stops before its first frame; the set kept before stays kept, and the page says why.
+test('a set that stops at its start leaves the kept maps as they were', async (t) => {
+    const page = await newPage();
+    await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
+    const keptReport = opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4);
+    const badSets = [
+        {name: 'a truncated BMP', files: {'Orvex.Txt': '1\ncut.bmp\n10\n', 'cut.bmp': picture24(64, 32).subarray(0, 1000)},
+         says: 'a BMP file is shorter than its header says'},
+        {name: 'a garbage BMP', files: {'Orvex.Txt': '1\njunk.bmp\n10\n', 'junk.bmp': Buffer.from('no picture here '.repeat(8))},
+         says: 'These maps could not be shown: '},
+        {name: 'a missing file', files: {'Orvex.Txt': '1\ngone.bmp\n10\n'}, says: 'Orvex.Txt names "gone.bmp", which is not among the files'},
+        {name: 'an empty Orvex.Txt', files: {'Orvex.Txt': ''}, says: 'Orvex.Txt is empty'},
+        {name: 'an over-long name', files: {'Orvex.Txt': '1\nmars-viking-2019-colour.bmp\n10\n', 'mars-viking-2019-colour.bmp': picture24(8, 4)},
+         says: 'Orvex.Txt names "mars-viking-2019-col", which is not among the files opened (the viewer cuts names to 20'},
+        {name: 'a texture too large for WebGL', files: {'Orvex.Txt': '1\nwide.bmp\n10\n', 'wide.bmp': picture24(8193, 1)},
+         says: 'a map is larger than the largest texture WebGL takes here'},
+        {name: 'a BMP that Orvex.Txt does not name, which starts', files: {'extra.bmp': picture24(8, 4)},
+         says: 'extra.bmp is in the folder, but Orvex.Txt does not name it, so the viewer does not show it.'},
+    ];
+    for (const c of badSets) {
+        await t.test(c.name, async () => {
+            await openMaps(page, c.files);
+            await textHas(page, c.says);
+            await page.reload();
+            await framesPast(page, 1);
+            assert.equal(await text(page), keptReport);
+        });
+    }
 });
 
 // A picture the page decodes: too wide for WebGL, so scaled by one factor; then the helper's refusals.
@@ -190,13 +268,16 @@ test('pictures are made viewer-ready in the page', async (t) => {
          report: image('wide.bmp', '   3390.') + size('earth.bmp', 2048, 1024, 2048, 1024) + size('night.bmp', 2048, 1024, 2048, 1024) +
                  size('wide.bmp', 8192, 100, 8192, 128)},
         {radius: '12 parsecs', log: "orvex-picture: error: the radius '12 parsecs' is not a number of kilometres"},
+        {radius: '3389.5', pictures: ['Mars_Viking_2019_colour.jpg', 'Mars_Viking_2019_grey.jpg'],  // one stem: two maps
+         log: 'orvex-picture: Mars_Viking_2019_grey.jpg (8200 x 100) -> Mars_Viking_20-2.bmp, 24-bit, 8192 x 100\n',
+         report: size('Mars_Viking_2019.bmp', 8192, 100, 8192, 128) + size('Mars_Viking_20-2.bmp', 8192, 100, 8192, 128)},
         {radius: '6371', folder: sixth, log: 'cannot add wide.bmp to Orvex.Txt: it already lists 5 images, the most the viewer reads'},
     ];
     for (const c of cases) {
-        await t.test('radius ' + c.radius, async () => {
+        await t.test('radius ' + c.radius + (c.pictures ? ', two pictures of one stem' : ''), async () => {
             if (c.folder) await openMaps(page, c.folder);
             await page.fill('#radius', c.radius);
-            await choose(page, {'wide.jpg': jpeg});
+            await choose(page, Object.fromEntries((c.pictures || ['wide.jpg']).map((name) => [name, jpeg])));
             await textHas(page, c.log);
             if (c.report) await until(page, (report) => document.getElementById('console').textContent.endsWith(report), c.report);
         });

@@ -85,9 +85,11 @@ void queue(const Event& event) {
 
 EM_JS(void, pointCanvasTarget, (), { specialHTMLTargets["!canvas"] = Module["canvas"]; });
 
-EM_JS(void, countFrame, (), {
+// A frame drawn; one of the main loop tells the page that the run has started.
+EM_JS(void, countFrame, (int inLoop), {
     const page = Module["orvexPage"];
     if (page) page.framesDrawn = (page.framesDrawn | 0) + 1;
+    if (page && inLoop && page.loopFrame) page.loopFrame();
 });
 
 // The main thread's time in one pass of the loop, for the page's own measurements.
@@ -618,7 +620,7 @@ void glutPostRedisplay(void) { glut.redisplay = true; }
 void glutSwapBuffers(void) {
     glFlush();
     ++glut.framesSwapped;
-    countFrame();
+    countFrame(glut.looping ? 1 : 0);
 }
 
 // The page cannot move the pointer: the position is kept until the real pointer moves.

@@ -1,7 +1,8 @@
 // The viewer's folder in the page: the demo maps, or the user's own maps and Orvex.Txt kept in the
 // browser (IndexedDB) across reloads; files the viewer writes (screen dumps, Orvex.Out) are kept
-// there too and downloaded. A newly opened set is kept only once the viewer has drawn a frame of
-// it: a set whose start stops leaves the last good one kept, and the page says why in plain words.
+// there too and downloaded. A newly opened set is kept only once the viewer has started on it (a
+// frame of its main loop): a set whose start stops leaves the last good one kept, and the page says
+// why in plain words.
 // Pictures in other formats are made viewer-ready by the picture helper (picture.js), which scales
 // them to WebGL's largest texture and adds them to Orvex.Txt.
 'use strict';
@@ -234,7 +235,7 @@
   // ---- a new set: kept once it has started -----------------------------------------------------
 
   let keptInMemory = null;  // the folder when the browser refuses to store it
-  let trial = null;         // a newly opened set, until its run has drawn a frame or ended
+  let trial = null;         // a newly opened set, until its run has started or ended
   let runText = '';         // what the latest run printed, for the reason of a stop
 
   function startSet(folder) {
@@ -242,7 +243,7 @@
     window.orvexRun.start(folder);
   }
 
-  // The set has drawn a frame: it becomes the kept one.
+  // The set's run has started: it becomes the kept one.
   async function keep(folder) {
     try {
       await replaceStore(folder);
@@ -369,6 +370,6 @@
     keptFiles,
     namedMaps,
     openFiles,
-    opened: 0,  // sets opened: each has been kept once its run drew a frame, or dropped when it stopped first
+    opened: 0,  // sets opened: each has been kept once its run started, or dropped when it stopped first
   };
 })();

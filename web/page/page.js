@@ -138,13 +138,14 @@
   }
   run.on('menu', showMenu);
 
-  // Closes the menu and tells the viewer: `value` 0 for no choice.
-  function closeMenu(value) {
+  // Closes the menu and tells the viewer: `value` 0 for no choice. The keys go back to the
+  // viewer, unless the focus has gone on elsewhere.
+  function closeMenu(value, focusMovedOn = false) {
     if (!menuOpen) return;
     menuOpen = false;
     menu.hidden = true;
     if (run.module) run.module._webMenuClosed(value, pointer.x, pointer.y);
-    keysToViewer();
+    if (!focusMovedOn) keysToViewer();
   }
 
   function itemAt(target) { return target && target.closest ? target.closest('[role="menuitem"]') : null; }
@@ -182,7 +183,9 @@
   }, {capture: true, passive: false});
   document.addEventListener('mousemove', (event) => { pointer = canvasPixel(event.clientX, event.clientY); }, true);
   // The menu closes when the focus leaves it (Tab, another window) and when the page is re-laid.
-  menu.addEventListener('focusout', (event) => { if (!menu.contains(event.relatedTarget)) closeMenu(0); });
+  menu.addEventListener('focusout', (event) => {
+    if (!menu.contains(event.relatedTarget)) closeMenu(0, Boolean(event.relatedTarget));
+  });
   window.addEventListener('resize', () => closeMenu(0));
   menu.addEventListener('keydown', (event) => {
     const all = items();

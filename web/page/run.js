@@ -4,7 +4,7 @@
 // follow a run through `orvexRun.on(step, listener)`:
 //   console(text)          the viewer printed text
 //   state(state, text)     loading, running, waiting (for Enter) or ended, with a line for the user
-//   started()              the run drew its first frame: its maps work
+//   started()              the run drew its first frame in the main loop: its start-up is over
 //   ended(status, started) the run has ended; `started` tells whether it drew a frame first
 //   written(name, bytes)   the viewer wrote a file (a screen dump, Orvex.Out)
 //   menu(entries, x, y)    the viewer opens its menu with the pointer at canvas pixel (x, y)
@@ -26,7 +26,7 @@
   const run = window.orvexRun = {
     module: null,      // the running viewer's module, once created and until its run ends
     number: 0,         // counts the runs started; only the latest one may reach the page
-    started: false,    // the latest run has drawn a frame
+    started: false,    // the latest run has drawn a frame in its main loop
     config: null,      // the Orvex.Txt of the latest run's folder ({name, bytes}), if it has one
     enter: null,       // answers the viewer's wait for Enter, while it waits
     on(step, listener) { listeners[step].push(listener); },
@@ -44,13 +44,12 @@
     const current = () => number === run.number;
     return {
       get framesDrawn() { return page.framesDrawn; },
-      set framesDrawn(count) {
-        if (!current()) return;
-        page.framesDrawn = count;
-        if (!run.started) {
-          run.started = true;
-          tell('started');
-        }
+      set framesDrawn(count) { if (current()) page.framesDrawn = count; },
+      // A frame of the main loop: the start-up is over, the maps are in.
+      loopFrame() {
+        if (!current() || run.started) return;
+        run.started = true;
+        tell('started');
       },
       passTimed(milliseconds) {
         if (!current()) return;
