@@ -232,7 +232,7 @@ test('a set that stops at its start leaves the kept maps as they were', async (t
         {name: 'a truncated BMP', files: {'Orvex.Txt': '1\ncut.bmp\n10\n', 'cut.bmp': picture24(64, 32).subarray(0, 1000)},
          says: 'a BMP file is shorter than its header says'},
         {name: 'a garbage BMP', files: {'Orvex.Txt': '1\njunk.bmp\n10\n', 'junk.bmp': Buffer.from('no picture here '.repeat(8))},
-         says: 'These maps could not be shown: '},
+         says: 'These maps could not be shown: a map is not a BMP the viewer reads'},
         {name: 'a missing file', files: {'Orvex.Txt': '1\ngone.bmp\n10\n'}, says: 'Orvex.Txt names "gone.bmp", which is not among the files'},
         {name: 'an empty Orvex.Txt', files: {'Orvex.Txt': ''}, says: 'Orvex.Txt is empty'},
         {name: 'an over-long name', files: {'Orvex.Txt': '1\nmars-viking-2019-colour.bmp\n10\n', 'mars-viking-2019-colour.bmp': picture24(8, 4)},
@@ -292,10 +292,12 @@ test('the page fits the screen: the canvas scaled to its width, every control on
         {name: 'phone 390 x 844', device: phone, keyBar: true},
         {name: 'narrow phone 360 x 740', device: {...phone, viewport: {width: 360, height: 740}}, keyBar: true},
         {name: 'tablet 820 x 1180', device: tablet, keyBar: true},
+        {name: 'phone turned to 844 x 390 once loaded', device: phone, turned: {width: 844, height: 390}, keyBar: true},
     ];
     for (const v of viewports) {
         await t.test(v.name, async () => {
             const page = await newPage(v.device);
+            if (v.turned) await page.setViewportSize(v.turned);
             const layout = await page.evaluate(() => {
                 const box = (e) => e.getBoundingClientRect();
                 const shown = Array.from(document.querySelectorAll('button, input, summary, #orvex')).filter((e) => e.offsetParent);
@@ -306,6 +308,7 @@ test('the page fits the screen: the canvas scaled to its width, every control on
             });
             assert.ok(layout.scrollWidth <= layout.width, `the page is ${layout.scrollWidth} wide`);
             for (const b of layout.boxes) assert.ok(b.left >= 0 && b.right <= layout.width, `${b.id} at ${b.left}..${b.right}`);
+            assert.ok(layout.canvas.width >= Math.min(1024, layout.width - 40), `the canvas is ${layout.canvas.width} wide`);
             assert.ok(Math.abs(layout.canvas.height / layout.canvas.width - 748 / 1024) < 0.01, 'the canvas keeps its aspect');
             assert.equal(await page.evaluate(() => document.getElementById('orvex').width), 1024);
             if (v.panelInView) assert.ok(layout.panelTop < layout.height, 'the console panel starts in view');

@@ -90,7 +90,7 @@
 
   // A button, the file picker or the radius box, once used, hands the keys back to the viewer.
   document.addEventListener('click', (event) => { if (event.target.closest('button')) keysToViewer(); });
-  document.getElementById('open-maps').addEventListener('change', keysToViewer);
+  for (const done of ['change', 'cancel']) document.getElementById('open-maps').addEventListener(done, keysToViewer);
   radiusInput.addEventListener('keydown', (event) => {
     if (event.key === 'Enter' || event.key === 'Escape') {
       event.preventDefault();
