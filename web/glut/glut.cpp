@@ -327,9 +327,9 @@ void fingerMoved(int x, int y) {
     }
 }
 
-// From the canvas's touch listener (below, through webTouch): `kind` 0 start, 1 move, 2 end or cancel; `fingers` still
-// down; the first finger's (for an end, the lifted one's) client position; the distance of the
-// first two fingers.
+// From the canvas's touch listener (below, through webTouch): `kind` 0 start, 1 move, 2 end or
+// cancel; `fingers` still down; the first finger's (for an end, the lifted one's) client
+// position; the distance of the first two fingers.
 void touched(int kind, int fingers, double clientX, double clientY, double distance) {
     if (!glut.looping) return;
     int x = 0, y = 0;
@@ -376,18 +376,23 @@ EM_JS(void, listenTouch, (), {
         const kind = e.type === "touchstart" ? 0 : e.type === "touchmove" ? 1 : 2;
         const finger = kind === 2 ? e.changedTouches[0] : e.touches[0];
         const second = e.touches.length >= 2 ? e.touches[1] : null;
-        const distance = second ? Math.hypot(second.clientX - e.touches[0].clientX, second.clientY - e.touches[0].clientY) : 0;
+        const first = e.touches[0];
+        const distance = second ? Math.hypot(second.clientX - first.clientX, second.clientY - first.clientY) : 0;
         if (finger) Module["_webTouch"](kind, e.touches.length, finger.clientX, finger.clientY, distance);
         e.preventDefault();
     };
-    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"]) canvas.addEventListener(type, listener, {passive: false});
+    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"]) {
+        canvas.addEventListener(type, listener, {passive: false});
+    }
     Module["orvexTouchListener"] = listener;
 });
 
 EM_JS(void, unlistenTouch, (), {
     const listener = Module["orvexTouchListener"];
     if (!listener) return;
-    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"]) Module["canvas"].removeEventListener(type, listener);
+    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"]) {
+        Module["canvas"].removeEventListener(type, listener);
+    }
     delete Module["orvexTouchListener"];
 });
 

@@ -257,32 +257,41 @@
   }
 
   // The set stopped before its first frame: it is dropped, and the kept set stays.
+  // The page shows why beside the stop's message, with the offer to go back to the kept set.
   function dropTrial() {
     trial = null;
-    log('These maps could not be shown: ' + plainReason(runText) + ' The maps kept before are unchanged; ' +
-        '"Back to the kept maps" shows them again.');
-    document.getElementById('again').textContent = 'Back to the kept maps';
+    window.orvexMaps.dropped = 'These maps could not be shown: ' + plainReason(runText) +
+                               ' The maps kept before are unchanged.';
     window.orvexMaps.opened += 1;
   }
 
   // The cause of a stop at start, in plain words, from the viewer's own message.
   function plainReason(text) {
     const missing = /Importing:\[(.*?) *\] *\.\.\.not found/.exec(text);
-    if (missing) return `Orvex.Txt names "${missing[1]}", which is not among the files opened (the viewer cuts names to 20 characters).`;
+    if (missing) {
+      return `Orvex.Txt names "${missing[1]}", which is not among the files opened ` +
+             '(the viewer cuts names to 20 characters).';
+    }
     const reasons = [
       [/Orvex\.Txt \.\.\.not found/, 'there is no Orvex.Txt among the files.'],
       [/< 1 texture image/, 'Orvex.Txt is empty, or its first line does not give a number of maps of 1 or more.'],
       [/Read error/, 'a BMP file is shorter than its header says: it is cut short or damaged.'],
-      [/only supports 8 and 24 bit|compressed \.bmp|compressed rows/, 'a map is not a BMP the viewer reads (8 or 24 bits, uncompressed or RLE8); open the original picture instead, and the page converts it.'],
+      [/only supports 8 and 24 bit|compressed \.bmp|compressed rows/, 'a map is not a BMP the viewer reads (8 or 24 ' +
+       'bits, uncompressed or RLE8); open the original picture instead, and the page converts it.'],
       [/BmpImpor: (Halt|allocation)/, 'a BMP is damaged, stored top row first, or too large.'],
-      [/GlErr|OpenGL error/, 'a map is larger than the largest texture WebGL takes here; open the original picture instead, and the page scales it down.'],
+      [/GlErr|OpenGL error/, 'a map is larger than the largest texture WebGL takes here; open the original ' +
+       'picture instead, and the page scales it down.'],
       [/input\/output failure/, 'a file could not be read.'],
     ];
     for (const [pattern, reason] of reasons) if (pattern.test(text)) return reason;
     return 'the viewer stopped before showing them (its message is in the console).';
   }
 
-  window.orvexRun.on('state', (state) => { if (state === 'loading') runText = ''; });
+  window.orvexRun.on('state', (state) => {
+    if (state !== 'loading') return;
+    runText = '';
+    window.orvexMaps.dropped = null;
+  });
   window.orvexRun.on('console', (text) => { runText += text; });
   window.orvexRun.on('started', () => {
     const folder = trial;
@@ -370,6 +379,7 @@
     keptFiles,
     namedMaps,
     openFiles,
+    dropped: null,  // why the latest run's new set was dropped, in plain words
     opened: 0,  // sets opened: each has been kept once its run started, or dropped when it stopped first
   };
 })();

@@ -59,6 +59,14 @@
     }
   });
 
+  // A new set that stopped before it started: why, and the way back to the kept maps.
+  run.on('ended', () => {
+    if (!window.orvexMaps.dropped) return;
+    statusText.textContent = window.orvexMaps.dropped;
+    againButton.textContent = 'Back to the kept maps';
+    againButton.scrollIntoView({block: 'nearest'});
+  });
+
   // The keys 1 to 5 of the key bar: one for each map the run's Orvex.Txt lists.
   run.on('started', () => {
     const count = (window.orvexMaps.namedMaps(run.config) || []).length;
