@@ -237,7 +237,8 @@ test('a set that stops at its start leaves the kept maps as they were', async (t
         {name: 'a missing file', files: {'Orvex.Txt': '1\ngone.bmp\n10\n'}, says: 'Orvex.Txt names "gone.bmp", which is not among the files'},
         {name: 'an empty Orvex.Txt', files: {'Orvex.Txt': ''}, says: 'Orvex.Txt is empty'},
         {name: 'an over-long name', files: {'Orvex.Txt': '1\nmars-viking-2019-colour.bmp\n10\n', 'mars-viking-2019-colour.bmp': picture24(8, 4)},
-         says: 'Orvex.Txt names "mars-viking-2019-col", which is not among the files opened (the viewer cuts names to 20'},
+         says: 'Orvex.Txt names "mars-viking-2019-col", which is not among the files opened (the viewer cuts names to 20',
+         logs: 'mars-viking-2019-colour.bmp has a name of more than 20 characters, of which the viewer reads 20'},
         {name: 'a texture too large for WebGL', files: {'Orvex.Txt': '1\nwide.bmp\n10\n', 'wide.bmp': picture24(8193, 1)},
          says: 'a map is larger than the largest texture WebGL takes here'},
         {name: 'a BMP that Orvex.Txt does not name, which starts', files: {'extra.bmp': picture24(8, 4)}, starts: true,
@@ -247,6 +248,7 @@ test('a set that stops at its start leaves the kept maps as they were', async (t
         await t.test(c.name, async () => {
             await openMaps(page, c.files);
             await textHas(page, c.says, c.starts ? 'maps-log' : 'status');
+            if (c.logs) await textHas(page, c.logs);
             if (!c.starts) {
                 const back = page.getByRole('button', {name: 'Back to the kept maps'}), box = await back.boundingBox();
                 assert.ok(box.y >= 0 && box.y + box.height <= 845, 'the way back is in view');  // to a device pixel
@@ -363,77 +365,80 @@ const keyButton = (page, name) => page.getByRole('button', {name, exact: false})
 const kLatLon25x35 = [440, 152];  // the pointer position whose view has latitude 25, longitude 35 at the centre
 
 test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
-    const page = await newPage(phone);
-    const gestures = {
-        'a finger held gives the picture of the mouse at the same window pixel': async () => {
-            const mouse = await newPage();
-            const box = await mouse.locator('#orvex').boundingBox();
-            await keepPicture(mouse);
-            await mouse.mouse.move(box.x + kLatLon25x35[0], box.y + kLatLon25x35[1]);
-            await pictureChanges(mouse);
-            const wanted = await pictureDigest(mouse);
-            await mouse.context().close();
-            const [x, y] = await canvasPoint(page, ...kLatLon25x35);
-            await touch(page, 'touchStart', [[x - 20, y]]);
-            await touch(page, 'touchMove', [[x, y]]);  // a moving finger: no long press
-            await pictureBecomes(page, wanted);
-            await touch(page, 'touchEnd');
-            await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 4));
-            assert.equal(await pictureDigest(page), wanted, 'the view stays where the finger left it');
-        },
-        // Both rows end away from the field of view's limits, so that a step too many or too few shows.
-        'a pinch outwards widens the field of view as Up does': async () => {
-            const before = await pictureDigest(page);
-            await pinch(page, 50, 80);  // 5 steps of 12
-            await keysDone(page);
-            const pinched = await pictureDigest(page);
-            assert.notEqual(pinched, before);
-            for (const key of ['Down arrow', 'Up arrow']) {
-                for (let n = 0; n < 5; ++n) await tapOn(page, keyButton(page, key));
+    for (const [device, screen] of Object.entries({phone, tablet})) {
+        const page = await newPage(screen), {width, height} = screen.viewport;
+        const gestures = {
+            'a finger held gives the picture of the mouse at the same window pixel': async () => {
+                const mouse = await newPage();
+                const box = await mouse.locator('#orvex').boundingBox();
+                await keepPicture(mouse);
+                await mouse.mouse.move(box.x + kLatLon25x35[0], box.y + kLatLon25x35[1]);
+                await pictureChanges(mouse);
+                const wanted = await pictureDigest(mouse);
+                await mouse.context().close();
+                const [x, y] = await canvasPoint(page, ...kLatLon25x35);
+                await touch(page, 'touchStart', [[x - 20, y]]);
+                await touch(page, 'touchMove', [[x, y]]);  // a moving finger: no long press
+                await pictureBecomes(page, wanted);
+                await touch(page, 'touchEnd');
+                await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 4));
+                assert.equal(await pictureDigest(page), wanted, 'the view stays where the finger left it');
+            },
+            // Both rows end away from the field of view's limits, so that a step too many or too few shows.
+            'a pinch outwards widens the field of view as Up does': async () => {
+                const before = await pictureDigest(page);
+                await pinch(page, 50, 80);  // 5 steps of 12
                 await keysDone(page);
-                assert.equal(await pictureDigest(page), key === 'Up arrow' ? pinched : before, key);
-            }
-            assert.equal(await page.evaluate(() => visualViewport.scale), 1);
-        },
-        'a pinch inwards narrows it as Down does': async () => {
-            const before = await pictureDigest(page);
-            for (let n = 0; n < 5; ++n) await tapOn(page, keyButton(page, 'Up arrow'));
-            await pinch(page, 80, 50);
-            await keysDone(page);
-            assert.equal(await pictureDigest(page), before);
-            assert.equal(await page.evaluate(() => visualViewport.scale), 1);
-        },
-        'a long press opens the menu; a tap on G hides the grid': async () => {
-            await touch(page, 'touchStart', [await canvasPoint(page, ...kLatLon25x35)]);
-            await page.getByRole('menu').waitFor();
-            await touch(page, 'touchEnd');
-            const items = page.getByRole('menuitem');
-            assert.deepEqual(await items.allTextContents(), labels);
-            for (const item of await items.all()) {
-                const b = await item.boundingBox();
-                assert.ok(b.height >= 44 && b.x >= 0 && b.y >= 0 && b.x + b.width <= 390 && b.y + b.height <= 844, JSON.stringify(b));
-            }
-            const withGrid = await pictureDigest(page);
-            await keepPicture(page);
-            await tapOn(page, page.getByRole('menuitem', {name: labels[6], exact: true}));
-            await pictureChanges(page);
-            assert.equal(await page.getByRole('menu').isHidden(), true);
-            await tapOn(page, keyButton(page, 'G:'));
-            await pictureBecomes(page, withGrid);
-        },
-        'the key bar\'s H shows and hides the help': async () => {
-            const before = await pictureDigest(page);
-            await keepPicture(page);
-            await tapOn(page, keyButton(page, 'H:'));
-            await pictureChanges(page);
-            await tapOn(page, keyButton(page, 'H:'));
-            await pictureBecomes(page, before);
-        },
-        'the key bar\'s ~ downloads a screen dump': async () => {
-            const [download] = await Promise.all([page.waitForEvent('download'), tapOn(page, keyButton(page, '~:'))]);
-            assert.equal(download.suggestedFilename(), 'ScrnDmp1.Bmp');
-            assert.equal(fs.statSync(await download.path()).size, 2359350);
-        },
-    };
-    for (const [name, gesture] of Object.entries(gestures)) await t.test(name, gesture);
+                const pinched = await pictureDigest(page);
+                assert.notEqual(pinched, before);
+                for (const key of ['Down arrow', 'Up arrow']) {
+                    for (let n = 0; n < 5; ++n) await tapOn(page, keyButton(page, key));
+                    await keysDone(page);
+                    assert.equal(await pictureDigest(page), key === 'Up arrow' ? pinched : before, key);
+                }
+                assert.equal(await page.evaluate(() => visualViewport.scale), 1);
+            },
+            'a pinch inwards narrows it as Down does': async () => {
+                const before = await pictureDigest(page);
+                for (let n = 0; n < 5; ++n) await tapOn(page, keyButton(page, 'Up arrow'));
+                await pinch(page, 80, 50);
+                await keysDone(page);
+                assert.equal(await pictureDigest(page), before);
+                assert.equal(await page.evaluate(() => visualViewport.scale), 1);
+            },
+            'a long press opens the menu; a tap on G hides the grid': async () => {
+                await touch(page, 'touchStart', [await canvasPoint(page, ...kLatLon25x35)]);
+                await page.getByRole('menu').waitFor();
+                await touch(page, 'touchEnd');
+                const items = page.getByRole('menuitem');
+                assert.deepEqual(await items.allTextContents(), labels);
+                for (const item of await items.all()) {
+                    const b = await item.boundingBox();
+                    assert.ok(b.height >= 44 && b.x >= 0 && b.y >= 0 && b.x + b.width <= width && b.y + b.height <= height, JSON.stringify(b));
+                }
+                const withGrid = await pictureDigest(page);
+                await keepPicture(page);
+                await tapOn(page, page.getByRole('menuitem', {name: labels[6], exact: true}));
+                await pictureChanges(page);
+                assert.equal(await page.getByRole('menu').isHidden(), true);
+                await tapOn(page, keyButton(page, 'G:'));
+                await pictureBecomes(page, withGrid);
+            },
+            'the key bar\'s H shows and hides the help': async () => {
+                const before = await pictureDigest(page);
+                await keepPicture(page);
+                await tapOn(page, keyButton(page, 'H:'));
+                await pictureChanges(page);
+                await tapOn(page, keyButton(page, 'H:'));
+                await pictureBecomes(page, before);
+            },
+            'the key bar\'s ~ downloads a screen dump': async () => {
+                const [download] = await Promise.all([page.waitForEvent('download'), tapOn(page, keyButton(page, '~:'))]);
+                assert.equal(download.suggestedFilename(), 'ScrnDmp1.Bmp');
+                assert.equal(fs.statSync(await download.path()).size, 2359350);
+            },
+        };
+        for (const [name, gesture] of Object.entries(gestures)) await t.test(`${device}: ${name}`, gesture);
+        await page.context().close();
+    }
 });

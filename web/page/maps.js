@@ -224,10 +224,15 @@
     if (!changed) return;
     const named = namedMaps(folder.find((file) => file.name === kConfig));
     for (const file of read) {
-      if (named && /\.bmp$/i.test(file.name) && !named.includes(file.name))
-        log(file.name + ' is in the folder, but Orvex.Txt does not name it, so the viewer does not show it. To show it, ' +
-            'open it again with an Orvex.Txt that names it (its name on one line, the radius in km on the next), ' +
+      if (!named || !/\.bmp$/i.test(file.name) || named.includes(file.name)) continue;
+      if (file.name.length > 20 && named.includes(file.name.slice(0, 20))) {
+        log(file.name + ' has a name of more than 20 characters, of which the viewer reads 20: rename it, ' +
+            'in Orvex.Txt too.');
+      } else {
+        log(file.name + ' is in the folder, but Orvex.Txt does not name it, so the viewer does not show it. To show ' +
+            'it, open it again with an Orvex.Txt that names it (its name on one line, the radius in km on the next), ' +
             'or open the picture it was made from with a radius.');
+      }
     }
     startSet(folder);
   }
