@@ -1,8 +1,9 @@
 // GLUT on the page: the module's canvas is the window, a WebGL 1 context its GL context, and
 // emscripten's html5 events its input. As in freeglut, input is queued as it arrives and handed
-// to the callbacks from the main loop, whose every pass does the window work asked for (size,
-// place), the queued events, the display callback if a redisplay was posted, then the idle
-// callback. The loop never returns to the caller.
+// to the callbacks from the main loop. The loop runs one pass per animation frame of the browser,
+// and a pass draws at most one frame: the window work asked for (size, place), the queued events,
+// the display callback if a redisplay was posted, then the idle callback unless a frame has been
+// swapped already. The loop never returns to the caller.
 #include <GL/freeglut.h>
 
 #include <emscripten/emscripten.h>
@@ -39,6 +40,7 @@ struct GlutState {
     bool placePending = false;
     bool windowMade = false, looping = false, redisplay = false;
     bool stopped = false;                         // the page has started another run
+    unsigned framesSwapped = 0;                   // glutSwapBuffers calls, to keep one frame a pass
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
 
     void (*display)() = nullptr;
@@ -64,6 +66,8 @@ struct GlutState {
     int menuX = 0, menuY = 0;       // its box's corner on the screen, placed as freeglut places it
 
     std::vector<Event> events;
+    std::vector<Event> dispatching;  // the events a pass hands out; swapped with `events`, so
+                                     // both keep their room and a steady pass allocates nothing
 };
 GlutState glut;
 
@@ -81,6 +85,12 @@ EM_JS(void, pointCanvasTarget, (), { specialHTMLTargets["!canvas"] = Module["can
 EM_JS(void, countFrame, (), {
     const page = Module["orvexPage"];
     if (page) page.framesDrawn = (page.framesDrawn | 0) + 1;
+});
+
+// The main thread's time in one pass of the loop, for the page's own measurements.
+EM_JS(void, reportPassTime, (double milliseconds), {
+    const page = Module["orvexPage"];
+    if (page && page.passTimed) page.passTimed(milliseconds);
 });
 
 EM_JS(int, screenSize, (int height), {
@@ -342,29 +352,22 @@ void dispatch(const Event& e) {
     }
 }
 
+// One pass per animation frame. The browser shows one frame per animation frame, so a second
+// frame drawn in the same pass would never be seen: the idle callback, which may draw as the
+// display callback does, runs only when the display callback has not swapped a frame.
 void pass() {
+    const double start = emscripten_get_now();
     windowWork();
-    std::vector<Event> events;
-    events.swap(glut.events);
-    for (const Event& e : events) dispatch(e);
+    glut.dispatching.swap(glut.events);
+    for (const Event& e : glut.dispatching) dispatch(e);
+    glut.dispatching.clear();
+    const unsigned framesBefore = glut.framesSwapped;
     if (glut.redisplay && glut.display) {
         glut.redisplay = false;
         glut.display();
     }
-    if (glut.idle) glut.idle();
-}
-
-// A hidden page draws nothing: its passes go at the display's pace, which the browser stops
-// for hidden pages, and back to back again once the page is shown.
-EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent* e, void*) {
-    if (glut.looping) {
-        if (e->hidden) {
-            emscripten_set_main_loop_timing(EM_TIMING_RAF, 1);
-        } else {
-            emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
-        }
-    }
-    return EM_FALSE;
+    if (glut.idle && glut.framesSwapped == framesBefore) glut.idle();
+    reportPassTime(emscripten_get_now() - start);
 }
 
 void listen() {
@@ -373,7 +376,6 @@ void listen() {
     emscripten_set_mousedown_callback("!canvas", nullptr, EM_FALSE, onMouseDown);
     emscripten_set_mouseup_callback(document, nullptr, EM_FALSE, onMouseUp);
     emscripten_set_mousemove_callback(document, nullptr, EM_FALSE, onMouseMove);
-    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
 }
 
 }  // namespace
@@ -450,13 +452,13 @@ int glutGet(GLenum what) {
     }
 }
 
-// Passes run back to back as on the desktop, not once per display refresh: the page shows the
-// latest frame at each refresh. The call unwinds the caller's stack and never returns.
+// Passes follow the browser's animation frames (requestAnimationFrame): one frame per display
+// refresh, none while the page is hidden, since the browser runs no animation frames for a hidden
+// page. The call unwinds the caller's stack and never returns.
 void glutMainLoop(void) {
     if (glut.stopped) emscripten_exit_with_live_runtime();
     glut.looping = true;
     emscripten_set_main_loop(pass, 0, EM_FALSE);
-    emscripten_set_main_loop_timing(EM_TIMING_SETIMMEDIATE, 0);
     emscripten_exit_with_live_runtime();
 }
 
@@ -464,6 +466,7 @@ void glutPostRedisplay(void) { glut.redisplay = true; }
 
 void glutSwapBuffers(void) {
     glFlush();
+    ++glut.framesSwapped;
     countFrame();
 }
 

@@ -37,6 +37,13 @@
   const page = window.orvexPage = {
     state: 'loading',
     framesDrawn: 0,
+    passes: 0,                           // passes of the viewer's loop (one per animation frame)
+    passTimes: new Float64Array(1024),   // the main thread's milliseconds in the latest passes, a ring
+
+    passTimed(milliseconds) {
+      page.passTimes[page.passes % page.passTimes.length] = milliseconds;
+      ++page.passes;
+    },
 
     console(text) {
       panel.append(text);
@@ -93,6 +100,7 @@
       get framesDrawn() { return page.framesDrawn; },
       set framesDrawn(count) { if (current()) page.framesDrawn = count; },
       console(text) { if (current()) page.console(text); },
+      passTimed(milliseconds) { if (current()) page.passTimed(milliseconds); },
       waitForEnter() { return current() ? page.waitForEnter() : new Promise(() => {}); },
       ended(status) { if (current()) page.ended(status); },
       fileWritten(name, bytes) { if (current()) page.fileWritten(name, bytes); },
