@@ -424,6 +424,16 @@ test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
                 await tapOn(page, keyButton(page, 'G:'));
                 await pictureBecomes(page, withGrid);
             },
+            'a tap off the menu closes it and goes no further': async () => {
+                await touch(page, 'touchStart', [await canvasPoint(page, ...kLatLon25x35)]);
+                await page.getByRole('menu').waitFor();
+                await touch(page, 'touchEnd');
+                const before = await pictureDigest(page);
+                await tap(page, await canvasPoint(page, 1000, 20));  // the window's top right corner, above the menu
+                await page.getByRole('menu').waitFor({state: 'hidden'});
+                await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 4));
+                assert.equal(await pictureDigest(page), before, 'the view did not follow the tap');
+            },
             'the key bar\'s H shows and hides the help': async () => {
                 const before = await pictureDigest(page);
                 await keepPicture(page);
@@ -436,6 +446,14 @@ test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
                 const [download] = await Promise.all([page.waitForEvent('download'), tapOn(page, keyButton(page, '~:'))]);
                 assert.equal(download.suggestedFilename(), 'ScrnDmp1.Bmp');
                 assert.equal(fs.statSync(await download.path()).size, 2359350);
+            },
+            'a tap on the globe takes the keys back from the radius box': async () => {
+                await tapOn(page, page.locator('#radius'));
+                await page.keyboard.type('0');
+                await tap(page, await canvasPoint(page, ...kLatLon25x35));  // where the finger last was: the view stays
+                await keepPicture(page);
+                await page.keyboard.press('g');
+                await pictureChanges(page);
             },
         };
         for (const [name, gesture] of Object.entries(gestures)) await t.test(`${device}: ${name}`, gesture);

@@ -96,8 +96,9 @@
 
   // ---- where the keys go --------------------------------------------------------------------------
 
-  // A button, the file picker or the radius box, once used, hands the keys back to the viewer.
-  document.addEventListener('click', (event) => { if (event.target.closest('button')) keysToViewer(); });
+  // A button (or the key bar's fold), the file picker or the radius box, once used, hands the keys
+  // back to the viewer.
+  document.addEventListener('click', (event) => { if (event.target.closest('button, summary')) keysToViewer(); });
   for (const done of ['change', 'cancel']) document.getElementById('open-maps').addEventListener(done, keysToViewer);
   radiusInput.addEventListener('keydown', (event) => {
     if (event.key === 'Enter' || event.key === 'Escape') {
@@ -184,6 +185,7 @@
   document.addEventListener('touchstart', (event) => {
     const finger = event.changedTouches[0];
     if (finger) pointer = canvasPixel(finger.clientX, finger.clientY);
+    if (event.target === canvas) keysToViewer();  // as a press of the mouse does
     if (!menuOpen || menu.contains(event.target)) return;
     event.stopPropagation();
     event.preventDefault();
@@ -194,7 +196,11 @@
   menu.addEventListener('focusout', (event) => {
     if (!menu.contains(event.relatedTarget)) closeMenu(0, Boolean(event.relatedTarget));
   });
-  window.addEventListener('resize', () => closeMenu(0));
+  let laidWidth = window.innerWidth;  // a change of height alone (a phone's bars) keeps the menu
+  window.addEventListener('resize', () => {
+    if (window.innerWidth !== laidWidth) closeMenu(0);
+    laidWidth = window.innerWidth;
+  });
   menu.addEventListener('keydown', (event) => {
     const all = items();
     const at = all.indexOf(document.activeElement);
