@@ -25,12 +25,39 @@ void multiply(GLfloat* a, const GLfloat* b) {
     std::memcpy(a, product, sizeof product);
 }
 
-void multiplyCurrent(const GLfloat* m) {
+}  // namespace
+
+void multiplyCurrentMatrix(const GLfloat m[16]) {
     beforeChange();
     multiply(top(), m);
 }
 
-}  // namespace
+bool textureMatrixIsIdentity() {
+    return std::memcmp(context.texture.items[context.texture.top].m, kIdentity, sizeof kIdentity) == 0;
+}
+
+void setMatrixMode(GLenum mode) {
+    switch (mode) {
+        case GL_MODELVIEW: context.current = &context.modelView; break;
+        case GL_PROJECTION: context.current = &context.projection; break;
+        case GL_TEXTURE: context.current = &context.texture; break;
+        default: return setError(GL_INVALID_ENUM);
+    }
+    context.attributes.matrixMode = mode;
+}
+
+void ortho(GLfloat l, GLfloat r, GLfloat b, GLfloat t, GLfloat n, GLfloat f) {
+    if (l == r || b == t || n == f) return setError(GL_INVALID_VALUE);
+    GLfloat m[16];
+    std::memcpy(m, kIdentity, sizeof m);
+    m[0] = 2.0f / (r - l);
+    m[12] = -(r + l) / (r - l);
+    m[5] = 2.0f / (t - b);
+    m[13] = -(t + b) / (t - b);
+    m[10] = -2.0f / (f - n);
+    m[14] = -(f + n) / (f - n);
+    multiplyCurrentMatrix(m);
+}
 
 void modelViewProjection(GLfloat out[16]) {
     std::memcpy(out, context.projection.items[context.projection.top].m, 16 * sizeof(GLfloat));
@@ -62,23 +89,17 @@ using namespace webgl;
 extern "C" {
 
 void glMatrixMode(GLenum mode) {
-    if (recording(Op::matrixMode, static_cast<GLfloat>(mode))) return;
-    switch (mode) {
-        case GL_MODELVIEW: context.current = &context.modelView; break;
-        case GL_PROJECTION: context.current = &context.projection; break;
-        case GL_TEXTURE: context.current = &context.texture; break;
-        default: return setError(GL_INVALID_ENUM);
-    }
-    context.a.matrixMode = mode;
+    if (!recordWords(Op::matrixMode, mode)) setMatrixMode(mode);
 }
 
 void glLoadIdentity(void) {
-    if (recording(Op::loadIdentity)) return;
+    if (record(Op::loadIdentity)) return;
     beforeChange();
     std::memcpy(top(), kIdentity, sizeof kIdentity);
 }
 
 void glLoadMatrixf(const GLfloat* m) {
+    if (record(Op::loadMatrix, nullptr, 0, m, 16 * sizeof(GLfloat))) return;
     beforeChange();
     std::memcpy(top(), m, 16 * sizeof(GLfloat));
 }
@@ -86,11 +107,11 @@ void glLoadMatrixf(const GLfloat* m) {
 void glMultMatrixd(const GLdouble* m) {
     GLfloat f[16];
     for (int k = 0; k < 16; ++k) f[k] = static_cast<GLfloat>(m[k]);
-    multiplyCurrent(f);
+    if (!record(Op::multiplyMatrix, nullptr, 0, f, sizeof f)) multiplyCurrentMatrix(f);
 }
 
 void glPushMatrix(void) {
-    if (recording(Op::pushMatrix)) return;
+    if (record(Op::pushMatrix)) return;
     MatrixStack& s = *context.current;
     if (s.top + 1 >= s.capacity) return setError(GL_STACK_OVERFLOW);
     s.items[s.top + 1] = s.items[s.top];
@@ -98,7 +119,7 @@ void glPushMatrix(void) {
 }
 
 void glPopMatrix(void) {
-    if (recording(Op::popMatrix)) return;
+    if (record(Op::popMatrix)) return;
     MatrixStack& s = *context.current;
     if (s.top == 0) return setError(GL_STACK_UNDERFLOW);
     beforeChange();
@@ -107,7 +128,7 @@ void glPopMatrix(void) {
 
 // Mesa's rotation: an exact matrix about a coordinate axis, the general formula otherwise.
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
-    if (recording(Op::rotate, angle, x, y, z)) return;
+    if (record(Op::rotate, angle, x, y, z)) return;
     const GLfloat radians = angle * static_cast<GLfloat>(M_PI / 180.0);
     const GLfloat s = std::sin(radians), c = std::cos(radians);
     GLfloat m[16];
@@ -154,7 +175,7 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
         m[6] = (oneMinusC * yz) + xs;
         m[10] = (oneMinusC * zz) + c;
     }
-    multiplyCurrent(m);
+    multiplyCurrentMatrix(m);
 }
 
 void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) {
@@ -163,7 +184,7 @@ void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    if (recording(Op::translate, x, y, z)) return;
+    if (record(Op::translate, x, y, z)) return;
     beforeChange();
     GLfloat* m = top();
     for (int row = 0; row < 4; ++row) m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
@@ -174,19 +195,11 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near, GLdouble far) {
-    if (left == right || bottom == top || near == far) return setError(GL_INVALID_VALUE);
-    const GLfloat l = static_cast<GLfloat>(left), r = static_cast<GLfloat>(right);
-    const GLfloat b = static_cast<GLfloat>(bottom), t = static_cast<GLfloat>(top);
-    const GLfloat n = static_cast<GLfloat>(near), f = static_cast<GLfloat>(far);
-    GLfloat m[16];
-    std::memcpy(m, kIdentity, sizeof m);
-    m[0] = 2.0f / (r - l);
-    m[12] = -(r + l) / (r - l);
-    m[5] = 2.0f / (t - b);
-    m[13] = -(t + b) / (t - b);
-    m[10] = -2.0f / (f - n);
-    m[14] = -(f + n) / (f - n);
-    multiplyCurrent(m);
+    Word words[6];
+    const GLdouble values[6] = {left, right, bottom, top, near, far};
+    for (int k = 0; k < 6; ++k) words[k].f = static_cast<GLfloat>(values[k]);
+    if (record(Op::ortho, words, 6)) return;
+    ortho(words[0].f, words[1].f, words[2].f, words[3].f, words[4].f, words[5].f);
 }
 
 }  // extern "C"

@@ -2,9 +2,8 @@
 // atlas texture (the fonts' glyphs are static data, so each is sent once) and drawn as a quad
 // of the batch at the raster position, in the raster colour, at the raster depth.
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <map>
-#include <tuple>
 #include <vector>
 
 #include "context.hpp"
@@ -12,28 +11,49 @@
 
 namespace webgl {
 
-void bindForUpload(GLuint webglName);
-
 namespace {
 
 // ---- the bitmap atlas ---------------------------------------------------------------------------
 
+// A bitmap in the atlas, found by the caller's pointer and sizes; the copy of its bits tells
+// changed data at the same place apart.
 struct AtlasEntry {
-    int x, y;                        // texel of the bitmap's first (bottom) row
-    std::vector<GLubyte> bits;       // the bits it was made from, to tell changed data apart
+    const GLubyte* bits = nullptr;   // null: a free slot
+    int width = 0, height = 0, rowBytes = 0;
+    int x = 0, y = 0;                // texel of the bitmap's first (bottom) row
+    size_t copyOffset = 0;           // its bits in BitmapAtlas::copies
 };
+
+constexpr int kAtlasSlots = 4096;                  // a power of two
+constexpr int kAtlasSlotsUsable = kAtlasSlots / 2;  // probes stay short
 
 struct BitmapAtlas {
     GLuint texture = 0;
-    std::vector<GLubyte> texels = std::vector<GLubyte>(kBitmapAtlasSize * kBitmapAtlasSize);
-    std::map<std::tuple<const GLubyte*, int, int, int>, AtlasEntry> entries;
+    AtlasEntry slots[kAtlasSlots];   // open addressing by hashed key
+    int used = 0;
+    std::vector<GLubyte> copies;     // the entries' bits; capacity is kept
+    std::vector<GLubyte> block;      // one bitmap as alpha texels, for its upload
     int shelfX = 0, shelfY = 0, shelfHeight = 0;  // the free place on the current shelf
 };
 BitmapAtlas atlas;
 
+std::vector<GLubyte> readBack;  // glReadPixels' RGBA bytes; capacity is kept
+
 void resetAtlas() {
-    atlas.entries.clear();
+    for (AtlasEntry& e : atlas.slots) e = AtlasEntry{};
+    atlas.used = 0;
+    atlas.copies.clear();
     atlas.shelfX = atlas.shelfY = atlas.shelfHeight = 0;
+}
+
+// The slot of a key: its entry, or the free slot where it would go.
+AtlasEntry& slotFor(const GLubyte* bits, int width, int height, int rowBytes) {
+    std::uintptr_t hash = reinterpret_cast<std::uintptr_t>(bits) * 2654435761u;
+    hash ^= static_cast<std::uintptr_t>(width * 31 + height) * 40503u + static_cast<std::uintptr_t>(rowBytes);
+    for (int probe = 0;; ++probe) {
+        AtlasEntry& e = atlas.slots[(hash + probe) & (kAtlasSlots - 1)];
+        if (!e.bits || (e.bits == bits && e.width == width && e.height == height && e.rowBytes == rowBytes)) return e;
+    }
 }
 
 void makeAtlasTexture() {
@@ -55,12 +75,6 @@ void windowToClip(GLfloat x, GLfloat y, GLfloat out[2]) {
     out[1] = context.drawingHeight > 0 ? 2.0f * y / context.drawingHeight - 1.0f : 0.0f;
 }
 
-std::uint8_t colourByte(GLfloat value) {
-    if (!(value > 0.0f)) return 0;
-    if (value >= 1.0f) return 255;
-    return static_cast<std::uint8_t>(std::lround(value * 255.0f));
-}
-
 }  // namespace
 
 GLuint bitmapAtlasTexture() {
@@ -71,11 +85,10 @@ GLuint bitmapAtlasTexture() {
 bool bitmapInAtlas(const GLubyte* bits, int width, int height, int rowBytes, int& atlasX, int& atlasY) {
     if (width > kBitmapAtlasSize || height > kBitmapAtlasSize) return false;
     const size_t size = static_cast<size_t>(rowBytes) * height;
-    const auto key = std::make_tuple(bits, width, height, rowBytes);
-    auto found = atlas.entries.find(key);
-    if (found != atlas.entries.end() && std::memcmp(found->second.bits.data(), bits, size) == 0) {
-        atlasX = found->second.x;
-        atlasY = found->second.y;
+    AtlasEntry* entry = &slotFor(bits, width, height, rowBytes);
+    if (entry->bits && std::memcmp(&atlas.copies[entry->copyOffset], bits, size) == 0) {
+        atlasX = entry->x;
+        atlasY = entry->y;
         return true;
     }
     // A new place on the shelf, a new shelf, or (full) a fresh atlas once the batch is drawn.
@@ -84,40 +97,39 @@ bool bitmapInAtlas(const GLubyte* bits, int width, int height, int rowBytes, int
         atlas.shelfX = 0;
         atlas.shelfHeight = 0;
     }
-    if (atlas.shelfY + height + 1 > kBitmapAtlasSize) {
+    if (atlas.shelfY + height + 1 > kBitmapAtlasSize || atlas.used == kAtlasSlotsUsable) {
         flush();
         resetAtlas();
+        entry = &slotFor(bits, width, height, rowBytes);
     }
     const int x = atlas.shelfX, y = atlas.shelfY;
     atlas.shelfX += width + 1;
     if (height > atlas.shelfHeight) atlas.shelfHeight = height;
-    std::vector<GLubyte> block(static_cast<size_t>(width) * height);
+    atlas.block.resize(static_cast<size_t>(width) * height);
     for (int row = 0; row < height; ++row) {
         for (int column = 0; column < width; ++column) {
             const bool set = bits[row * rowBytes + column / 8] & (0x80 >> (column % 8));
-            block[row * width + column] = set ? 255 : 0;
+            atlas.block[row * width + column] = set ? 255 : 0;
         }
     }
     makeAtlasTexture();
     bindForUpload(atlas.texture);
     emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_ALPHA, GL_UNSIGNED_BYTE, block.data());
-    atlas.entries[key] = AtlasEntry{x, y, std::vector<GLubyte>(bits, bits + size)};
+    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_ALPHA, GL_UNSIGNED_BYTE, atlas.block.data());
+    if (!entry->bits) ++atlas.used;
+    *entry = AtlasEntry{bits, width, height, rowBytes, x, y, atlas.copies.size()};
+    atlas.copies.insert(atlas.copies.end(), bits, bits + size);
     atlasX = x;
     atlasY = y;
     return true;
 }
-
-}  // namespace webgl
-
-using namespace webgl;
 
 namespace {
 
 // The raster position: the point through the matrices and the viewport, valid when inside the
 // view volume; it takes the current colour as the raster colour.
 void rasterPosition(GLfloat x, GLfloat y, GLfloat z) {
-    AttributeState& a = context.a;
+    AttributeState& a = context.attributes;
     GLfloat toClip[16], clip[4];
     modelViewProjection(toClip);
     const GLfloat point[4] = {x, y, z, 1.0f};
@@ -136,80 +148,83 @@ void rasterPosition(GLfloat x, GLfloat y, GLfloat z) {
     std::memcpy(a.rasterColour, a.colour, sizeof a.rasterColour);
 }
 
-int components(GLenum format) {
-    switch (format) {
-        case GL_RED: case GL_ALPHA: case GL_LUMINANCE: return 1;
-        case GL_RGB: return 3;
-        case GL_RGBA: return 4;
-        default: return 0;
-    }
-}
-
 }  // namespace
 
-extern "C" {
-
-void glRasterPos3d(GLdouble x, GLdouble y, GLdouble z) {
-    if (context.inside) return setError(GL_INVALID_OPERATION);
-    rasterPosition(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
-}
-
-void glRasterPos2f(GLfloat x, GLfloat y) {
-    if (context.inside) return setError(GL_INVALID_OPERATION);
-    rasterPosition(x, y, 0.0f);
-}
-
 // Bits set draw fragments from the floored raster position less the origin (with Mesa's small
-// epsilon), rows bottom first, each row padded to the unpack alignment.
-void glBitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, GLfloat xMove,
-              GLfloat yMove, const GLubyte* bitmap) {
+// epsilon), rows bottom first, each row padded to `alignment`.
+void bitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, GLfloat xMove, GLfloat yMove,
+            const GLubyte* bits, int alignment) {
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
     if (context.inside) return setError(GL_INVALID_OPERATION);
-    AttributeState& a = context.a;
+    AttributeState& a = context.attributes;
     if (!a.rasterValid) return;
-    if (width > 0 && height > 0 && bitmap) {
-        const int align = context.unpackAlignment;
-        const int rowBytes = ((width + 7) / 8 + align - 1) / align * align;
-        int atlasX = 0, atlasY = 0;
-        if (bitmapInAtlas(bitmap, width, height, rowBytes, atlasX, atlasY)) {
-            constexpr GLfloat kEpsilon = 0.0001f;
-            const GLfloat x = std::floor(a.rasterPosition[0] + kEpsilon - xOrigin);
-            const GLfloat y = std::floor(a.rasterPosition[1] + kEpsilon - yOrigin);
-            GLfloat low[2], high[2];
-            windowToClip(x, y, low);
-            windowToClip(x + width, y + height, high);
-            const GLfloat z = a.rasterPosition[2] * 2.0f - 1.0f;
-            const GLfloat s0 = static_cast<GLfloat>(atlasX) / kBitmapAtlasSize;
-            const GLfloat t0 = static_cast<GLfloat>(atlasY) / kBitmapAtlasSize;
-            const GLfloat s1 = static_cast<GLfloat>(atlasX + width) / kBitmapAtlasSize;
-            const GLfloat t1 = static_cast<GLfloat>(atlasY + height) / kBitmapAtlasSize;
-            const GLfloat corners[4][4] = {{low[0], low[1], s0, t0}, {high[0], low[1], s1, t0},
-                                           {high[0], high[1], s1, t1}, {low[0], high[1], s0, t1}};
-            const int order[6] = {0, 1, 2, 0, 2, 3};
-            Vertex* out = batchVertices(Space::window, GL_TRIANGLES, 6);
-            for (int k = 0; k < 6; ++k) {
-                const GLfloat* c = corners[order[k]];
-                Vertex& v = out[k];
-                v.position[0] = c[0];
-                v.position[1] = c[1];
-                v.position[2] = z;
-                v.position[3] = 1.0f;
-                for (int i = 0; i < 4; ++i) v.colour[i] = colourByte(a.rasterColour[i]);
-                v.texCoord[0] = c[2];
-                v.texCoord[1] = c[3];
-                v.texCoord[2] = 0.0f;
-                v.texCoord[3] = 1.0f;
-            }
+    int atlasX = 0, atlasY = 0;
+    const int rowBytes = paddedRowBytes((width + 7) / 8, alignment);
+    if (width > 0 && height > 0 && bits && bitmapInAtlas(bits, width, height, rowBytes, atlasX, atlasY)) {
+        constexpr GLfloat kEpsilon = 0.0001f;
+        const GLfloat x = std::floor(a.rasterPosition[0] + kEpsilon - xOrigin);
+        const GLfloat y = std::floor(a.rasterPosition[1] + kEpsilon - yOrigin);
+        GLfloat low[2], high[2];
+        windowToClip(x, y, low);
+        windowToClip(x + width, y + height, high);
+        const GLfloat z = a.rasterPosition[2] * 2.0f - 1.0f;
+        const GLfloat s0 = static_cast<GLfloat>(atlasX) / kBitmapAtlasSize;
+        const GLfloat t0 = static_cast<GLfloat>(atlasY) / kBitmapAtlasSize;
+        const GLfloat s1 = static_cast<GLfloat>(atlasX + width) / kBitmapAtlasSize;
+        const GLfloat t1 = static_cast<GLfloat>(atlasY + height) / kBitmapAtlasSize;
+        const GLfloat corners[4][4] = {{low[0], low[1], s0, t0}, {high[0], low[1], s1, t0},
+                                       {high[0], high[1], s1, t1}, {low[0], high[1], s0, t1}};
+        const int order[6] = {0, 1, 2, 0, 2, 3};
+        Vertex* out = batchVertices(Space::window, GL_TRIANGLES, 6);
+        for (int k = 0; k < 6; ++k) {
+            const GLfloat* c = corners[order[k]];
+            Vertex& v = out[k];
+            v.position[0] = c[0];
+            v.position[1] = c[1];
+            v.position[2] = z;
+            v.position[3] = 1.0f;
+            for (int i = 0; i < 4; ++i) v.colour[i] = colourByte(a.rasterColour[i]);
+            v.texCoord[0] = c[2];
+            v.texCoord[1] = c[3];
+            v.texCoord[2] = 0.0f;
+            v.texCoord[3] = 1.0f;
         }
     }
     a.rasterPosition[0] += xMove;
     a.rasterPosition[1] += yMove;
 }
 
+}  // namespace webgl
+
+using namespace webgl;
+
+extern "C" {
+
+void glRasterPos3d(GLdouble x, GLdouble y, GLdouble z) {
+    const GLfloat position[3] = {static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z)};
+    if (record(Op::rasterPosition, position[0], position[1], position[2])) return;
+    if (context.inside) return setError(GL_INVALID_OPERATION);
+    rasterPosition(position[0], position[1], position[2]);
+}
+
+void glRasterPos2f(GLfloat x, GLfloat y) { glRasterPos3d(x, y, 0.0); }
+
+// Recorded with a copy of the bits as the pixel store lays them out now.
+void glBitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, GLfloat xMove,
+              GLfloat yMove, const GLubyte* bits) {
+    const int alignment = context.unpackAlignment;
+    const Word words[7] = {wordOf(width), wordOf(height), wordOf(xOrigin), wordOf(yOrigin),
+                           wordOf(xMove), wordOf(yMove), wordOf(alignment)};
+    const int bytes = bits && width > 0 && height > 0 ? paddedRowBytes((width + 7) / 8, alignment) * height : 0;
+    if (record(Op::bitmap, words, 7, bits, bytes)) return;
+    bitmap(width, height, xOrigin, yOrigin, xMove, yMove, bits, alignment);
+}
+
 void glReadBuffer(GLenum mode) {
+    if (recordWords(Op::readBuffer, mode)) return;
     switch (mode) {
         case GL_FRONT_LEFT: case GL_BACK_LEFT: case GL_FRONT: case GL_BACK: case GL_FRONT_AND_BACK:
-            context.a.readBuffer = mode;
+            context.attributes.readBuffer = mode;
             break;
         default: setError(GL_INVALID_ENUM);
     }
@@ -229,11 +244,12 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
     const int y1 = y + height > context.drawingHeight ? context.drawingHeight : y + height;
     if (x1 <= x0 || y1 <= y0) return;
     const int readWidth = x1 - x0, readHeight = y1 - y0;
-    std::vector<GLubyte> rgba(static_cast<size_t>(readWidth) * readHeight * 4);
+    std::vector<GLubyte>& rgba = readBack;
+    rgba.resize(static_cast<size_t>(readWidth) * readHeight * 4);
     emscripten_glReadPixels(x0, y0, readWidth, readHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     const int size = type == GL_FLOAT ? 4 : 1;
     const int align = context.packAlignment;
-    const size_t rowBytes = (static_cast<size_t>(width) * count * size + align - 1) / align * align;
+    const size_t rowBytes = static_cast<size_t>(paddedRowBytes(width * count * size, align));
     auto* out = static_cast<GLubyte*>(pixels);
     for (int row = 0; row < readHeight; ++row) {
         GLubyte* line = out + static_cast<size_t>(y0 - y + row) * rowBytes +

@@ -7,8 +7,6 @@
 
 namespace webgl {
 
-void clearBuffers(GLbitfield mask);
-
 void setError(GLenum error) {
     if (context.error == GL_NO_ERROR) context.error = error;
 }
@@ -16,7 +14,7 @@ void setError(GLenum error) {
 namespace {
 
 bool* capability(GLenum name) {
-    AttributeState& a = context.a;
+    AttributeState& a = context.attributes;
     switch (name) {
         case GL_DEPTH_TEST: return &a.depthTest;
         case GL_CULL_FACE: return &a.cullFace;
@@ -27,7 +25,7 @@ bool* capability(GLenum name) {
     }
 }
 
-void setCapability(GLenum name, bool on) {
+void setEnabled(GLenum name, bool on) {
     bool* flag = capability(name);
     if (!flag) return setError(GL_INVALID_ENUM);
     if (*flag == on) return;
@@ -40,7 +38,7 @@ enum class Kind { integer, boolean, real, colour };
 
 // A query's values (up to 16) and their count; 0 for a name this subset does not know.
 int query(GLenum name, GLdouble out[16], Kind& kind) {
-    const AttributeState& a = context.a;
+    const AttributeState& a = context.attributes;
     kind = Kind::integer;
     auto copyFloats = [&](const GLfloat* values, int count, Kind k) {
         for (int i = 0; i < count; ++i) out[i] = values[i];
@@ -110,11 +108,11 @@ using namespace webgl;
 extern "C" {
 
 void glEnable(GLenum name) {
-    if (!recording(Op::enable, static_cast<GLfloat>(name))) setCapability(name, true);
+    if (!recordWords(Op::enable, name)) setEnabled(name, true);
 }
 
 void glDisable(GLenum name) {
-    if (!recording(Op::disable, static_cast<GLfloat>(name))) setCapability(name, false);
+    if (!recordWords(Op::disable, name)) setEnabled(name, false);
 }
 
 GLboolean glIsEnabled(GLenum name) {
@@ -127,15 +125,16 @@ GLboolean glIsEnabled(GLenum name) {
 }
 
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
-    GLfloat* c = context.a.clearColour;
-    auto clamp = [](GLfloat v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; };
-    c[0] = clamp(red);
-    c[1] = clamp(green);
-    c[2] = clamp(blue);
-    c[3] = clamp(alpha);
+    if (record(Op::clearColour, red, green, blue, alpha)) return;
+    GLfloat* c = context.attributes.clearColour;
+    c[0] = clampUnit(red);
+    c[1] = clampUnit(green);
+    c[2] = clampUnit(blue);
+    c[3] = clampUnit(alpha);
 }
 
 void glClear(GLbitfield mask) {
+    if (recordWords(Op::clear, mask)) return;
     if (mask & ~(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | 0x00000400 | 0x00000200)) {
         return setError(GL_INVALID_VALUE);
     }
@@ -144,66 +143,76 @@ void glClear(GLbitfield mask) {
 }
 
 void glAlphaFunc(GLenum function, GLclampf reference) {
+    Word words[2];
+    words[0].u = function;
+    words[1].f = reference;
+    if (record(Op::alphaFunction, words, 2)) return;
     if (function < GL_NEVER || function > GL_ALWAYS) return setError(GL_INVALID_ENUM);
     beforeChange();
-    context.a.alphaFunction = function;
-    context.a.alphaReference = reference < 0.0f ? 0.0f : reference > 1.0f ? 1.0f : reference;
+    context.attributes.alphaFunction = function;
+    context.attributes.alphaReference = clampUnit(reference);
 }
 
 void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
+    if (recordWords(Op::scissor, x, y, width, height)) return;
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
     beforeChange();
     const GLint box[4] = {x, y, width, height};
-    std::memcpy(context.a.scissorBox, box, sizeof box);
+    std::memcpy(context.attributes.scissorBox, box, sizeof box);
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    if (recordWords(Op::viewport, x, y, width, height)) return;
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
     beforeChange();
     const GLint box[4] = {x, y, width, height};
-    std::memcpy(context.a.viewport, box, sizeof box);
+    std::memcpy(context.attributes.viewport, box, sizeof box);
 }
 
 void glShadeModel(GLenum mode) {
-    if (recording(Op::shadeModel, static_cast<GLfloat>(mode))) return;
+    if (recordWords(Op::shadeModel, mode)) return;
     if (mode != GL_FLAT && mode != GL_SMOOTH) return setError(GL_INVALID_ENUM);
-    context.a.shadeModel = mode;  // applied as vertices are assembled: no flush needed
+    context.attributes.shadeModel = mode;  // applied as vertices are assembled: no flush needed
 }
 
 void glLineWidth(GLfloat width) {
-    if (recording(Op::lineWidth, width)) return;
+    if (record(Op::lineWidth, width)) return;
     if (width <= 0.0f) return setError(GL_INVALID_VALUE);
-    context.a.lineWidth = width;  // applied as lines are assembled
+    context.attributes.lineWidth = width;  // applied as lines are assembled
 }
 
 void glPolygonMode(GLenum face, GLenum mode) {
+    if (recordWords(Op::polygonMode, face, mode)) return;
     if (mode != GL_POINT && mode != GL_LINE && mode != GL_FILL) return setError(GL_INVALID_ENUM);
-    if (face == GL_FRONT || face == GL_FRONT_AND_BACK) context.a.polygonFront = mode;
-    if (face == GL_BACK || face == GL_FRONT_AND_BACK) context.a.polygonBack = mode;
+    if (face == GL_FRONT || face == GL_FRONT_AND_BACK) context.attributes.polygonFront = mode;
+    if (face == GL_BACK || face == GL_FRONT_AND_BACK) context.attributes.polygonBack = mode;
     if (face != GL_FRONT && face != GL_BACK && face != GL_FRONT_AND_BACK) setError(GL_INVALID_ENUM);
 }
 
 void glFrontFace(GLenum mode) {
+    if (recordWords(Op::frontFace, mode)) return;
     if (mode != GL_CW && mode != GL_CCW) return setError(GL_INVALID_ENUM);
     beforeChange();
-    context.a.frontFace = mode;
+    context.attributes.frontFace = mode;
 }
 
 // Saves the whole attribute state with the mask; glPopAttrib puts back the masked groups.
 void glPushAttrib(GLbitfield mask) {
+    if (recordWords(Op::pushAttributes, mask)) return;
     if (context.savedCount >= kAttributeDepth) return setError(GL_STACK_OVERFLOW);
-    context.saved[context.savedCount] = context.a;
+    context.saved[context.savedCount] = context.attributes;
     context.savedMasks[context.savedCount] = mask;
     ++context.savedCount;
 }
 
 void glPopAttrib(void) {
+    if (record(Op::popAttributes)) return;
     if (context.savedCount == 0) return setError(GL_STACK_UNDERFLOW);
     beforeChange();
     --context.savedCount;
     const AttributeState& s = context.saved[context.savedCount];
     const GLbitfield mask = context.savedMasks[context.savedCount];
-    AttributeState& a = context.a;
+    AttributeState& a = context.attributes;
     if (mask & GL_ENABLE_BIT) {
         a.depthTest = s.depthTest;
         a.cullFace = s.cullFace;
@@ -236,7 +245,7 @@ void glPopAttrib(void) {
         a.boundTexture = s.boundTexture;
         a.textureEnvMode = s.textureEnvMode;
     }
-    if (mask & GL_TRANSFORM_BIT) glMatrixMode(s.matrixMode);
+    if (mask & GL_TRANSFORM_BIT) setMatrixMode(s.matrixMode);
     if (mask & GL_CURRENT_BIT) {
         std::memcpy(a.colour, s.colour, sizeof a.colour);
         std::memcpy(a.texCoord, s.texCoord, sizeof a.texCoord);

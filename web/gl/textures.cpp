@@ -9,18 +9,14 @@
 
 namespace webgl {
 
-void bindForUpload(GLuint webglName);
-
 namespace {
-
 
 struct TextureTable {
     std::vector<TextureObject> objects = std::vector<TextureObject>(1);  // by GL name; 0 is the default
     GLuint nextName = 1;
+    std::vector<GLubyte> converted;  // pixels converted for an upload; capacity is kept
 };
 TextureTable textures;
-
-bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
 // The WebGL format a GL internal format is kept in; 0 when this subset does not take it.
 GLenum baseFormat(GLint internalFormat) {
@@ -29,15 +25,6 @@ GLenum baseFormat(GLint internalFormat) {
         case 4: case GL_RGBA: return GL_RGBA;
         case 1: case GL_LUMINANCE: return GL_LUMINANCE;
         case GL_ALPHA: case GL_ALPHA8: return GL_ALPHA;
-        default: return 0;
-    }
-}
-
-int components(GLenum format) {
-    switch (format) {
-        case GL_RGB: return 3;
-        case GL_RGBA: return 4;
-        case GL_ALPHA: case GL_LUMINANCE: case GL_RED: return 1;
         default: return 0;
     }
 }
@@ -65,15 +52,13 @@ void applyParameters(TextureObject& t) {
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap(t.wrapT));
 }
 
-// Rows of `format` pixels converted to the texture's stored format (rows tightly packed); empty
-// when the pixels can go to WebGL as they are.
-std::vector<GLubyte> converted(const void* pixels, int width, int height, GLenum format, GLenum stored) {
-    std::vector<GLubyte> out;
-    if (!pixels || format == stored) return out;
+// Rows of `format` pixels (rows padded to `alignment`) converted to the texture's stored format,
+// rows tightly packed; null when the pixels can go to WebGL as they are.
+const GLubyte* converted(const void* pixels, int width, int height, GLenum format, GLenum stored, int alignment) {
+    if (!pixels || format == stored) return nullptr;
     const int from = components(format), to = components(stored);
-    const int align = context.unpackAlignment;
-    const int rowBytes = (width * from + align - 1) / align * align;
-    out.resize(static_cast<size_t>(width) * height * to);
+    const int rowBytes = paddedRowBytes(width * from, alignment);
+    textures.converted.resize(static_cast<size_t>(width) * height * to);
     const GLubyte* source = static_cast<const GLubyte*>(pixels);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -81,7 +66,7 @@ std::vector<GLubyte> converted(const void* pixels, int width, int height, GLenum
             GLubyte rgba[4] = {p[0], from >= 3 ? p[1] : p[0], from >= 3 ? p[2] : p[0],
                               static_cast<GLubyte>(from == 4 ? p[3] : 255)};
             if (format == GL_ALPHA) rgba[0] = rgba[1] = rgba[2] = 0, rgba[3] = p[0];
-            GLubyte* q = &out[(static_cast<size_t>(y) * width + x) * to];
+            GLubyte* q = &textures.converted[(static_cast<size_t>(y) * width + x) * to];
             if (stored == GL_ALPHA) {
                 q[0] = rgba[3];
             } else {
@@ -89,7 +74,12 @@ std::vector<GLubyte> converted(const void* pixels, int width, int height, GLenum
             }
         }
     }
-    return out;
+    return textures.converted.data();
+}
+
+// WebGL's unpack alignment for pixels converted here (tight rows) or sent as they are.
+void setUploadAlignment(const GLubyte* convertedPixels, int alignment) {
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, convertedPixels ? 1 : alignment);
 }
 
 }  // namespace
@@ -99,7 +89,54 @@ TextureObject& textureObject(GLuint name) {
     return textures.objects[name];
 }
 
-TextureObject* boundTextureObject() { return &textureObject(context.a.boundTexture); }
+TextureObject* boundTextureObject() { return &textureObject(context.attributes.boundTexture); }
+
+void texImage(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+              GLenum format, GLenum type, const GLvoid* pixels, int alignment) {
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    const GLenum stored = baseFormat(internalFormat);
+    if (stored == 0 || components(format) == 0) return setError(GL_INVALID_ENUM);
+    if (type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
+    GLint maximum = 0;
+    emscripten_glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maximum);
+    if (level < 0 || border != 0 || width < 0 || height < 0 || width > maximum || height > maximum) {
+        return setError(GL_INVALID_VALUE);
+    }
+    if (level > 0) return;  // mipmaps are not kept: the viewer never filters with them
+    beforeChange();
+    TextureObject& t = *boundTextureObject();
+    ensureWebglTexture(t);
+    t.width = width;
+    t.height = height;
+    t.alphaOnly = stored == GL_ALPHA;
+    t.format = stored;
+    const GLubyte* copy = converted(pixels, width, height, format, stored, alignment);
+    bindForUpload(t.webglName);
+    setUploadAlignment(copy, alignment);
+    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(stored), width, height, 0, stored,
+                            GL_UNSIGNED_BYTE, copy ? copy : pixels);
+    context.checkWebglErrors = true;
+    applyParameters(t);
+}
+
+void texSubImage(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
+                 GLenum type, const GLvoid* pixels, int alignment) {
+    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
+    if (components(format) == 0 || type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
+    TextureObject& t = *boundTextureObject();
+    if (t.webglName == 0 || t.width == 0) return setError(GL_INVALID_OPERATION);
+    if (level != 0 || x < 0 || y < 0 || width < 0 || height < 0 || x + width > t.width || y + height > t.height) {
+        return setError(GL_INVALID_VALUE);
+    }
+    if (width == 0 || height == 0 || !pixels) return;
+    beforeChange();
+    const GLenum stored = storedFormat(t);
+    const GLubyte* copy = converted(pixels, width, height, format, stored, alignment);
+    bindForUpload(t.webglName);
+    setUploadAlignment(copy, alignment);
+    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, stored, GL_UNSIGNED_BYTE,
+                               copy ? copy : pixels);
+}
 
 }  // namespace webgl
 
@@ -116,16 +153,17 @@ void glGenTextures(GLsizei count, GLuint* names) {
 }
 
 void glBindTexture(GLenum target, GLuint name) {
-    if (recording(Op::bindTexture, static_cast<GLfloat>(name))) return;
+    if (recordWords(Op::bindTexture, target, name)) return;
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    if (name == context.a.boundTexture) return;
+    if (name == context.attributes.boundTexture) return;
     beforeChange();
-    context.a.boundTexture = name;
+    context.attributes.boundTexture = name;
     if (name >= textures.nextName) textures.nextName = name + 1;
     textureObject(name);
 }
 
 void glTexParameteri(GLenum target, GLenum name, GLint value) {
+    if (recordWords(Op::texParameter, target, name, static_cast<GLuint>(value))) return;
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     TextureObject& t = *boundTextureObject();
     const GLenum v = static_cast<GLenum>(value);
@@ -161,70 +199,49 @@ void glTexParameterfv(GLenum target, GLenum name, const GLfloat* values) {
     if (name != GL_TEXTURE_BORDER_COLOR) {
         return glTexParameteri(target, name, static_cast<GLint>(values[0]));
     }
+    Word words[5];
+    words[0].u = target;
+    for (int k = 0; k < 4; ++k) words[k + 1].f = values[k];
+    if (record(Op::texBorderColour, words, 5)) return;
     beforeChange();
     TextureObject& t = *boundTextureObject();
-    for (int k = 0; k < 4; ++k) t.border[k] = values[k] < 0.0f ? 0.0f : values[k] > 1.0f ? 1.0f : values[k];
+    for (int k = 0; k < 4; ++k) t.border[k] = clampUnit(values[k]);
 }
 
 void glTexEnvi(GLenum target, GLenum name, GLint value) {
+    if (recordWords(Op::texEnv, target, name, static_cast<GLuint>(value))) return;
     if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) return setError(GL_INVALID_ENUM);
     const GLenum mode = static_cast<GLenum>(value);
     if (mode != GL_MODULATE && mode != GL_DECAL && mode != GL_REPLACE) return setError(GL_INVALID_ENUM);
-    if (mode == context.a.textureEnvMode) return;
+    if (mode == context.attributes.textureEnvMode) return;
     beforeChange();
-    context.a.textureEnvMode = mode;
+    context.attributes.textureEnvMode = mode;
 }
 
 void glGetTexEnviv(GLenum target, GLenum name, GLint* values) {
     if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) return setError(GL_INVALID_ENUM);
-    values[0] = static_cast<GLint>(context.a.textureEnvMode);
+    values[0] = static_cast<GLint>(context.attributes.textureEnvMode);
 }
 
+// Recorded with a copy of the pixels as the pixel store lays them out now.
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                   GLint border, GLenum format, GLenum type, const GLvoid* pixels) {
-    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    const GLenum stored = baseFormat(internalFormat);
-    if (stored == 0 || components(format) == 0) return setError(GL_INVALID_ENUM);
-    if (type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
-    GLint maximum = 0;
-    emscripten_glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maximum);
-    if (level < 0 || border != 0 || width < 0 || height < 0 || width > maximum || height > maximum) {
-        return setError(GL_INVALID_VALUE);
-    }
-    if (level > 0) return;  // mipmaps are not kept: the viewer never filters with them
-    beforeChange();
-    TextureObject& t = *boundTextureObject();
-    ensureWebglTexture(t);
-    t.width = width;
-    t.height = height;
-    t.alphaOnly = stored == GL_ALPHA;
-    t.format = stored;
-    const std::vector<GLubyte> copy = converted(pixels, width, height, format, stored);
-    bindForUpload(t.webglName);
-    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, copy.empty() ? context.unpackAlignment : 1);
-    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(stored), width, height, 0, stored,
-                            GL_UNSIGNED_BYTE, copy.empty() ? pixels : copy.data());
-    context.checkWebglErrors = true;
-    applyParameters(t);
+    const int alignment = context.unpackAlignment;
+    const Word words[9] = {wordOf(target), wordOf(level), wordOf(internalFormat), wordOf(width), wordOf(height),
+                           wordOf(border), wordOf(format), wordOf(type), wordOf(alignment)};
+    const int bytes = pixels && width > 0 && height > 0 ? imageBytes(width, height, format, alignment) : 0;
+    if (record(Op::texImage, words, 9, pixels, bytes)) return;
+    texImage(target, level, internalFormat, width, height, border, format, type, pixels, alignment);
 }
 
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
                      GLenum format, GLenum type, const GLvoid* pixels) {
-    if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    if (components(format) == 0 || type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
-    TextureObject& t = *boundTextureObject();
-    if (t.webglName == 0 || t.width == 0) return setError(GL_INVALID_OPERATION);
-    if (level != 0 || x < 0 || y < 0 || width < 0 || height < 0 || x + width > t.width || y + height > t.height) {
-        return setError(GL_INVALID_VALUE);
-    }
-    if (width == 0 || height == 0 || !pixels) return;
-    beforeChange();
-    const GLenum stored = storedFormat(t);
-    const std::vector<GLubyte> copy = converted(pixels, width, height, format, stored);
-    bindForUpload(t.webglName);
-    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, copy.empty() ? context.unpackAlignment : 1);
-    emscripten_glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, stored, GL_UNSIGNED_BYTE,
-                               copy.empty() ? pixels : copy.data());
+    const int alignment = context.unpackAlignment;
+    const Word words[9] = {wordOf(target), wordOf(level), wordOf(x), wordOf(y), wordOf(width),
+                           wordOf(height), wordOf(format), wordOf(type), wordOf(alignment)};
+    const int bytes = pixels && width > 0 && height > 0 ? imageBytes(width, height, format, alignment) : 0;
+    if (record(Op::texSubImage, words, 9, pixels, bytes)) return;
+    texSubImage(target, level, x, y, width, height, format, type, pixels, alignment);
 }
 
 }  // extern "C"

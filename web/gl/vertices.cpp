@@ -1,6 +1,7 @@
 // Immediate mode: glBegin/glVertex/glEnd gathered per primitive, assembled on the CPU into
 // triangles and lines (quads and strips split as Mesa splits them, flat shading from GL 1.1's
 // provoking vertex, the last of each primitive; wide lines as quads), and appended to the batch.
+// Nothing here allocates once the vertex arrays have grown to a frame's size.
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -11,13 +12,9 @@ namespace webgl {
 
 namespace {
 
-std::vector<Vertex> primitiveVertices;  // the vertices since glBegin
+std::vector<Vertex> primitiveVertices;  // the vertices since glBegin; capacity is kept
 
-std::uint8_t colourByte(GLfloat value) {
-    if (!(value > 0.0f)) return 0;
-    if (value >= 1.0f) return 255;
-    return static_cast<std::uint8_t>(std::lround(value * 255.0f));
-}
+bool flatShading() { return context.attributes.shadeModel == GL_FLAT; }
 
 // One triangle of the primitive; with flat shading every corner takes the provoking colour.
 void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& provoking) {
@@ -25,14 +22,14 @@ void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const Verte
     out[0] = a;
     out[1] = b;
     out[2] = c;
-    if (context.a.shadeModel == GL_FLAT) {
+    if (flatShading()) {
         for (int k = 0; k < 3; ++k) std::memcpy(out[k].colour, provoking.colour, 4);
     }
 }
 
 // A wide line: the segment in clip space, cut at the near plane, widened on the screen across
 // its minor axis by the line width (x-major lines grow in y, the others in x), as two triangles.
-void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat toClip[16]) {
+void emitWideLine(const Vertex& from, const Vertex& to, const std::uint8_t flat[4], const GLfloat toClip[16]) {
     GLfloat p0[4], p1[4];
     transformPoint(toClip, from.position, p0);
     transformPoint(toClip, to.position, p1);
@@ -44,10 +41,10 @@ void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat toClip[16]
         for (int k = 0; k < 4; ++k) cut[k] = p0[k] + t * (p1[k] - p0[k]);
     }
     if (p0[3] <= 0 || p1[3] <= 0) return;
-    const GLint* v = context.a.viewport;
+    const GLint* v = context.attributes.viewport;
     const GLfloat dx = (p1[0] / p1[3] - p0[0] / p0[3]) * v[2];
     const GLfloat dy = (p1[1] / p1[3] - p0[1] / p0[3]) * v[3];
-    const GLfloat half = context.a.lineWidth / 2;
+    const GLfloat half = context.attributes.lineWidth / 2;
     // Half the width in normalised device units along the minor axis.
     GLfloat offset[2] = {0, 0};
     if (std::fabs(dx) >= std::fabs(dy)) {
@@ -64,7 +61,7 @@ void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat toClip[16]
         corner[k].position[1] = p[1] + sides[k] * offset[1] * p[3];
         corner[k].position[2] = p[2];
         corner[k].position[3] = p[3];
-        if (context.a.shadeModel == GL_FLAT) std::memcpy(corner[k].colour, to.colour, 4);
+        if (flat) std::memcpy(corner[k].colour, flat, 4);
     }
     Vertex* out = batchVertices(Space::clip, GL_TRIANGLES, 6);
     out[0] = corner[0];
@@ -75,69 +72,71 @@ void emitWideLine(const Vertex& from, const Vertex& to, const GLfloat toClip[16]
     out[5] = corner[3];
 }
 
-// The line segments of the primitive (or of polygon outlines): `pairs` holds index pairs.
-void emitLines(const std::vector<Vertex>& v, const int* pairs, int pairCount) {
-    if (context.a.lineWidth > 1.5f) {
+// The segments of a line primitive or of a polygon's outline, by vertex indices.
+struct Segments {
+    GLenum mode;         // GL_LINES, GL_LINE_STRIP, GL_LINE_LOOP, or GL_POLYGON for an outline
+    int count;           // segments
+    const int* corners;  // an outline's corners in order (null: the vertices in order)
+    int provoking;       // an outline's provoking vertex
+
+    int vertex(int k) const { return corners ? corners[k] : k; }
+    int from(int k) const { return mode == GL_LINES ? 2 * k : vertex(k); }
+    int to(int k) const {
+        if (mode == GL_LINES) return 2 * k + 1;
+        if (mode == GL_LINE_STRIP) return k + 1;
+        return vertex((k + 1) % count);  // loops and outlines close
+    }
+    // Under flat shading a line segment takes its second vertex's colour, an outline the polygon's.
+    int flatColour(int k) const { return mode == GL_POLYGON ? provoking : to(k); }
+};
+
+void emitLines(const std::vector<Vertex>& v, const Segments& s) {
+    if (s.count <= 0) return;
+    const bool flat = flatShading();
+    if (context.attributes.lineWidth > 1.5f) {
         GLfloat toClip[16];
         modelViewProjection(toClip);
-        for (int k = 0; k < pairCount; ++k) emitWideLine(v[pairs[2 * k]], v[pairs[2 * k + 1]], toClip);
+        for (int k = 0; k < s.count; ++k) {
+            emitWideLine(v[s.from(k)], v[s.to(k)], flat ? v[s.flatColour(k)].colour : nullptr, toClip);
+        }
         return;
     }
-    Vertex* out = batchVertices(Space::object, GL_LINES, 2 * pairCount);
-    for (int k = 0; k < pairCount; ++k) {
-        out[2 * k] = v[pairs[2 * k]];
-        out[2 * k + 1] = v[pairs[2 * k + 1]];
-        if (context.a.shadeModel == GL_FLAT) std::memcpy(out[2 * k].colour, out[2 * k + 1].colour, 4);
+    Vertex* out = batchVertices(Space::object, GL_LINES, 2 * s.count);
+    for (int k = 0; k < s.count; ++k) {
+        out[2 * k] = v[s.from(k)];
+        out[2 * k + 1] = v[s.to(k)];
+        if (flat) {
+            std::memcpy(out[2 * k].colour, v[s.flatColour(k)].colour, 4);
+            std::memcpy(out[2 * k + 1].colour, v[s.flatColour(k)].colour, 4);
+        }
     }
 }
 
-// One polygon of a filled primitive, by vertex indices in GL's order; `provoking` gives the
-// flat colour. Quads split along the diagonal from their second corner to their fourth.
+// One polygon of a filled primitive, by vertex indices in GL's order (null: 0, 1, ... count-1);
+// `provoking` gives the flat colour. Quads split along the diagonal from their second corner
+// to their fourth.
 void emitPolygon(const std::vector<Vertex>& v, const int* corners, int count, int provoking) {
-    if (context.a.polygonFront == GL_POINT) return;
-    if (context.a.polygonFront == GL_LINE) {
-        int pairs[2 * 64];
-        if (count > 64) count = 64;
-        for (int k = 0; k < count; ++k) {
-            pairs[2 * k] = corners[k];
-            pairs[2 * k + 1] = corners[(k + 1) % count];
-        }
-        // Each outline edge is flat-shaded by the polygon's provoking vertex, not its own end.
-        std::vector<Vertex> copy;
-        const std::vector<Vertex>* source = &v;
-        if (context.a.shadeModel == GL_FLAT) {
-            copy = v;
-            for (Vertex& each : copy) std::memcpy(each.colour, v[provoking].colour, 4);
-            source = &copy;
-        }
-        emitLines(*source, pairs, count);
-        return;
-    }
+    const GLenum mode = context.attributes.polygonFront;
+    if (mode == GL_POINT) return;
+    auto corner = [&](int k) { return corners ? corners[k] : k; };
+    if (mode == GL_LINE) return emitLines(v, Segments{GL_POLYGON, count, corners, provoking});
     const Vertex& p = v[provoking];
     if (count == 4) {
-        emitTriangle(v[corners[0]], v[corners[1]], v[corners[3]], p);
-        emitTriangle(v[corners[1]], v[corners[2]], v[corners[3]], p);
+        emitTriangle(v[corner(0)], v[corner(1)], v[corner(3)], p);
+        emitTriangle(v[corner(1)], v[corner(2)], v[corner(3)], p);
         return;
     }
-    for (int k = 1; k + 1 < count; ++k) emitTriangle(v[corners[0]], v[corners[k]], v[corners[k + 1]], p);
+    for (int k = 1; k + 1 < count; ++k) emitTriangle(v[corner(0)], v[corner(k)], v[corner(k + 1)], p);
 }
 
 void assemble(GLenum mode, const std::vector<Vertex>& v) {
     const int n = static_cast<int>(v.size());
     switch (mode) {
-        case GL_LINES:
-        case GL_LINE_STRIP:
-        case GL_LINE_LOOP: {
-            std::vector<int> pairs;
-            if (mode == GL_LINES) {
-                for (int k = 0; k + 1 < n; k += 2) pairs.insert(pairs.end(), {k, k + 1});
-            } else {
-                for (int k = 0; k + 1 < n; ++k) pairs.insert(pairs.end(), {k, k + 1});
-                if (mode == GL_LINE_LOOP && n > 2) pairs.insert(pairs.end(), {n - 1, 0});
-            }
-            if (!pairs.empty()) emitLines(v, pairs.data(), static_cast<int>(pairs.size() / 2));
+        case GL_LINES: emitLines(v, Segments{GL_LINES, n / 2, nullptr, 0}); break;
+        case GL_LINE_STRIP: emitLines(v, Segments{GL_LINE_STRIP, n - 1, nullptr, 0}); break;
+        case GL_LINE_LOOP:  // two vertices make one segment, not a segment there and back
+            emitLines(v, n > 2 ? Segments{GL_LINE_LOOP, n, nullptr, 0} : Segments{GL_LINE_STRIP, n - 1, nullptr, 0});
             break;
-        }
         case GL_TRIANGLES:
             for (int k = 0; k + 2 < n; k += 3) {
                 const int c[3] = {k, k + 1, k + 2};
@@ -169,11 +168,7 @@ void assemble(GLenum mode, const std::vector<Vertex>& v) {
             }
             break;
         case GL_POLYGON:
-            if (n >= 3) {
-                std::vector<int> c(n);
-                for (int k = 0; k < n; ++k) c[k] = k;
-                emitPolygon(v, c.data(), n, 0);
-            }
+            if (n >= 3) emitPolygon(v, nullptr, n, 0);
             break;
         default:  // points are not drawn by this subset
             break;
@@ -187,8 +182,8 @@ void vertex(GLfloat x, GLfloat y, GLfloat z) {
     v.position[1] = y;
     v.position[2] = z;
     v.position[3] = 1;
-    for (int k = 0; k < 4; ++k) v.colour[k] = colourByte(context.a.colour[k]);
-    std::memcpy(v.texCoord, context.a.texCoord, sizeof v.texCoord);
+    for (int k = 0; k < 4; ++k) v.colour[k] = colourByte(context.attributes.colour[k]);
+    std::memcpy(v.texCoord, context.attributes.texCoord, sizeof v.texCoord);
     primitiveVertices.push_back(v);
 }
 
@@ -201,7 +196,7 @@ using namespace webgl;
 extern "C" {
 
 void glBegin(GLenum mode) {
-    if (recording(Op::begin, static_cast<GLfloat>(mode))) return;
+    if (recordWords(Op::begin, mode)) return;
     if (context.inside) return setError(GL_INVALID_OPERATION);
     if (mode > GL_POLYGON) return setError(GL_INVALID_ENUM);
     context.inside = true;
@@ -210,22 +205,22 @@ void glBegin(GLenum mode) {
 }
 
 void glEnd(void) {
-    if (recording(Op::end)) return;
+    if (record(Op::end)) return;
     if (!context.inside) return setError(GL_INVALID_OPERATION);
     context.inside = false;
     assemble(context.primitive, primitiveVertices);
 }
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    if (!recording(Op::vertex, x, y, z)) vertex(x, y, z);
+    if (!record(Op::vertex, x, y, z)) vertex(x, y, z);
 }
 void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
     glVertex3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
 }
 
 void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
-    if (recording(Op::colour, red, green, blue, alpha)) return;
-    GLfloat* c = context.a.colour;
+    if (record(Op::colour, red, green, blue, alpha)) return;
+    GLfloat* c = context.attributes.colour;
     c[0] = red;
     c[1] = green;
     c[2] = blue;
@@ -235,8 +230,8 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue) { glColor4f(red, green,
 void glColor4fv(const GLfloat* c) { glColor4f(c[0], c[1], c[2], c[3]); }
 
 void glTexCoord4fv(const GLfloat* t) {
-    if (recording(Op::texCoord, t[0], t[1], t[2], t[3])) return;
-    std::memcpy(context.a.texCoord, t, sizeof context.a.texCoord);
+    if (record(Op::texCoord, t[0], t[1], t[2], t[3])) return;
+    std::memcpy(context.attributes.texCoord, t, sizeof context.attributes.texCoord);
 }
 void glTexCoord2f(GLfloat s, GLfloat t) {
     const GLfloat all[4] = {s, t, 0.0f, 1.0f};
@@ -244,10 +239,10 @@ void glTexCoord2f(GLfloat s, GLfloat t) {
 }
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
-    if (recording(Op::normal, x, y, z)) return;
-    context.a.normal[0] = x;
-    context.a.normal[1] = y;
-    context.a.normal[2] = z;
+    if (record(Op::normal, x, y, z)) return;
+    context.attributes.normal[0] = x;
+    context.attributes.normal[1] = y;
+    context.attributes.normal[2] = z;
 }
 
 }  // extern "C"

@@ -1,5 +1,6 @@
 // The WebGL 1 calls the GL subset is built on, by emscripten's own aliases (emscripten_glXxx),
-// so that the GL 1.1 names stay free for the subset itself. Declared here rather than through
+// so that the GL 1.1 names stay free for the subset itself. Nothing else of emscripten is used
+// by web/gl/, so a native build can put a recording stand-in behind these declarations. Declared here rather than through
 // GLES2/gl2.h, whose GL 1.1 names and constants would clash with our GL/gl.h.
 #pragma once
 #include <GL/gl.h>
@@ -18,6 +19,7 @@ GLuint emscripten_glCreateProgram(void);
 GLuint emscripten_glCreateShader(GLenum type);
 void emscripten_glCullFace(GLenum mode);
 void emscripten_glDisable(GLenum capability);
+void emscripten_glDisableVertexAttribArray(GLuint index);
 void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
 void emscripten_glEnable(GLenum capability);
 void emscripten_glEnableVertexAttribArray(GLuint index);
@@ -27,6 +29,7 @@ void emscripten_glGenBuffers(GLsizei count, GLuint* buffers);
 void emscripten_glGenTextures(GLsizei count, GLuint* textures);
 GLenum emscripten_glGetError(void);
 void emscripten_glGetIntegerv(GLenum name, GLint* values);
+void emscripten_glGetProgramInfoLog(GLuint program, GLsizei size, GLsizei* length, char* log);
 void emscripten_glGetProgramiv(GLuint program, GLenum name, GLint* value);
 void emscripten_glGetShaderInfoLog(GLuint shader, GLsizei size, GLsizei* length, char* log);
 void emscripten_glGetShaderiv(GLuint shader, GLenum name, GLint* value);
@@ -52,13 +55,18 @@ void emscripten_glUniform4fv(GLint location, GLsizei count, const GLfloat* value
 void emscripten_glUniformMatrix4fv(GLint location, GLsizei count, GLboolean transpose,
                                    const GLfloat* values);
 void emscripten_glUseProgram(GLuint program);
+void emscripten_glVertexAttrib4fv(GLuint index, const GLfloat* values);
 void emscripten_glVertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean normalised,
                                       GLsizei stride, const void* offset);
 void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+
+// The browser console's log, as emscripten's own header declares it.
+void emscripten_log(int flags, const char* format, ...);
 }
 
 // WebGL names that GL 1.1 lacks.
 namespace webgl {
+constexpr int kLogError = 4;  // emscripten_log's EM_LOG_ERROR
 constexpr GLenum kArrayBuffer = 0x8892;
 constexpr GLenum kStreamDraw = 0x88E0;
 constexpr GLenum kStaticDraw = 0x88E4;

@@ -2,11 +2,14 @@
 // The sphere issues the same vertices, in the same order and with the same texture coordinates
 // as the desktop's libGLU, so both builds rasterise the same triangles: single-precision caches
 // of double sines, s = 1 - i/slices, t = 1 - j/stacks, one quad strip per stack when textured.
-// Normals are not issued: the viewer draws without lighting.
+// Normals are not issued: the viewer draws without lighting. Each sphere is issued once into
+// geometry the GL subset keeps on the GPU, and drawn from there whenever it is asked for again.
 #include <GL/glu.h>
 
 #include <cmath>
 #include <new>
+
+#include "../gl/kept.hpp"
 
 class GLUquadric {
 public:
@@ -102,6 +105,62 @@ void lineSphere(const GLUquadric* q, const SphereTables& t, int slices, int stac
     }
 }
 
+// Issues a sphere's calls, as libGLU would, for valid arguments.
+void issueSphere(const GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks) {
+    static SphereTables tables;
+    fillTables(tables, radius, slices, stacks);
+    switch (quadric->drawStyle) {
+        case GLU_FILL: filledSphere(quadric, tables, radius, slices, stacks); break;
+        case GLU_LINE:
+        case GLU_SILHOUETTE: lineSphere(quadric, tables, slices, stacks); break;
+        case GLU_POINT:
+            glBegin(GL_POINTS);
+            for (int j = 0; j <= stacks; ++j) {
+                for (int i = 0; i < slices; ++i) texturedRingVertex(quadric, tables, i, j, slices, stacks);
+            }
+            glEnd();
+            break;
+        default: break;
+    }
+}
+
+// ---- spheres kept on the GPU --------------------------------------------------------------------
+
+// A sphere as its calls depend on it: the same parameters issue the same vertices.
+struct KeptSphere {
+    GLdouble radius;
+    GLint slices, stacks;
+    GLenum drawStyle;
+    GLboolean textureCoords;
+    int kept;  // the GL subset's kept geometry
+};
+
+constexpr int kKeptSpheres = 8;  // spheres beyond these are issued each time
+
+struct SphereCache {
+    KeptSphere spheres[kKeptSpheres];
+    int count = 0;
+};
+SphereCache sphereCache;
+
+// The kept geometry of a sphere, captured on first use; 0 when it cannot be kept.
+int keptSphere(const GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks) {
+    for (int k = 0; k < sphereCache.count; ++k) {
+        const KeptSphere& s = sphereCache.spheres[k];
+        if (s.radius == radius && s.slices == slices && s.stacks == stacks && s.drawStyle == quadric->drawStyle &&
+            s.textureCoords == quadric->textureCoords) {
+            return s.kept;
+        }
+    }
+    if (sphereCache.count == kKeptSpheres) return 0;
+    const int kept = webgl::beginKept();
+    if (kept == 0) return 0;
+    issueSphere(quadric, radius, slices, stacks);
+    webgl::endKept();
+    sphereCache.spheres[sphereCache.count++] = {radius, slices, stacks, quadric->drawStyle, quadric->textureCoords, kept};
+    return kept;
+}
+
 }  // namespace
 
 extern "C" {
@@ -149,20 +208,11 @@ void GLAPIENTRY gluSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GL
     if (slices >= kCacheSize) slices = kCacheSize - 1;
     if (stacks >= kCacheSize) stacks = kCacheSize - 1;
     if (slices < 2 || stacks < 1 || radius < 0.0) return quadricError(quadric, GLU_INVALID_VALUE);
-    static SphereTables tables;
-    fillTables(tables, radius, slices, stacks);
-    switch (quadric->drawStyle) {
-        case GLU_FILL: filledSphere(quadric, tables, radius, slices, stacks); break;
-        case GLU_LINE:
-        case GLU_SILHOUETTE: lineSphere(quadric, tables, slices, stacks); break;
-        case GLU_POINT:
-            glBegin(GL_POINTS);
-            for (int j = 0; j <= stacks; ++j) {
-                for (int i = 0; i < slices; ++i) texturedRingVertex(quadric, tables, i, j, slices, stacks);
-            }
-            glEnd();
-            break;
-        default: break;
+    const int kept = keptSphere(quadric, radius, slices, stacks);
+    if (kept != 0) {
+        webgl::drawKept(kept);
+    } else {
+        issueSphere(quadric, radius, slices, stacks);
     }
 }
 

@@ -1,0 +1,18 @@
+// Geometry kept on the GPU: GLU's sphere, which a program draws unchanged frame after frame,
+// is issued once through glBegin/glVertex/glEnd into a buffer of its own and then drawn from it
+// with the current state and matrices. drawKept draws what the captured calls would draw in
+// immediate mode; where the state makes their assembly differ (outlined polygons, wide lines,
+// flat shading of captured colours) it replays the calls instead.
+#pragma once
+#include <GL/gl.h>
+
+namespace webgl {
+
+// Starts capturing: the GL calls until endKept are kept, not drawn, nor recorded in a list.
+// Returns the kept geometry's number (from 1), 0 when no more can be kept.
+int beginKept();
+void endKept();
+// Draws kept geometry as its calls would draw now; display lists record it as one call.
+void drawKept(int kept);
+
+}  // namespace webgl
