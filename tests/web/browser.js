@@ -10,8 +10,9 @@ const kRoot = path.resolve(__dirname, '../../build-web/site');
 const kTypes = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
                 '.json': 'application/json'};
 
-// Serves the site and starts the browser: resolves to {url, browser, close()}.
-async function start() {
+// Serves the site and starts the browser, with `args` added to its command line: resolves to
+// {url, browser, close()}.
+async function start({args = []} = {}) {
     const server = http.createServer((request, response) => {
         const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
         const file = path.join(kRoot, name.endsWith('/') ? name + 'index.html' : name);
@@ -24,7 +25,7 @@ async function start() {
     await new Promise((listening) => server.listen(0, '127.0.0.1', listening));
     const browser = await chromium.launch({executablePath: '/usr/bin/chromium', headless: true, args: [
         '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-        '--disable-background-networking', '--disable-component-update', '--disable-sync']});
+        '--disable-background-networking', '--disable-component-update', '--disable-sync', ...args]});
     return {
         url: `http://127.0.0.1:${server.address().port}/`,
         browser,
@@ -35,4 +36,4 @@ async function start() {
     };
 }
 
-module.exports = {start};
+module.exports = {start, root: kRoot};
