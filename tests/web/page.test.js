@@ -217,6 +217,25 @@ test('~ downloads ScrnDmp1.Bmp with the canvas\'s pixels; the fifth dump ends th
     assert.ok((await text(page)).endsWith(dumps.join('') + 'GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.\n'));
 });
 
+// L asks for the small window in its frame; a ~ that arrives at that frame's swap meets the next
+// pass, whose resize clears the canvas: the dump must still hold the picture on show, not black.
+test('a ~ in the pass that resizes the window dumps the picture on show', async () => {
+    const page = await newPage();
+    const [download] = await Promise.all([page.waitForEvent('download', (d) => d.suggestedFilename() === 'ScrnDmp1.Bmp'),
+        page.evaluate(() => {
+            const run = window.orvexPage, press = (key) => document.dispatchEvent(new KeyboardEvent('keydown', {key}));
+            let count = run.framesDrawn, armed = false;
+            Object.defineProperty(run, 'framesDrawn', {configurable: true, get: () => count, set(n) {
+                count = n;
+                if (armed) armed = false, press('~');
+            }});
+            press('l');
+            armed = true;
+        })]);
+    const dump = fs.readFileSync(await download.path());
+    assert.ok(dump.subarray(54).some((v) => v !== 0), 'the dump is black');
+});
+
 test('dropped maps are kept across a reload, until the demo maps are asked for', async () => {
     const page = await newPage();
     await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)}, drop);

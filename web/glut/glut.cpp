@@ -459,8 +459,8 @@ void resizeCanvas(int width, int height) {
 }
 
 // Size and place asked for since the last pass; a new size reaches the reshape callback, or
-// without one sets the viewport to the whole window as freeglut does.
-void windowWork() {
+// without one sets the viewport to the whole window as freeglut does. True when the canvas was resized.
+bool windowWork() {
     if (glut.placePending) {
         glut.placePending = false;
         glut.x = glut.pendingX;
@@ -477,8 +477,10 @@ void windowWork() {
                 glViewport(0, 0, width, height);
             }
             glut.redisplay = true;
+            return true;
         }
     }
+    return false;
 }
 
 void dispatch(const Event& e) {
@@ -514,10 +516,13 @@ void dispatch(const Event& e) {
 // display callback does, runs only when the display callback has not swapped a frame.
 void pass() {
     const double start = emscripten_get_now();
-    windowWork();
-    glut.dispatching.swap(glut.events);
-    for (const Event& e : glut.dispatching) dispatch(e);
-    glut.dispatching.clear();
+    // Resizing the canvas clears its drawing buffer, so events wait for the next pass: a screen
+    // dump asked for now would otherwise read a blank picture instead of the one on show.
+    if (!windowWork()) {
+        glut.dispatching.swap(glut.events);
+        for (const Event& e : glut.dispatching) dispatch(e);
+        glut.dispatching.clear();
+    }
     const unsigned framesBefore = glut.framesSwapped;
     if (glut.redisplay && glut.display) {
         glut.redisplay = false;
