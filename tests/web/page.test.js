@@ -1,13 +1,24 @@
 // The page in headless Chromium: start-up reports of chosen maps, keys, the menu, L, screen dumps,
 // kept maps, and pictures made viewer-ready.
 'use strict';
-const {test, before, after} = require('node:test');
+const {before, after, test: nodeTest} = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 
 let session;
 before(async () => { session = await require('./browser.js').start(); });
 after(() => session.close());
+// The pages a test opened are closed when it ends: a page left open goes on drawing its globe at
+// every animation frame and takes the machine's time from the tests after it.
+const opened = new Set();
+const test = (name, body) => nodeTest(name, async (t) => {
+    try {
+        await body(t);
+    } finally {
+        for (const context of opened) await context.close();
+        opened.clear();
+    }
+});
 // The desktop's window, and Chromium's phone and tablet emulation (touch, a device pixel ratio).
 const desktop = {viewport: {width: 1400, height: 1000}};
 const phone = {viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
@@ -15,7 +26,9 @@ const tablet = {viewport: {width: 820, height: 1180}, deviceScaleFactor: 2, isMo
 // With the demo maps' first frames drawn in the full window: the frame that resizes the canvas to
 // 1024 x 748 clears it, so a key taken in that pass (a ~) would see an empty picture.
 async function newPage(device = desktop) {
-    const page = await (await session.browser.newContext({acceptDownloads: true, ...device})).newPage();
+    const context = await session.browser.newContext({acceptDownloads: true, ...device});
+    opened.add(context);
+    const page = await context.newPage();
     await page.goto(session.url);
     await until(page, () => window.orvexPage.framesDrawn >= 2 && document.getElementById('orvex').height === 748);
     return await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 1)) && page;
@@ -344,6 +357,7 @@ test('the page fits the screen: the canvas scaled to its width, every control on
             if (v.panelInView) assert.ok(layout.panelTop < layout.height, 'the console panel starts in view');
             assert.equal(layout.keyBar, Boolean(v.keyBar));
             assert.equal(layout.zoom, 1);
+            await page.context().close();
         });
     }
 });
