@@ -19,6 +19,12 @@ void* operator new(std::size_t size) {
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
+// The nothrow forms too (GLU's quadrics), so that every delete here frees what malloc gave.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (counting) ++allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -33,6 +39,10 @@ struct Scene {
     GLUquadric* grid = nullptr;
     GLuint gridList = 0, texture = 0;
     GLubyte glyph[13 * 4] = {0xFF, 0x81, 0x81, 0xFF};
+    ~Scene() {
+        gluDeleteQuadric(globe);
+        gluDeleteQuadric(grid);
+    }
 };
 
 void makeScene(Scene& s) {

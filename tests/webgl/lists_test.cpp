@@ -89,7 +89,7 @@ const RecordedCall kRecordedCalls[] = {
          return mode == GL_DECAL;
      }},
     {"glTexImage2D", [] { boundTexture(); }, [] {
-         const GLubyte texels[12] = {};
+         const GLubyte texels[16] = {};  // two rows of 6 bytes, padded to 8
          glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
      }, [] { return webgl::boundTextureObject()->width == 2; }},
     {"glTexSubImage2D", [] { boundTexture(); }, [] {

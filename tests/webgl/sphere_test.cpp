@@ -106,6 +106,7 @@ TEST_F(WebglTest, KeptSpheresFollowTheState) {
         EXPECT_EQ(v.colour[2], 1.0f);
         EXPECT_EQ(v.colour[0], 0.0f);
     }
+    gluDeleteQuadric(grid);
 }
 
 TEST_F(WebglTest, ListsKeepTheSphereAsOneCall) {
@@ -124,6 +125,7 @@ TEST_F(WebglTest, ListsKeepTheSphereAsOneCall) {
     ASSERT_EQ(lines.size(), 24u);
     EXPECT_NEAR(lines[0].clip[1], 3.0f, 1e-6) << "the first ring starts at +y";
     EXPECT_NEAR(lines[0].clip[2], -5.0f, 1e-6) << "through the modelview matrix of the call";
+    gluDeleteQuadric(grid);
 }
 
 // The viewer's spheres: 72 x 36 textured, 36 x 18 outlined.
@@ -144,6 +146,7 @@ TEST_F(WebglTest, TheViewersSpheresHaveLibGlusCounts) {
     EXPECT_EQ(triangles[1].position[0], 0.0f);
     EXPECT_EQ(triangles[2].position[2], 20.0f);
     EXPECT_EQ(triangles[2].texCoord[1], 1.0f);
+    gluDeleteQuadric(grid);
 }
 
 }  // namespace

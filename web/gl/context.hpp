@@ -211,7 +211,7 @@ void setMatrixMode(GLenum mode);
 void ortho(GLfloat left, GLfloat right, GLfloat bottom, GLfloat top, GLfloat near, GLfloat far);
 // Bytes of a w x h image of `format` unsigned bytes, rows padded to `alignment`.
 inline int imageBytes(int width, int height, GLenum format, int alignment) {
-    return paddedRowBytes(width * components(format), alignment) * height;
+    return paddedRowBytes(width * components(format), alignment) * (height - 1) + width * components(format);
 }
 
 // Texture objects by GL name (0: the default texture).

@@ -198,7 +198,7 @@ bool record(Op op, const Word* words, int wordCount, const void* data, int dataB
     if (!list) return false;
     Command k{};
     k.op = op;
-    std::memcpy(k.words, words, sizeof(Word) * wordCount);
+    if (wordCount > 0) std::memcpy(k.words, words, sizeof(Word) * wordCount);
     if (data && dataBytes > 0) {
         k.dataOffset = static_cast<std::uint32_t>(list->data.size());
         k.dataBytes = static_cast<std::uint32_t>(dataBytes);

@@ -84,7 +84,8 @@ GLuint bitmapAtlasTexture() {
 
 bool bitmapInAtlas(const GLubyte* bits, int width, int height, int rowBytes, int& atlasX, int& atlasY) {
     if (width > kBitmapAtlasSize || height > kBitmapAtlasSize) return false;
-    const size_t size = static_cast<size_t>(rowBytes) * height;
+    // GL reads no padding after the last row.
+    const size_t size = static_cast<size_t>(rowBytes) * (height - 1) + (width + 7) / 8;
     AtlasEntry* entry = &slotFor(bits, width, height, rowBytes);
     if (entry->bits && std::memcmp(&atlas.copies[entry->copyOffset], bits, size) == 0) {
         atlasX = entry->x;
@@ -215,7 +216,8 @@ void glBitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, G
     const int alignment = context.unpackAlignment;
     const Word words[7] = {wordOf(width), wordOf(height), wordOf(xOrigin), wordOf(yOrigin),
                            wordOf(xMove), wordOf(yMove), wordOf(alignment)};
-    const int bytes = bits && width > 0 && height > 0 ? paddedRowBytes((width + 7) / 8, alignment) * height : 0;
+    const int lastRow = (width + 7) / 8;  // GL reads no padding after the last row
+    const int bytes = bits && width > 0 && height > 0 ? paddedRowBytes(lastRow, alignment) * (height - 1) + lastRow : 0;
     if (record(Op::bitmap, words, 7, bits, bytes)) return;
     bitmap(width, height, xOrigin, yOrigin, xMove, yMove, bits, alignment);
 }

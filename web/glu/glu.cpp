@@ -177,6 +177,7 @@ void GLAPIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, G
 }
 
 GLUquadric* GLAPIENTRY gluNewQuadric(void) { return new (std::nothrow) GLUquadric; }
+void GLAPIENTRY gluDeleteQuadric(GLUquadric* quadric) { delete quadric; }
 
 void GLAPIENTRY gluQuadricCallback(GLUquadric* quadric, GLenum which, _GLUfuncptr function) {
     if (which == GLU_ERROR) {

@@ -32,6 +32,7 @@ typedef void (GLAPIENTRY* _GLUfuncptr)(void);
 
 GLAPI void GLAPIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
 GLAPI GLUquadric* GLAPIENTRY gluNewQuadric(void);
+GLAPI void GLAPIENTRY gluDeleteQuadric(GLUquadric* quadric);
 GLAPI void GLAPIENTRY gluQuadricCallback(GLUquadric* quadric, GLenum which, _GLUfuncptr function);
 GLAPI void GLAPIENTRY gluQuadricDrawStyle(GLUquadric* quadric, GLenum style);
 GLAPI void GLAPIENTRY gluQuadricNormals(GLUquadric* quadric, GLenum normals);
