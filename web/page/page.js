@@ -77,11 +77,14 @@
 
   // ---- the key bar: each button sends what its key sends, through the keyboard's queue ---------
 
+  // GLUT's codes of the special keys on the bar, by their names in freeglut.h.
+  const kGlutSpecialKeys = {GLUT_KEY_UP: 101, GLUT_KEY_DOWN: 103};
+
   if (window.matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0) keys.open = true;
   keys.addEventListener('click', (event) => {
     const button = event.target.closest('button');
     if (!button || !run.module) return;
-    if (button.dataset.special) run.module._webKey(Number(button.dataset.special), 1);
+    if (button.dataset.special) run.module._webKey(kGlutSpecialKeys[button.dataset.special], 1);
     else run.module._webKey(button.dataset.key.toLowerCase().charCodeAt(0), 0);
   });
 
