@@ -185,6 +185,19 @@ test('keys and menu entries act; an unbound key rings the bell', async (t) => {
             await page.mouse.move(box.x + 500, box.y + 300);  // the globe follows the pointer again
             await pictureChanges(page);
         },
+        // R warps GLUT's pointer along as the globe turns, as the desktop's pointer is warped.
+        'R, R again with the pointer still: the view stays where the rotation left it': async () => {
+            const pointerX = () => page.evaluate(() => window.orvexRun.module._webPointerX());
+            const [startX, start] = [await pointerX(), await pictureDigest(page)];
+            await keepPicture(page);
+            await page.keyboard.press('r');
+            await pictureChanges(page);
+            await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 10));  // 2°, 4 pointer pixels
+            await page.keyboard.press('r');
+            const stopped = await stillPicture(page);
+            assert.notEqual(stopped, start, 'the view went back to where the rotation began');
+            assert.notEqual(await pointerX(), startX);
+        },
     };
     for (const [control, use] of Object.entries(controls)) {
         await t.test('keys reach the viewer after ' + control, async () => {
@@ -386,6 +399,15 @@ async function pictureBecomes(page, digest) {  // bounded: 20 read-backs two fra
     for (let frames = await page.evaluate(() => window.orvexPage.framesDrawn), tries = 0; tries < 20; ++tries)
         if (await framesPast(page, frames += 2) && await pictureDigest(page) === digest) return;
     assert.fail('the picture did not come back');
+}
+async function stillPicture(page) {  // bounded: the digest once two read-backs four frames apart agree
+    for (let frames = await page.evaluate(() => window.orvexPage.framesDrawn), last, tries = 0; tries < 20; ++tries) {
+        await framesPast(page, frames += 4);
+        const digest = await pictureDigest(page);
+        if (digest === last) return digest;
+        last = digest;
+    }
+    assert.fail('the picture did not hold still');
 }
 // Two fingers on the canvas's centre, from `from` to `to` CSS pixels either side of it.
 async function pinch(page, from, to) {
