@@ -262,6 +262,29 @@ test('a ~ in the pass that resizes the window dumps the picture on show', async 
     assert.ok(dump.subarray(54).some((v) => v !== 0), 'the dump is black');
 });
 
+// The next run's canvas refuses WebGL: GLUT tells the page why, then ends the run as freeglut does
+// on a window it cannot make.
+test('WebGL refused: the page told no-webgl, then freeglut\'s fatal message and status 1', async () => {
+    const page = await newPage();
+    await page.evaluate(() => {
+        const getContext = HTMLCanvasElement.prototype.getContext, create = window.createOrvex;
+        const refuse = function (type, ...rest) { return /webgl/i.test(type) ? null : getContext.call(this, type, ...rest); };
+        HTMLCanvasElement.prototype.getContext = refuse;
+        document.getElementById('orvex').getContextSafariWebGL2Fixed = refuse;  // emscripten's copy of the first run's
+        window.told = [];
+        window.createOrvex = (module) => {
+            const hooks = module.orvexPage, {failed, ended} = hooks;
+            hooks.failed = (code, detail) => { window.told.push(['failed', code, detail]); if (failed) failed(code, detail); };
+            hooks.ended = (status, ...rest) => { window.told.push(['ended', status]); ended(status, ...rest); };
+            return create(module);
+        };
+        window.orvexRun.start(window.orvexMaps.keptFiles());
+    });
+    await until(page, () => window.orvexPage.state === 'ended');
+    assert.deepEqual(await page.evaluate(() => window.told), [['failed', 'no-webgl', ''], ['ended', 1]]);
+    assert.ok((await text(page)).endsWith('\nfreeglut (noname): Unable to create OpenGL 1.0 context (flags 0, profile 0)\n'));
+});
+
 test('dropped maps are kept across a reload, until the demo maps are asked for', async () => {
     const page = await newPage();
     await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)}, drop);
