@@ -12,21 +12,40 @@ namespace {
 
 struct NamedKey {
     const char* name;  // as event.key names it
-    int code;
+    int code;          // what freeglut reports for it on X
     bool special;      // a GLUT_KEY_* code rather than a character
 };
 
+// The keys with names in event.key.
 const NamedKey kNamedKeys[] = {
-    {"Enter", '\r', false},                {"Escape", '\x1b', false},           {"Backspace", '\b', false},
-    {"Tab", '\t', false},                  {"Delete", '\x7f', false},           {"F1", GLUT_KEY_F1, true},
-    {"F2", GLUT_KEY_F2, true},             {"F3", GLUT_KEY_F3, true},           {"F4", GLUT_KEY_F4, true},
-    {"F5", GLUT_KEY_F5, true},             {"F6", GLUT_KEY_F6, true},           {"F7", GLUT_KEY_F7, true},
-    {"F8", GLUT_KEY_F8, true},             {"F9", GLUT_KEY_F9, true},           {"F10", GLUT_KEY_F10, true},
-    {"F11", GLUT_KEY_F11, true},           {"F12", GLUT_KEY_F12, true},         {"ArrowLeft", GLUT_KEY_LEFT, true},
-    {"ArrowUp", GLUT_KEY_UP, true},        {"ArrowRight", GLUT_KEY_RIGHT, true}, {"ArrowDown", GLUT_KEY_DOWN, true},
-    {"PageUp", GLUT_KEY_PAGE_UP, true},    {"PageDown", GLUT_KEY_PAGE_DOWN, true}, {"Home", GLUT_KEY_HOME, true},
-    {"End", GLUT_KEY_END, true},           {"Insert", GLUT_KEY_INSERT, true},   {"NumLock", GLUT_KEY_NUM_LOCK, true},
-    {"Clear", GLUT_KEY_BEGIN, true},
+    {"Enter",      '\r',                false},
+    {"Escape",     '\x1b',              false},
+    {"Backspace",  '\b',                false},
+    {"Tab",        '\t',                false},
+    {"Delete",     '\x7f',              false},
+    {"F1",         GLUT_KEY_F1,         true},
+    {"F2",         GLUT_KEY_F2,         true},
+    {"F3",         GLUT_KEY_F3,         true},
+    {"F4",         GLUT_KEY_F4,         true},
+    {"F5",         GLUT_KEY_F5,         true},
+    {"F6",         GLUT_KEY_F6,         true},
+    {"F7",         GLUT_KEY_F7,         true},
+    {"F8",         GLUT_KEY_F8,         true},
+    {"F9",         GLUT_KEY_F9,         true},
+    {"F10",        GLUT_KEY_F10,        true},
+    {"F11",        GLUT_KEY_F11,        true},
+    {"F12",        GLUT_KEY_F12,        true},
+    {"ArrowLeft",  GLUT_KEY_LEFT,       true},
+    {"ArrowUp",    GLUT_KEY_UP,         true},
+    {"ArrowRight", GLUT_KEY_RIGHT,      true},
+    {"ArrowDown",  GLUT_KEY_DOWN,       true},
+    {"PageUp",     GLUT_KEY_PAGE_UP,    true},
+    {"PageDown",   GLUT_KEY_PAGE_DOWN,  true},
+    {"Home",       GLUT_KEY_HOME,       true},
+    {"End",        GLUT_KEY_END,        true},
+    {"Insert",     GLUT_KEY_INSERT,     true},
+    {"NumLock",    GLUT_KEY_NUM_LOCK,   true},
+    {"Clear",      GLUT_KEY_BEGIN,      true},
 };
 
 // Modifier keys, reported as freeglut reports them (left or right by the key's location).

@@ -58,39 +58,40 @@ struct State {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;    // the canvas's WebGL context
 
     // The loop.
-    bool looping = false;           // the main loop runs and takes events
-    bool stopped = false;           // the run is over, or the page has started another one
-    bool redisplay = false;         // a redisplay is posted
-    unsigned framesSwapped = 0;     // glutSwapBuffers calls, to keep one frame a pass
-    std::vector<Event> events;      // the queue, handed out by the next pass
-    std::vector<Event> dispatching; // the events a pass hands out; swapped with `events`, so
-                                    // both keep their room and a steady pass allocates nothing
-    void (*display)() = nullptr;    // the callbacks, as registered
-    void (*idle)() = nullptr;
-    void (*reshape)(int, int) = nullptr;
-    void (*keyboard)(unsigned char, int, int) = nullptr;
-    void (*special)(int, int, int) = nullptr;
-    void (*mouse)(int, int, int, int) = nullptr;
-    void (*motion)(int, int) = nullptr;
-    void (*passiveMotion)(int, int) = nullptr;
-    void (*menuStatus)(int, int, int) = nullptr;
+    bool looping = false;                         // the main loop runs and takes events
+    bool stopped = false;                         // the run is over, or the page has started another one
+    bool redisplay = false;                       // a redisplay is posted
+    unsigned framesSwapped = 0;                   // glutSwapBuffers calls, to keep one frame a pass
+    std::vector<Event> events;                    // the queue, handed out by the next pass
+    std::vector<Event> dispatching;               // the events a pass hands out; swapped with `events`, so
+                                                  // both keep their room and a steady pass allocates nothing
+    void (*display)() = nullptr;                  // glutDisplayFunc
+    void (*idle)() = nullptr;                     // glutIdleFunc
+    void (*reshape)(int, int) = nullptr;          // glutReshapeFunc
+    void (*keyboard)(unsigned char, int, int) = nullptr;  // glutKeyboardFunc
+    void (*special)(int, int, int) = nullptr;     // glutSpecialFunc
+    void (*mouse)(int, int, int, int) = nullptr;  // glutMouseFunc
+    void (*motion)(int, int) = nullptr;           // glutMotionFunc
+    void (*passiveMotion)(int, int) = nullptr;    // glutPassiveMotionFunc
+    void (*menuStatus)(int, int, int) = nullptr;  // glutMenuStatusFunc
 
     // Keys of the page's key bar and of a pinch, joining the queue one an animation frame.
-    std::vector<Event> pacedKeys;   // waiting, the next first
-    bool pacing = false;            // an animation frame loop hands them out
+    std::vector<Event> pacedKeys;                 // waiting, the next first
+    bool pacing = false;                          // an animation frame loop hands them out
 
     // The pointer, owned here: the page asks for it, the viewer hears of it through its callbacks.
-    int pointerX = 0, pointerY = 0; // canvas pixels: the last over the canvas, or where a warp put it
-    unsigned buttonsDown = 0;       // buttons pressed over the canvas and not yet released
-    TouchGesture touch;             // the finger's gesture under way
+    int pointerX = 0, pointerY = 0;               // canvas pixels: the last over the canvas, or where a
+                                                  // finger or a warp put it
+    unsigned buttonsDown = 0;                     // buttons pressed over the canvas and not yet released
+    TouchGesture touch;                           // the finger's gesture under way
 
     // The one pop-up menu, shown by the page.
-    void (*menuCallback)(int) = nullptr;
-    std::vector<MenuEntry> menuEntries;
-    int menuButton = -1;            // the button it is attached to
-    void* menuFont = GLUT_BITMAP_HELVETICA_18;
-    bool menuOpen = false;
-    MenuBox menuBox{};              // where freeglut would have placed it when it opened
+    void (*menuCallback)(int) = nullptr;          // told the value of an entry picked
+    std::vector<MenuEntry> menuEntries;           // in the order added
+    int menuButton = -1;                          // the button it is attached to
+    void* menuFont = GLUT_BITMAP_HELVETICA_18;    // the font freeglut measures its box with
+    bool menuOpen = false;                        // shown by the page, not yet closed
+    MenuBox menuBox{};                            // where freeglut would have placed it when it opened
 };
 extern State state;
 
