@@ -282,7 +282,16 @@ function siteCopy(name, changes) {
 const wasm = () => fs.readFileSync(`${require('./browser.js').root}/orvex.wasm`);
 const noWebGL = () => fs.readFileSync(`${require('./browser.js').root}/index.html`, 'utf8')
     .replace('<head>', '<head>\n<script>HTMLCanvasElement.prototype.getContext = () => null;</script>');
-const glutRefusesWebGL = fs.readFileSync(`${__dirname}/../../web/glut/glut.cpp`, 'utf8').includes('no-webgl');
+const glutRefusesWebGL = fs.readdirSync(`${__dirname}/../../web/glut`)
+    .some((file) => /\.(cpp|hpp)$/.test(file) && fs.readFileSync(`${__dirname}/../../web/glut/${file}`, 'utf8').includes('no-webgl'));
+
+test('every failure code the viewer gives has the page\'s plain words', () => {
+    const codes = Array.from(fs.readFileSync(`${__dirname}/../../src/platform/console.cpp`, 'latin1')
+        .matchAll(/return "([a-z-]+)";/g), (m) => m[1]);
+    const words = fs.readFileSync(`${__dirname}/../../web/page/run.js`, 'utf8');
+    assert.ok(codes.length >= 15);
+    for (const code of codes) assert.ok(words.includes(`'${code}':`), code);
+});
 
 // Each bad set stops before its first frame, and a viewer that cannot load or draw ends its run:
 // the set kept before stays kept, the earlier picture is gone, and the page says why in plain words

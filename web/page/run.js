@@ -40,8 +40,8 @@
     stop,
     // A key for the viewer: a character's code, or with `special` a GLUT special key's.
     key(code, special = false) { if (run.module) run.module._webKey(code, special ? 1 : 0); },
-    // The page's menu has closed on `value` (0: no choice) with the pointer at canvas pixel (x, y).
-    menuClosed(value, x, y) { if (run.module) run.module._webMenuClosed(value, x, y); },
+    // The page's menu has closed on `value` (0: no choice); `where` is what else GLUT's entry takes.
+    menuClosed(value, ...where) { if (run.module) run.module._webMenuClosed(value, ...where); },
     // Writes a file into the running viewer's folder; false when no run takes it.
     writeFile(name, bytes) {
       if (!run.module) return false;
@@ -83,6 +83,7 @@
                    'this browser is too old for WebAssembly. Reload the page; if that does not help, try another ' +
                    'browser.',
     'crashed': 'the viewer stopped on an internal error. Start again.',
+    'maps-unreadable': (why) => `the maps could not be read (${why}). Reload the page, or open your maps again.`,
     'storage-missing': 'this browser keeps no files for the page (a private window does not): your maps last ' +
                        'until the page is left.',
     'storage-full': 'the browser\'s storage for this page is full: your maps last until the page is left. ' +
@@ -186,7 +187,9 @@
     try {
       files = await files;
     } catch (error) {
-      if (number === run.number) setState('ended', 'The maps could not be loaded: ' + error.message);
+      if (number !== run.number) return;
+      fail('maps-unreadable', error && error.message ? error.message : String(error));
+      end(1);
       return;
     }
     if (number !== run.number) return;
@@ -209,6 +212,8 @@
           initialised = true;
           if (number === run.number) setState('running', '');
         },
+        // An exit that did not pass the console's end of the run (a layer below the viewer stopped it).
+        onExit(status) { if (number === run.number && page.state !== 'ended') end(status); },
         // The module cannot go on: before its start it failed to load, after it a fault stopped it.
         onAbort(what) {
           if (number !== run.number) return;
