@@ -17,13 +17,13 @@ EM_JS(void, tellPageWritten, (const char* name), {
     page.fileWritten(fileName, FS.readFile(fileName).slice());
 });
 
-EM_JS(void, tellPageFailed, (const char* code, const char* detail), {
+EM_JS(void, tellPageOfFailure, (const char* code, const char* detail), {
     const page = Module["orvexPage"];
     if (page && page.failed) page.failed(UTF8ToString(code), UTF8ToString(detail));
 });
 
 // The map's name is decoded only when another map is shown.
-EM_JS(void, tellPageView, (double latitude, double longitude, double fieldOfView, int image, const char* name), {
+EM_JS(void, tellPageOfView, (double latitude, double longitude, double fieldOfView, int image, const char* name), {
     const page = Module["orvexPage"];
     if (!page || !page.view) return;
     if (Module["orvexViewImage"] !== image) {
@@ -88,11 +88,11 @@ void waitForLine() { waitForPageEnter(); }
 void announceWritten(const char* name) { tellPageWritten(name); }
 
 void announceFailure(Failure failure, const char* detail) {
-    if (failure != Failure::none) tellPageFailed(failureCode(failure), detail);
+    if (failure != Failure::none) tellPageOfFailure(failureCode(failure), detail);
 }
 
 void announceView(double latitude, double longitude, double fieldOfView, int image, const char* imageName) {
-    tellPageView(latitude, longitude, fieldOfView, image, imageName);
+    tellPageOfView(latitude, longitude, fieldOfView, image, imageName);
 }
 
 // GLUT's loop stops (no more frames nor events), the page is told, and the module exits. After a
