@@ -324,6 +324,8 @@ test('a set that stops at its start, or a viewer that cannot start, leaves the k
          says: 'extra.bmp is in the folder, but Orvex.Txt does not name it, so the viewer does not show it.'},
         {name: 'a BMP of a kept map\'s name, which joins renamed', files: {'kept.bmp': picture24(4, 4)}, starts: true,
          says: 'kept.bmp: the folder has a kept.bmp already; this one becomes kept-2.bmp.'},
+        {name: 'six maps, one cut short', files: {...six, 'm3.bmp': picture24(64, 32).subarray(0, 1000)}, code: 'image-read',
+         says: 'a BMP file is shorter than its header says'},
         {name: 'six maps, which start on five', files: six, starts: true, code: 'too-many-maps',
          says: 'Orvex.Txt lists 6 maps; the viewer shows the first five, the most it reads. Not shown: m6.bmp.',
          kept: opening + '     5 texture images:\n' + [1, 2, 3, 4, 5].map((n) => image(`m${n}.bmp`, '      1.')).join('') +

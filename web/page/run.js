@@ -145,11 +145,15 @@
     };
   }
 
+  // Codes of failures the run goes on after: a later failure, which stops it, takes their place.
+  const kGoingOn = new Set(['too-many-maps']);
+
   // Keeps the run's first failure and tells the page.
   function fail(code, detail) {
-    if (run.failure) return;
-    run.failure = {code, detail: detail || ''};
-    tell('failed', run.failure);
+    if (run.failure && !kGoingOn.has(run.failure.code)) return;
+    const failure = {code, detail: detail || ''};
+    if (!run.failure || !kGoingOn.has(code)) run.failure = failure;
+    tell('failed', failure);
   }
 
   // The latest run has ended. A run that ended before its first frame leaves no picture of an
@@ -162,7 +166,7 @@
       canvas.width = 0;
       canvas.width = width;
     }
-    const why = run.failure && run.failure.code !== 'too-many-maps' ? ': ' + explain(run.failure) : '.';
+    const why = run.failure && !kGoingOn.has(run.failure.code) ? ': ' + explain(run.failure) : '.';
     setState('ended', 'The run has ended' + (status ? ' (status ' + status + ')' : '') + why);
     tell('ended', status, run.started, run.failure);
   }
