@@ -96,9 +96,9 @@
     return base.filter((file) => !names.has(file.name)).concat(added);
   }
 
-  // The map names an Orvex.Txt lists (all its count names, though the viewer reads five; each cut
-  // to 20 characters as the viewer cuts it), or null when its first value is no number. Each value starts a line that is not blank and
-  // ends at a blank, tab, comma or slash, unless quoted.
+  // The map names an Orvex.Txt lists (as many as it counts, though the viewer reads five; each cut
+  // to 20 characters as the viewer cuts it), or null when its first value is no number. Each value
+  // starts a line that is not blank and ends at a blank, tab, comma or slash, unless quoted.
   function namedMaps(config) {
     if (!config) return null;
     const lines = new TextDecoder('latin1').decode(config.bytes).split(/\r\n|\n|\r/).filter((line) => line.trim());
