@@ -210,6 +210,8 @@ void displayFrame() {
         eyePass(eyeIndex);
         if (eyeIndex == s.eyeMode) break;
     }
+    const char* imageName = s.imageCount >= 1 ? s.imageFiles[s.selectedImage].text : "";  // readouts for a page
+    console::announceView(s.centreLatitude, s.centreLongitude, s.fieldOfView, s.selectedImage, imageName);
 
     // Nothing drawn in the frame flushes GL on its own: the swap delivers the whole frame at
     // once, and with a software renderer every flush sets the rasteriser going on a part-drawn
@@ -220,7 +222,7 @@ void displayFrame() {
     s.initialised = 1;
 
     screen::checkGlErrors(screen::kCheckEndOfFrame, s.glErrorCode);                // 13. error check
-    if (s.glErrorCode != 0) console::stop("Orvex: halt!");
+    if (s.glErrorCode != 0) console::stop(console::Failure::glError, "Orvex: halt!");
 }
 
 void idleFrame() { displayFrame(); }

@@ -66,7 +66,7 @@ void beginDump(int width, int height) {
     dumpState.dumpCount += 1;
     const int rowPixelBytes = 3 * width;
     const int storedRowBytes = (rowPixelBytes + 3) / 4 * 4;
-    if (storedRowBytes != rowPixelBytes) console::stop("ScrnDmp: iHr4<>iHr3");  // the dump writes no row padding
+    if (storedRowBytes != rowPixelBytes) console::stop(console::Failure::dumpWidth, "ScrnDmp: iHr4<>iHr3");  // the dump writes no row padding
     dumpHeader(width, height, dumpState.header);
 }
 
@@ -110,7 +110,7 @@ void finishDump(const std::uint8_t* pixels) {
     console::announceWritten(name);
     console::bellLine();
     if (dumpState.dumpCount >= kMaxDumps) {
-        console::stop("GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.");
+        console::stop(console::Failure::dumpsDone, "GLScrSup:ScrnDmp: ~: 5 screens dumped. Execution stopped.");
     }
 }
 
@@ -133,7 +133,7 @@ void saveScreenDump(int /*channel*/) {
     // Both buffers live for this call only; zeroed so a failed read-back leaves black, not noise.
     const std::size_t pixelCount = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     std::unique_ptr<float[]> floatPixels(new (std::nothrow) float[3 * pixelCount]());
-    if (!floatPixels) console::ioFailure("cannot allocate", "FIMAGE");
+    if (!floatPixels) console::ioFailure(console::Failure::outOfMemory, "cannot allocate", "FIMAGE");
     glReadBuffer(GL_FRONT_LEFT);
     glReadPixels(0, 0, width, height, GL_RGB, GL_FLOAT, floatPixels.get());
     if (allZero(floatPixels.get(), 3 * pixelCount)) {
@@ -146,7 +146,7 @@ void saveScreenDump(int /*channel*/) {
     }
 
     std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[3 * pixelCount]);
-    if (!pixels) console::ioFailure("cannot allocate", "IMAGE");
+    if (!pixels) console::ioFailure(console::Failure::outOfMemory, "cannot allocate", "IMAGE");
     floatsToBgr(floatPixels.get(), pixelCount, pixels.get());
     floatPixels.reset();
 

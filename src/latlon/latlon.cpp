@@ -67,11 +67,11 @@ void exportLatLon() {
     fields::TextLine content;
     formatLatLonFile(model::state.centreLatitude, model::state.centreLongitude, content);
     std::FILE* file = std::fopen(kLatLonFileName, "w");
-    if (!file) console::ioFailure("cannot create", kLatLonFileName);
+    if (!file) console::ioFailure(console::Failure::ioError, "cannot create", kLatLonFileName);
     const std::size_t length = static_cast<std::size_t>(content.length);
     bool written = std::fwrite(content.text, 1, length, file) == length;
     written = (std::fclose(file) == 0) && written;
-    if (!written) console::ioFailure("cannot write", kLatLonFileName);
+    if (!written) console::ioFailure(console::Failure::ioError, "cannot write", kLatLonFileName);
     console::announceWritten(kLatLonFileName);
 }
 

@@ -4,6 +4,28 @@
 
 namespace console {
 
+const char* failureCode(Failure failure) {
+    switch (failure) {
+        case Failure::none: return "";
+        case Failure::configMissing: return "config-missing";
+        case Failure::configEmpty: return "config-empty";
+        case Failure::configName: return "config-name";
+        case Failure::tooManyMaps: return "too-many-maps";
+        case Failure::imageMissing: return "image-missing";
+        case Failure::imageRead: return "image-read";
+        case Failure::imageFormat: return "image-format";
+        case Failure::imageDamaged: return "image-damaged";
+        case Failure::imageTooLarge: return "image-too-large";
+        case Failure::glErrorAtStart: return "gl-error-at-start";
+        case Failure::glError: return "gl-error";
+        case Failure::outOfMemory: return "out-of-memory";
+        case Failure::ioError: return "io-error";
+        case Failure::dumpWidth: return "dump-width";
+        case Failure::dumpsDone: return "dumps-done";
+    }
+    return "";
+}
+
 void write(const char* text) { std::fputs(text, stdout); }
 
 void write(const char* text, int count) {
@@ -29,7 +51,8 @@ void writeStop(const char* message) {
 }
 }  // namespace
 
-void stop(const char* message) {
+void stop(Failure failure, const char* message, const char* detail) {
+    announceFailure(failure, detail ? detail : message);
     writeStop(message);
     holdForReader();
     endRun(0);
@@ -40,7 +63,8 @@ void quit(const char* message) {
     endRun(0);
 }
 
-void stopSilently() {
+void stopSilently(Failure failure) {
+    announceFailure(failure, "");
     std::fflush(stdout);
     holdForReader();
     endRun(0);
@@ -52,7 +76,8 @@ void pause(const char* message) {
     waitForLine();
 }
 
-void ioFailure(const char* what, const char* name) {
+void ioFailure(Failure failure, const char* what, const char* name) {
+    announceFailure(failure, name);
     std::fflush(stdout);
     std::fprintf(stderr, "Orvex: input/output failure: %s: %s\n", what, name);
     std::fflush(stderr);

@@ -13,6 +13,8 @@ void waitForLine() {
 }
 
 void announceWritten(const char*) {}
+void announceFailure(Failure, const char*) {}
+void announceView(double, double, double, int, const char*) {}
 
 void endRun(int status) { std::exit(status); }
 

@@ -17,6 +17,22 @@ EM_JS(void, tellPageWritten, (const char* name), {
     page.fileWritten(fileName, FS.readFile(fileName).slice());
 });
 
+EM_JS(void, tellPageOfFailure, (const char* code, const char* detail), {
+    const page = Module["orvexPage"];
+    if (page && page.failed) page.failed(UTF8ToString(code), UTF8ToString(detail));
+});
+
+// The map's name is decoded only when another map is shown.
+EM_JS(void, tellPageOfView, (double latitude, double longitude, double fieldOfView, int image, const char* name), {
+    const page = Module["orvexPage"];
+    if (!page || !page.view) return;
+    if (Module["orvexViewImage"] !== image) {
+        Module["orvexViewImage"] = image;
+        Module["orvexViewName"] = UTF8ToString(name);
+    }
+    page.view(latitude, longitude, fieldOfView, image, Module["orvexViewName"]);
+});
+
 // Standard output and standard error go to the page's console hook byte for byte, as written
 // (one byte one character), instead of emscripten's line-by-line printing.
 EM_JS(void, routeOutputToPage, (), {
@@ -70,6 +86,14 @@ void waitForLine() { waitForPageEnter(); }
 
 // The page is handed a copy of the file's bytes, to offer it and keep it with the maps.
 void announceWritten(const char* name) { tellPageWritten(name); }
+
+void announceFailure(Failure failure, const char* detail) {
+    if (failure != Failure::none) tellPageOfFailure(failureCode(failure), detail);
+}
+
+void announceView(double latitude, double longitude, double fieldOfView, int image, const char* imageName) {
+    tellPageOfView(latitude, longitude, fieldOfView, image, imageName);
+}
 
 // GLUT's loop stops (no more frames nor events), the page is told, and the module exits. After a
 // wait for Enter the run is code resumed from the page's promise, where an exit's exception would

@@ -25,7 +25,7 @@ void reportQuadricError(GLenum errorCode) {
     fields::TextLine line;
     line.str(" Quadric Callback Error number:").i(static_cast<long long>(errorCode), 10);
     console::writeLine(line.c_str());
-    console::stop("Halt at QuadErr");
+    console::stop(console::Failure::glError, "Halt at QuadErr");
 }
 
 void setUpOverlay(int overlayLevel) {

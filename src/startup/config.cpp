@@ -85,8 +85,9 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
                                 void* context) {
     ConfigResult r;
     const ConfigValues v = scanConfiguration(data, size);
-    auto stop = [&r](const char* message) {
+    auto stop = [&r](console::Failure failure, const char* message) {
         r.stopped = true;
+        r.stopFailure = failure;
         r.stopMessage = message;
         return r;
     };
@@ -97,8 +98,12 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
         return r;
     }
     long long count = v.countValue;
-    if (count < 1) return stop("Orvex: < 1 texture image in Orvex.Txt, line 1.");
-    if (count > model::kMaxImages) count = model::kMaxImages;
+    if (count < 1) return stop(console::Failure::configEmpty, "Orvex: < 1 texture image in Orvex.Txt, line 1.");
+    if (count > model::kMaxImages) {
+        count = model::kMaxImages;
+        r.countCut = true;
+        r.countText = v.count.text;
+    }
     r.imageCount = static_cast<int>(count);
     fields::TextLine countLine;
     countLine.blanks(4).i(count, 2).str(" texture images:");
@@ -110,7 +115,7 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
         if (name.read == ValueRead::bad) {
             r.report += " ...not found.\n";
             r.stopsSilently = true;
-            return stop("");
+            return stop(console::Failure::configName, "");
         }
         if (name.read == ValueRead::value) model::setName(r.names[i], name.text.data(), name.text.size());
         r.report += "  Importing:[";
@@ -119,7 +124,8 @@ ConfigResult parseConfiguration(const char* data, std::size_t size, FileExists e
         const model::TrimmedName trimmed = model::trimmedName(r.names[i].text);
         if (trimmed.text[0] == '\0' || !exists(trimmed.text, context)) {
             r.report += "           ...not found.\a";
-            return stop(" Halt.");
+            r.stopDetail = trimmed.text;
+            return stop(console::Failure::imageMissing, " Halt.");
         }
         r.report += "               ...found.";
 

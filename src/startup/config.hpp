@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/types.hpp"
+#include "platform/console.hpp"
 #include "platform/listread.hpp"
 
 namespace startup {
@@ -47,6 +48,10 @@ struct ConfigResult {
     bool stopped = false;           // the run ends after the report
     bool stopsSilently = false;     // that stop writes no message
     std::string stopMessage;        // message of that stop, when it writes one
+    console::Failure stopFailure = console::Failure::none;  // what that stop was about
+    std::string stopDetail;         // for the page: the name of a missing map
+    bool countCut = false;          // the count was above the most the viewer reads
+    std::string countText;          // the count as written
     int imageCount = 0;             // 0..5
     model::NameField names[model::kMaxImages];  // 20-character blank-padded names
     double radii[model::kMaxImages] = {};      // km, at least 1.0 for configured images

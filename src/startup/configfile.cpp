@@ -24,12 +24,12 @@ void readConfiguration() {
     console::write("  Searching for the user-supplied file Orvex.Txt");
     if (!existsOnDisk("Orvex.Txt", nullptr)) {
         console::write(" ...not found.\a");
-        console::stop(" Halt.");
+        console::stop(console::Failure::configMissing, " Halt.");
     }
     console::writeLine(" ...found.");
 
     std::FILE* file = std::fopen("Orvex.Txt", "rb");
-    if (!file) console::ioFailure("cannot open", "Orvex.Txt");
+    if (!file) console::ioFailure(console::Failure::ioError, "cannot open", "Orvex.Txt");
     std::string text;
     char chunk[4096];
     std::size_t got;
@@ -41,15 +41,16 @@ void readConfiguration() {
     // A read that fails (a directory named Orvex.Txt, a device error) is not the end of the file.
     if (std::ferror(file)) {
         const std::string what = std::string("cannot read (") + std::strerror(errno != 0 ? errno : EIO) + ")";
-        console::ioFailure(what.c_str(), "Orvex.Txt");
+        console::ioFailure(console::Failure::ioError, what.c_str(), "Orvex.Txt");
     }
     std::fclose(file);
 
     ConfigResult r = parseConfiguration(text.data(), text.size(), existsOnDisk, nullptr);
     // By length: a NUL byte read into a name must not cut the rest of the report short.
     console::write(r.report.data(), static_cast<int>(r.report.size()));
-    if (r.stopped && r.stopsSilently) console::stopSilently();
-    if (r.stopped) console::stop(r.stopMessage.c_str());
+    if (r.stopped && r.stopsSilently) console::stopSilently(r.stopFailure);
+    if (r.stopped) console::stop(r.stopFailure, r.stopMessage.c_str(), r.stopDetail.c_str());
+    if (r.countCut) console::announceFailure(console::Failure::tooManyMaps, r.countText.c_str());
 
     s.imageCount = r.imageCount;
     for (int i = 1; i <= r.imageCount; ++i) {

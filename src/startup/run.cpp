@@ -111,10 +111,10 @@ void run() {
     screen::checkGlErrors(screen::kCheckBeforeMainLoop, s.glErrorCode);
     if (s.glErrorCode == 0) {
         glutMainLoop();
-        console::stopSilently();  // the main loop returns only if GLUT was told to leave it
+        console::stopSilently(console::Failure::none);  // the main loop returns only if GLUT was told to leave it
     }
     console::pause("Orvex: OpenGL error detected prior to GlutMainLoop call.");
-    console::stop("Orvex: Input data error. Exiting.");
+    console::stop(console::Failure::glErrorAtStart, "Orvex: Input data error. Exiting.");
 }
 
 }  // namespace startup

@@ -62,10 +62,10 @@ void importAll(PictureSet& pictures) {
         // more than its file holds never costs the memory it claims.
         image::checkBmpSize(file, width, height);
         // The picture's own sizes passed the reader's checks; its power-of-two texture may not.
-        if (!image::textureFits(width, height)) console::stop("Module BmpSupp(L112) BmpImpor: Halt.");
+        if (!image::textureFits(width, height)) console::stop(console::Failure::imageTooLarge, "Module BmpSupp(L112) BmpImpor: Halt.");
         // GL receives only the picture (see uploadImage), so only the picture is held here.
         picture.buffer = static_cast<std::uint8_t*>(memory::allocatePicture(static_cast<std::size_t>(picture.bytes)));
-        if (!picture.buffer) console::ioFailure("cannot allocate the picture buffer of", s.imageFiles[i].text);
+        if (!picture.buffer) console::ioFailure(console::Failure::outOfMemory, "cannot allocate the picture buffer of", s.imageFiles[i].text);
         int status = 0;
         image::readBmpPixels(file, picture.bytes, picture.buffer, 1, status);
     }

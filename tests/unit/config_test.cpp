@@ -43,6 +43,9 @@ TEST(Configuration, CountAboveFiveIsCutAndLaterImagesAreNeverRead) {
     EXPECT_EQ(r.report.substr(0, 22), "     5 texture images:");
     EXPECT_EQ(seen.count("p6.bmp"), 0u);
     EXPECT_EQ(seen.size(), 5u);
+    EXPECT_TRUE(r.countCut);
+    EXPECT_EQ(r.countText, "7");
+    EXPECT_FALSE(parse("5\n").countCut);
 }
 
 TEST(Configuration, ValuesComeFromFreshLinesAndBlankLinesAreSkipped) {
@@ -110,11 +113,14 @@ TEST(Configuration, StopsOfTheConfigurationStep) {
         auto r = parse(text);
         EXPECT_TRUE(r.stopped) << text;
         EXPECT_EQ(r.stopMessage, "Orvex: < 1 texture image in Orvex.Txt, line 1.");
+        EXPECT_EQ(r.stopFailure, console::Failure::configEmpty);
         EXPECT_EQ(r.report, "");
     }
     auto missing = parse("2\nmissing.bmp\n1\n");
     EXPECT_TRUE(missing.stopped);
     EXPECT_EQ(missing.stopMessage, " Halt.");
+    EXPECT_EQ(missing.stopFailure, console::Failure::imageMissing);
+    EXPECT_EQ(missing.stopDetail, "missing.bmp");
     EXPECT_EQ(missing.report, "     2 texture images:\n  Importing:[missing.bmp         ]           ...not found.\a");
 
     auto ended = parse("2\na.bmp\n1\n");  // the file ends before the second name
@@ -125,6 +131,7 @@ TEST(Configuration, StopsOfTheConfigurationStep) {
     auto unreadable = parse("1\n'no closing quote\n1\n");
     EXPECT_TRUE(unreadable.stopped);
     EXPECT_TRUE(unreadable.stopsSilently);
+    EXPECT_EQ(unreadable.stopFailure, console::Failure::configName);
     EXPECT_EQ(unreadable.report, "     1 texture images:\n ...not found.\n");
 }
 

@@ -136,6 +136,10 @@ test('keys and menu entries act; an unbound key rings the bell', async (t) => {
     for (const key of ['h', 'h', 'g', 'i', 'i', 'p', 'e', '2', '1', 'ArrowUp'])
         await t.test('key ' + key, async () => { await page.keyboard.press(key); await pictureChanges(page); });
     for (const key of ['5', 'x', 'ArrowLeft']) await t.test('key ' + key + ' rings', () => rings(page, () => page.keyboard.press(key)));
+    await t.test('a bell shows as a bell', async () => assert.deepEqual(await page.evaluate(() => {
+        const bell = document.querySelector('#console .bell-sign');
+        return [bell.textContent, getComputedStyle(bell).fontSize, getComputedStyle(bell, '::before').content.includes('🔔')];
+    }), ['\x07', '0px', true]));
     const box = await page.locator('#orvex').boundingBox(), entry = page.getByRole('menuitem', {name: labels[4], exact: true});
     const ways = {  // entry 5 with two maps rings the bell, as key 5 does
         'release on an entry': async () => {
@@ -291,43 +295,109 @@ test('dropped maps are kept across a reload, until the demo maps are asked for',
     await page.reload();
     await framesPast(page, 1);
     assert.equal(await text(page), opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4));
+    const keptReport = await text(page);
     await page.click('#demo-maps');
     await textHas(page, size('night.bmp', 2048, 1024, 2048, 1024), 'console');
+    await page.click('#undo-demo');  // the user's maps come back, and are kept again
+    await textHas(page, keptReport, 'console');
+    await page.reload();
+    await textHas(page, keptReport, 'console');
 });
 
-// Each bad set stops before its first frame; the set kept before stays kept, and the page says why
-// beside the stop, in view with the way back.
-test('a set that stops at its start leaves the kept maps as they were', async (t) => {
+// A copy of the site beside it (served by the same server, so the kept maps are the same) whose
+// files link to the site's, but for `changes` ({name: bytes, or null to leave the file out}).
+function siteCopy(name, changes) {
+    const site = require('./browser.js').root, folder = `${site}/test-${process.pid}-${name}`;
+    fs.mkdirSync(folder);
+    for (const file of fs.readdirSync(site).filter((file) => !file.startsWith('test-'))) {
+        if (!(file in changes)) fs.symlinkSync(`${site}/${file}`, `${folder}/${file}`);
+        else if (changes[file] !== null) fs.writeFileSync(`${folder}/${file}`, changes[file]);
+    }
+    return {path: `test-${process.pid}-${name}/`, remove: () => fs.rmSync(folder, {recursive: true, force: true})};
+}
+const wasm = () => fs.readFileSync(`${require('./browser.js').root}/orvex.wasm`);
+const noWebGL = () => fs.readFileSync(`${require('./browser.js').root}/index.html`, 'utf8')
+    .replace('<head>', '<head>\n<script>HTMLCanvasElement.prototype.getContext = () => null;</script>');
+const glutRefusesWebGL = fs.readdirSync(`${__dirname}/../../web/glut`)
+    .some((file) => /\.(cpp|hpp)$/.test(file) && fs.readFileSync(`${__dirname}/../../web/glut/${file}`, 'utf8').includes('no-webgl'));
+
+test('every failure code the viewer gives has the page\'s plain words', () => {
+    const codes = Array.from(fs.readFileSync(`${__dirname}/../../src/platform/console.cpp`, 'latin1')
+        .matchAll(/return "([a-z-]+)";/g), (m) => m[1]);
+    const words = fs.readFileSync(`${__dirname}/../../web/page/run.js`, 'utf8');
+    assert.ok(codes.length >= 15);
+    for (const code of codes) assert.ok(words.includes(`'${code}':`), code);
+});
+
+// Each bad set stops before its first frame, and a viewer that cannot load or draw ends its run:
+// the set kept before stays kept, the earlier picture is gone, and the page says why in plain words
+// (from the run's failure code) beside the stop, in view with the way back.
+test('a set that stops at its start, or a viewer that cannot start, leaves the kept maps as they were', async (t) => {
     const page = await newPage(phone);
     await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
     const keptReport = opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4);
+    const six = {'Orvex.Txt': '6\n' + [1, 2, 3, 4, 5, 6].map((n) => `m${n}.bmp\n1\n`).join(''),
+                 ...Object.fromEntries([1, 2, 3, 4, 5, 6].map((n) => [`m${n}.bmp`, picture24(2, 2)]))};
     const badSets = [
         {name: 'a truncated BMP', files: {'Orvex.Txt': '1\ncut.bmp\n10\n', 'cut.bmp': picture24(64, 32).subarray(0, 1000)},
-         says: 'a BMP file is shorter than its header says'},
+         code: 'image-read', says: 'a BMP file is shorter than its header says'},
         {name: 'a garbage BMP', files: {'Orvex.Txt': '1\njunk.bmp\n10\n', 'junk.bmp': Buffer.from('no picture here '.repeat(8))},
-         says: 'These maps could not be shown: a map is not a BMP the viewer reads'},
-        {name: 'a missing file', files: {'Orvex.Txt': '1\ngone.bmp\n10\n'}, says: 'Orvex.Txt names "gone.bmp", which is not among the files'},
-        {name: 'an empty Orvex.Txt', files: {'Orvex.Txt': ''}, says: 'Orvex.Txt is empty'},
+         code: 'image-format', says: 'These maps could not be shown: a map is not a BMP the viewer reads'},
+        {name: 'a missing file', files: {'Orvex.Txt': '1\ngone.bmp\n10\n'}, code: 'image-missing',
+         says: 'Orvex.Txt names "gone.bmp", which is not among the files'},
+        {name: 'an empty Orvex.Txt', files: {'Orvex.Txt': ''}, code: 'config-empty', says: 'Orvex.Txt is empty'},
         {name: 'an over-long name', files: {'Orvex.Txt': '1\nmars-viking-2019-colour.bmp\n10\n', 'mars-viking-2019-colour.bmp': picture24(8, 4)},
-         says: 'Orvex.Txt names "mars-viking-2019-col", which is not among the files opened (the viewer cuts names to 20',
+         code: 'image-missing', says: 'Orvex.Txt names "mars-viking-2019-col", which is not among the files opened (the viewer cuts names to 20',
          logs: 'mars-viking-2019-colour.bmp has a name of more than 20 characters, of which the viewer reads 20'},
         {name: 'a texture too large for WebGL', files: {'Orvex.Txt': '1\nwide.bmp\n10\n', 'wide.bmp': picture24(8193, 1)},
-         says: 'a map is larger than the largest texture WebGL takes here'},
+         code: 'gl-error-at-start', says: 'a map is larger than the largest texture WebGL takes here'},
+        {name: 'orvex.wasm missing', site: {'orvex.wasm': null}, code: 'load-failed', says: 'the viewer could not be loaded'},
+        {name: 'orvex.wasm cut short', site: {'orvex.wasm': () => wasm().subarray(0, 5000)}, code: 'load-failed',
+         says: 'the viewer could not be loaded'},
+        {name: 'WebGL refused', site: {'index.html': noWebGL}, code: 'no-webgl', says: 'refused the viewer WebGL',
+         skip: !glutRefusesWebGL && 'the GLUT subset does not stop without WebGL yet'},
         {name: 'a BMP that Orvex.Txt does not name, which starts', files: {'extra.bmp': picture24(8, 4)}, starts: true,
          says: 'extra.bmp is in the folder, but Orvex.Txt does not name it, so the viewer does not show it.'},
+        {name: 'a BMP of a kept map\'s name, which joins renamed', files: {'kept.bmp': picture24(4, 4)}, starts: true,
+         says: 'kept.bmp: the folder has a kept.bmp already; this one becomes kept-2.bmp.'},
+        {name: 'six maps, one cut short', files: {...six, 'm3.bmp': picture24(64, 32).subarray(0, 1000)}, code: 'image-read',
+         says: 'a BMP file is shorter than its header says'},
+        {name: 'six maps, which start on five', files: six, starts: true, code: 'too-many-maps',
+         says: 'Orvex.Txt lists 6 maps; the viewer shows the first five, the most it reads. Not shown: m6.bmp.',
+         kept: opening + '     5 texture images:\n' + [1, 2, 3, 4, 5].map((n) => image(`m${n}.bmp`, '      1.')).join('') +
+               [1, 2, 3, 4, 5].map((n) => size(`m${n}.bmp`, 2, 2, 2, 2)).join('')},
     ];
     for (const c of badSets) {
-        await t.test(c.name, async () => {
-            await openMaps(page, c.files);
-            await textHas(page, c.says, c.starts ? 'maps-log' : 'status');
-            if (c.logs) await textHas(page, c.logs);
-            if (!c.starts) {
-                const back = page.getByRole('button', {name: 'Back to the kept maps'}), box = await back.boundingBox();
-                assert.ok(box.y >= 0 && box.y + box.height <= 845, 'the way back is in view');  // to a device pixel
+        await t.test(c.name, {skip: c.skip}, async () => {
+            const copy = c.site && siteCopy(c.name.replace(/\W+/g, '-'), Object.fromEntries(
+                Object.entries(c.site).map(([name, bytes]) => [name, typeof bytes === 'function' ? bytes() : bytes])));
+            try {
+                if (copy) {
+                    await page.goto(session.url + copy.path);
+                    await until(page, () => window.orvexPage.state === 'ended');
+                } else {
+                    await openMaps(page, c.files);
+                }
+                await textHas(page, c.says, c.starts ? 'maps-log' : 'status');
+                if (c.code) assert.equal(await page.evaluate(() => window.orvexRun.failure.code), c.code);
+                if (c.logs) await textHas(page, c.logs);
+                if (!c.starts) {
+                    const back = page.getByRole('button', {name: copy ? 'Start again' : 'Back to the kept maps'});
+                    const box = await back.boundingBox();
+                    assert.ok(box.y >= 0 && box.y + box.height <= 845, 'the way back is in view');  // to a device pixel
+                    assert.equal(await text(page, 'folder'), 'No maps are showing.');
+                    assert.ok(await page.evaluate(() => {  // the earlier run's picture is gone
+                        const canvas = document.getElementById('orvex'), copy = new OffscreenCanvas(canvas.width, canvas.height);
+                        copy.getContext('2d').drawImage(canvas, 0, 0);
+                        return copy.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data.every((v, i) => v === 0 || i % 4 === 3);
+                    }), 'the canvas is clear');
+                }
+            } finally {
+                if (copy) copy.remove();
             }
-            await page.reload();
+            await page.goto(session.url);
             await framesPast(page, 1);
-            assert.equal(await text(page), keptReport);
+            assert.equal(await text(page), c.kept || keptReport);
         });
     }
 });
@@ -365,9 +435,11 @@ test('pictures are made viewer-ready in the page', async (t) => {
 
 // ---- any screen: the page fits it, a finger is the pointer, every key is a tap away
 
-test('the page fits the screen: the canvas scaled to its width, every control on it', async (t) => {
+test('the page fits the screen: the canvas scaled to its width and height, every control on it', async (t) => {
     const viewports = [
-        {name: 'desktop 1400 x 1000', device: desktop, panelInView: true},
+        {name: 'desktop 1400 x 1000', device: desktop, panelInView: true, consoleColumns: 80},
+        {name: 'desktop window 700 x 500', device: {viewport: {width: 700, height: 500}}},
+        {name: 'phone held sideways 844 x 390', device: {...phone, viewport: {width: 844, height: 390}}, keyBar: true},
         {name: 'phone 390 x 844', device: phone, keyBar: true},
         {name: 'narrow phone 360 x 740', device: {...phone, viewport: {width: 360, height: 740}}, keyBar: true},
         {name: 'tablet 820 x 1180', device: tablet, keyBar: true},
@@ -383,11 +455,26 @@ test('the page fits the screen: the canvas scaled to its width, every control on
                 return {scrollWidth: document.documentElement.scrollWidth, width: innerWidth, height: innerHeight,
                         boxes: shown.map((e) => ({id: e.id || e.textContent, left: box(e).left, right: box(e).right})),
                         canvas: box(document.getElementById('orvex')), panelTop: box(document.getElementById('panel')).top,
-                        keyBar: document.getElementById('keys').open, zoom: visualViewport.scale};
+                        keyBar: document.getElementById('keys').open, zoom: visualViewport.scale,
+                        readouts: document.getElementById('readouts').textContent,
+                        consoleColumns: (() => {  // how many of the console's characters fit on a line
+                            const panel = document.getElementById('console'), probe = document.createElement('span');
+                            probe.textContent = 'x'.repeat(100);
+                            panel.append(probe);
+                            const columns = 100 * (panel.clientWidth - 2 * parseFloat(getComputedStyle(panel).paddingLeft)) /
+                                            probe.getBoundingClientRect().width;
+                            probe.remove();
+                            return Math.floor(columns);
+                        })()};
             });
             assert.ok(layout.scrollWidth <= layout.width, `the page is ${layout.scrollWidth} wide`);
             for (const b of layout.boxes) assert.ok(b.left >= 0 && b.right <= layout.width, `${b.id} at ${b.left}..${b.right}`);
-            assert.ok(layout.canvas.width >= Math.min(1024, layout.width - 40), `the canvas is ${layout.canvas.width} wide`);
+            // As wide as the screen allows, and a finger's strip of the screen's height left to scroll the page by.
+            const widest = Math.min(1024, layout.width - 40, (layout.height - 56) * 1024 / 748 - 1);
+            assert.ok(layout.canvas.width >= widest, `the canvas is ${layout.canvas.width} wide`);
+            assert.ok(layout.canvas.height <= layout.height - 48, `the canvas is ${layout.canvas.height} high`);
+            assert.match(layout.readouts, /^Centre: latitude -?\d+\.\d°, longitude -?\d+\.\d°\. Field of view \d+\.\d\d°\. Map 1: earth\.bmp\.$/);
+            if (v.consoleColumns) assert.ok(layout.consoleColumns >= v.consoleColumns, `${layout.consoleColumns} columns`);
             assert.ok(Math.abs(layout.canvas.height / layout.canvas.width - 748 / 1024) < 0.01, 'the canvas keeps its aspect');
             assert.equal(await page.evaluate(() => document.getElementById('orvex').width), 1024);
             if (v.panelInView) assert.ok(layout.panelTop < layout.height, 'the console panel starts in view');
@@ -441,7 +528,7 @@ async function pinch(page, from, to) {
 }
 // The keys of the key bar and of a pinch reach the viewer one a frame: a bell key sent after them
 // rings once all of them have been taken.
-const keysDone = (page) => rings(page, () => page.evaluate(() => window.orvexRun.module._webKey('x'.charCodeAt(0), 0)));
+const keysDone = (page) => rings(page, () => page.evaluate(() => window.orvexRun.key('x'.charCodeAt(0))));
 const keyButton = (page, name) => page.getByRole('button', {name, exact: false});
 const kLatLon25x35 = [440, 152];  // the pointer position whose view has latitude 25, longitude 35 at the centre
 
@@ -453,14 +540,20 @@ test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
                 const mouse = await newPage();
                 const box = await mouse.locator('#orvex').boundingBox();
                 await keepPicture(mouse);
+                await until(mouse, () => document.getElementById('readouts').textContent);
+                const before = await text(mouse, 'readouts');
                 await mouse.mouse.move(box.x + kLatLon25x35[0], box.y + kLatLon25x35[1]);
                 await pictureChanges(mouse);
                 const wanted = await pictureDigest(mouse);
+                // The readouts under the canvas follow the view within a quarter of a second.
+                await until(mouse, (t) => document.getElementById('readouts').textContent !== t, before);
+                const readouts = await text(mouse, 'readouts');
                 await mouse.context().close();
                 const [x, y] = await canvasPoint(page, ...kLatLon25x35);
                 await touch(page, 'touchStart', [[x - 20, y]]);
                 await touch(page, 'touchMove', [[x, y]]);  // a moving finger: no long press
                 await pictureBecomes(page, wanted);
+                await textHas(page, readouts, 'readouts');
                 await touch(page, 'touchEnd');
                 await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 4));
                 assert.equal(await pictureDigest(page), wanted, 'the view stays where the finger left it');

@@ -2,7 +2,8 @@
 // browser (IndexedDB) across reloads; files the viewer writes (screen dumps, Orvex.Out) are kept
 // there too and downloaded. A newly opened set is kept only once the viewer has started on it (a
 // frame of its main loop): a set whose start stops leaves the last good one kept, and the page says
-// why in plain words.
+// why in plain words (from the run's failure code). A BMP opened alone never replaces a kept map of
+// its name, and the demo maps' button can be undone.
 // Pictures in other formats are made viewer-ready by the picture helper (picture.js), which scales
 // them to WebGL's largest texture and adds them to Orvex.Txt.
 'use strict';
@@ -95,9 +96,9 @@
     return base.filter((file) => !names.has(file.name)).concat(added);
   }
 
-  // The map names an Orvex.Txt lists (at most five, each cut to 20 characters as the viewer cuts
-  // it), or null when its first value is no number. Each value starts a line that is not blank and
-  // ends at a blank, tab, comma or slash, unless quoted.
+  // The map names an Orvex.Txt lists (as many as it counts, though the viewer reads five; each cut
+  // to 20 characters as the viewer cuts it), or null when its first value is no number. Each value
+  // starts a line that is not blank and ends at a blank, tab, comma or slash, unless quoted.
   function namedMaps(config) {
     if (!config) return null;
     const lines = new TextDecoder('latin1').decode(config.bytes).split(/\r\n|\n|\r/).filter((line) => line.trim());
@@ -109,7 +110,7 @@
     const count = lines.length ? parseInt(value(lines[0]), 10) : NaN;
     if (Number.isNaN(count)) return null;
     const names = [];
-    for (let k = 0; k < Math.min(count, 5) && 1 + 2 * k < lines.length; ++k) names.push(value(lines[1 + 2 * k]).slice(0, 20));
+    for (let k = 0; k < count && 1 + 2 * k < lines.length; ++k) names.push(value(lines[1 + 2 * k]).slice(0, 20));
     return names;
   }
 
@@ -128,8 +129,9 @@
     return helperLoaded;
   }
 
-  // The BMP name for a picture: its name without extension, within 20 characters; when the folder
-  // has a file of that name already, a numbered one ("stem-2.bmp"), so no other map is replaced.
+  // The BMP name for a picture or a BMP: its name without extension, within 20 characters; when
+  // the folder has a file of that name already, a numbered one ("stem-2.bmp"), so no other map is
+  // replaced.
   function bmpNameFor(pictureName, folder) {
     const dot = pictureName.lastIndexOf('.');
     const stem = dot > 0 ? pictureName.slice(0, dot) : pictureName;
@@ -137,8 +139,24 @@
     let name = stem.slice(0, 16) + '.bmp';
     for (let n = 2; taken.has(name.toLowerCase()); ++n) name = stem.slice(0, 16 - String(n).length - 1) + '-' + n + '.bmp';
     if (name !== stem.slice(0, 16) + '.bmp')
-      log(pictureName + ': the folder has a ' + stem.slice(0, 16) + '.bmp already; this picture becomes ' + name + '.');
+      log(pictureName + ': the folder has a ' + stem.slice(0, 16) + '.bmp already; this ' +
+          (kPictureTypes.test(pictureName) ? 'picture' : 'one') + ' becomes ' + name + '.');
     return name;
+  }
+
+  // BMPs opened without an Orvex.Txt join the kept folder; one whose name a kept file has already
+  // is renamed (an identical one is left out), so that no kept map is replaced unasked.
+  function joinFolder(folder, read) {
+    const same = (a, b) => a.length === b.length && a.every((v, i) => v === b[i]);
+    for (const file of read) {
+      const kept = folder.find((each) => each.name.toLowerCase() === file.name.toLowerCase());
+      if (kept && /\.bmp$/i.test(file.name)) {
+        if (same(kept.bytes, file.bytes)) continue;
+        file.name = bmpNameFor(file.name, folder);
+      }
+      folder = mergeFiles(folder, [file]);
+    }
+    return folder;
   }
 
   // The helper's standard output and error as a terminal shows them: a carriage return starts its
@@ -191,6 +209,14 @@
     const chosen = Array.from(fileList);
     if (chosen.length === 0) return;
     clearLog();
+    try {
+      await openChosen(chosen);
+    } catch (error) {
+      log('The files could not be opened: ' + (error && error.message ? error.message : error));
+    }
+  }
+
+  async function openChosen(chosen) {
     const asIs = chosen.filter((file) => kFolderTypes.test(file.name));
     const pictures = chosen.filter((file) => !kFolderTypes.test(file.name) && kPictureTypes.test(file.name));
     for (const file of chosen) {
@@ -203,15 +229,15 @@
     })));
     // An Orvex.Out alone is an edit of the file the running viewer wrote: it goes into that run's
     // folder, where the next L reads it, and the run goes on.
-    const running = window.orvexRun.module;
-    if (running && pictures.length === 0 && read.length === 1 && read[0].name === 'Orvex.Out') {
-      running.FS.writeFile(read[0].name, read[0].bytes);
-      await keepFile(read[0].name, read[0].bytes).catch(() => {});
+    if (pictures.length === 0 && read.length === 1 && read[0].name === 'Orvex.Out' &&
+        window.orvexRun.writeFile(read[0].name, read[0].bytes)) {
       log('Orvex.Out is in the viewer\'s folder; L reads it back.');
+      await keepFile(read[0].name, read[0].bytes)
+        .catch((error) => log('Orvex.Out could not be kept in this browser: ' + error.message));
       return;
     }
     const newFolder = read.some((file) => file.name === kConfig);
-    let folder = newFolder ? read : mergeFiles(await keptFiles(), read);
+    let folder = newFolder ? read : joinFolder(await keptFiles(), read);
     let changed = read.length > 0;
     for (const picture of pictures) {
       try {
@@ -225,6 +251,7 @@
     const named = namedMaps(folder.find((file) => file.name === kConfig));
     for (const file of read) {
       if (!named || !/\.bmp$/i.test(file.name) || named.includes(file.name)) continue;
+      if (!folder.includes(file)) continue;  // the same as a kept map
       if (file.name.length > 20 && named.includes(file.name.slice(0, 20))) {
         log(file.name + ' has a name of more than 20 characters, of which the viewer reads 20: rename it, ' +
             'in Orvex.Txt too.');
@@ -234,18 +261,19 @@
             'or open the picture it was made from with a radius.');
       }
     }
-    startSet(folder);
+    await startSet(folder);
   }
 
   // ---- a new set: kept once it has started -----------------------------------------------------
 
   let keptInMemory = null;  // the folder when the browser refuses to store it
   let trial = null;         // a newly opened set, until its run has started or ended
-  let runText = '';         // what the latest run printed, for the reason of a stop
+  let forgotten = null;     // the user's maps that the demo maps' button put aside, until undone
 
   function startSet(folder) {
     trial = folder;
-    window.orvexRun.start(folder);
+    showUndo(null);
+    return window.orvexRun.start(folder);
   }
 
   // The set's run has started: it becomes the kept one.
@@ -263,47 +291,32 @@
 
   // The set stopped before its first frame: it is dropped, and the kept set stays.
   // The page shows why beside the stop's message, with the offer to go back to the kept set.
-  function dropTrial() {
+  function dropTrial(failure) {
     trial = null;
-    window.orvexMaps.dropped = 'These maps could not be shown: ' + plainReason(runText) +
+    window.orvexMaps.dropped = 'These maps could not be shown: ' + window.orvexRun.explain(failure) +
                                ' The maps kept before are unchanged.';
+    folderText.textContent = 'No maps are showing.';
     window.orvexMaps.opened += 1;
   }
 
-  // The cause of a stop at start, in plain words, from the viewer's own message.
-  function plainReason(text) {
-    const missing = /Importing:\[(.*?) *\] *\.\.\.not found/.exec(text);
-    if (missing) {
-      return `Orvex.Txt names "${missing[1]}", which is not among the files opened ` +
-             '(the viewer cuts names to 20 characters).';
-    }
-    const reasons = [
-      [/Orvex\.Txt \.\.\.not found/, 'there is no Orvex.Txt among the files.'],
-      [/< 1 texture image/, 'Orvex.Txt is empty, or its first line does not give a number of maps of 1 or more.'],
-      [/Read error/, 'a BMP file is shorter than its header says: it is cut short or damaged.'],
-      [/only supports 8 and 24 bit|compressed \.bmp|compressed rows/, 'a map is not a BMP the viewer reads (8 or 24 ' +
-       'bits, uncompressed or RLE8); open the original picture instead, and the page converts it.'],
-      [/BmpImpor: (Halt|allocation)/, 'a BMP is damaged, stored top row first, or too large.'],
-      [/GlErr|OpenGL error/, 'a map is larger than the largest texture WebGL takes here; open the original ' +
-       'picture instead, and the page scales it down.'],
-      [/input\/output failure/, 'a file could not be read.'],
-    ];
-    for (const [pattern, reason] of reasons) if (pattern.test(text)) return reason;
-    return 'the viewer stopped before showing them (its message is in the console).';
-  }
-
   window.orvexRun.on('state', (state) => {
-    if (state !== 'loading') return;
-    runText = '';
-    window.orvexMaps.dropped = null;
+    if (state === 'loading') window.orvexMaps.dropped = null;
   });
-  window.orvexRun.on('console', (text) => { runText += text; });
+  // A set of more than five maps starts on the first five: which ones are left out.
+  window.orvexRun.on('failed', (failure) => {
+    if (failure.code !== 'too-many-maps') return;
+    const left = (namedMaps(window.orvexRun.config) || []).slice(5);
+    log(window.orvexRun.explain(failure) + (left.length ? ' Not shown: ' + left.join(', ') + '.' : ''));
+  });
   window.orvexRun.on('started', () => {
     const folder = trial;
     trial = null;
     if (folder) keep(folder);
   });
-  window.orvexRun.on('ended', (status, started) => { if (trial && !started) dropTrial(); });
+  window.orvexRun.on('ended', (status, started, failure) => {
+    if (trial && !started) dropTrial(failure);
+    else if (!started) folderText.textContent = 'No maps are showing.';
+  });
   window.orvexRun.on('written', (name, bytes) => {
     download(name, bytes);
     if (keptInMemory) keptInMemory = mergeFiles(keptInMemory, [{name, bytes}]);
@@ -316,6 +329,7 @@
   const radiusInput = document.getElementById('radius');
   const logPanel = document.getElementById('maps-log');
   const folderText = document.getElementById('folder');
+  const undoButton = document.getElementById('undo-demo');
 
   // The messages under the buttons: finished lines, and the line being written.
   let logLines = '', logLine = '';
@@ -338,8 +352,9 @@
     showLog();
   }
 
+  let ownKept = false;  // the kept folder is the user's own (it has an Orvex.Txt of theirs)
   function showFolder(files) {
-    const own = files.some((file) => file.name === kConfig);
+    const own = ownKept = files.some((file) => file.name === kConfig);
     folderText.textContent = own ? 'Showing your maps (kept in this browser).' : 'Showing the demo maps.';
   }
 
@@ -356,13 +371,31 @@
     event.preventDefault();
     openFiles(event.dataTransfer.files);
   });
+  // The demo maps: the user's own are put aside, and the undo button brings them back until the
+  // page is left or other maps are opened.
   document.getElementById('demo-maps').addEventListener('click', async () => {
     clearLog();
+    const own = ownKept ? await keptFiles().catch(() => null) : null;
     keptInMemory = null;
     trial = null;
     await replaceStore(null).catch((error) => log('The stored maps could not be removed: ' + error.message));
-    window.orvexRun.start(keptFiles());
+    await window.orvexRun.start(keptFiles());
+    showUndo(own);
   });
+  undoButton.addEventListener('click', async () => {
+    const own = forgotten;
+    if (!own) return;
+    clearLog();
+    showUndo(null);
+    await keep(own);
+    await window.orvexRun.start(keptFiles());
+  });
+
+  function showUndo(folder) {
+    forgotten = folder;
+    undoButton.hidden = !folder;
+    if (folder) log('Your maps are put aside; "Bring back my maps" shows them again.');
+  }
 
   // A file the viewer wrote: downloaded, and kept in the folder for the next run.
   function download(name, bytes) {
@@ -377,7 +410,9 @@
 
   // The kept set: the one the page starts on, and the base BMPs opened alone join.
   function keptFiles() {
-    return keptInMemory ? Promise.resolve(keptInMemory) : folderFiles();
+    if (!keptInMemory) return folderFiles();
+    showFolder(keptInMemory);
+    return Promise.resolve(keptInMemory);
   }
 
   window.orvexMaps = {

@@ -12,6 +12,7 @@
   const menu = document.getElementById('menu');
   const keys = document.getElementById('keys');
   const radiusInput = document.getElementById('radius');
+  const readouts = document.getElementById('readouts');
 
   let menuOpen = false;
   let lastInput = 'mouse';     // what the user last used: mouse, touch, pen or keyboard
@@ -23,13 +24,41 @@
 
   // ---- the run: its console text, its state, its end ------------------------------------------
 
+  // The console's text as written; each bell character is drawn as a bell (its own glyph is a
+  // box in most fonts), and flashes the panel's border.
   run.on('console', (text) => {
-    panel.append(text);
+    const parts = text.split('\x07');
+    parts.forEach((part, k) => {
+      if (k > 0) {
+        const bell = document.createElement('span');
+        bell.className = 'bell-sign';
+        bell.textContent = '\x07';
+        panel.append(bell);
+      }
+      if (part) panel.append(part);
+    });
     panel.scrollTop = panel.scrollHeight;
-    if (text.includes('\x07')) {  // the bell: a short flash of the panel's border
+    if (parts.length > 1) {
       panel.classList.add('bell');
       setTimeout(() => panel.classList.remove('bell'), 150);
     }
+  });
+
+  // The view's readouts under the canvas, as text a phone can show and a screen reader read:
+  // the latest values, written at most four times a second.
+  let latestView = null, readoutTimer = 0;
+  const degrees = (value, places) => (Math.abs(value) < 0.5 * 10 ** -places ? 0 : value).toFixed(places) + '°';
+  function showReadouts() {
+    readoutTimer = 0;
+    const v = latestView;
+    const text = v ? `Centre: latitude ${degrees(v.latitude, 1)}, longitude ${degrees(v.longitude, 1)}. ` +
+                     `Field of view ${degrees(v.fieldOfView, 2)}.` +
+                     (v.image >= 1 ? ` Map ${v.image}: ${v.imageName}.` : ' No map.') : '';
+    if (readouts.textContent !== text) readouts.textContent = text;
+  }
+  run.on('view', (view) => {
+    latestView = view;
+    if (!readoutTimer) readoutTimer = setTimeout(showReadouts, 250);
   });
 
   run.on('state', (state, text) => {
@@ -38,6 +67,8 @@
     againButton.hidden = state !== 'ended';
     if (state === 'loading') {
       panel.textContent = '';
+      latestView = null;
+      showReadouts();
       againButton.textContent = 'Start again';
     }
     if (state === 'loading' || state === 'ended') closeMenu(0);
@@ -73,7 +104,11 @@
       run.enter();
     }
   });
-  againButton.addEventListener('click', () => run.start(window.orvexMaps.keptFiles()));
+  againButton.addEventListener('click', () => startOnKeptMaps());
+
+  // A run on the kept maps; start() never rejects, and a failure it meets ends the run with the
+  // words for it (run.js).
+  async function startOnKeptMaps() { await run.start(window.orvexMaps.keptFiles()); }
 
   // ---- the key bar: each button sends what its key sends, through the keyboard's queue ---------
 
@@ -83,9 +118,9 @@
   if (window.matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0) keys.open = true;
   keys.addEventListener('click', (event) => {
     const button = event.target.closest('button');
-    if (!button || !run.module) return;
-    if (button.dataset.special) run.module._webKey(kGlutSpecialKeys[button.dataset.special], 1);
-    else run.module._webKey(button.dataset.key.toLowerCase().charCodeAt(0), 0);
+    if (!button) return;
+    if (button.dataset.special) run.key(kGlutSpecialKeys[button.dataset.special], true);
+    else run.key(button.dataset.key.toLowerCase().charCodeAt(0));
   });
 
   // ---- where the keys go --------------------------------------------------------------------------
@@ -146,7 +181,7 @@
     if (!menuOpen) return;
     menuOpen = false;
     menu.hidden = true;
-    if (run.module) run.module._webMenuClosed(value);
+    run.menuClosed(value);
     if (!focusMovedOn) keysToViewer();
   }
 
@@ -213,5 +248,5 @@
     if (event.target === canvas || event.target === document.body || menu.contains(event.target)) event.preventDefault();
   });
 
-  run.start(window.orvexMaps.keptFiles());
+  startOnKeptMaps();
 })();
