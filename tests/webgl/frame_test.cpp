@@ -117,7 +117,7 @@ TEST_F(WebglTest, SteadyFramesAllocateNothingAndResendNothing) {
     drawFrame(scene, 11.0);
     counting = false;
     EXPECT_EQ(allocations, 0);
-    EXPECT_EQ(stub::count("BufferData"), 3) << "only the wide lines, the outline and the bitmap are sent";
+    EXPECT_EQ(stub::count("BufferData"), 2) << "only the lines with the outline, then the bitmap, are sent";
     EXPECT_EQ(stub::count("VertexAttribPointer"), 3 * 3) << "pointers set once for each buffer drawn from";
     EXPECT_EQ(stub::count("Viewport"), 0) << "the viewport is the bitmaps' whole buffer";
     EXPECT_EQ(stub::count("TexSubImage2D"), 0) << "the glyph is in the atlas already";

@@ -136,6 +136,8 @@ GLuint emscripten_glCreateShader(GLenum) {
     return static_cast<GLuint>(state.shaderSources.size() - 1);
 }
 void emscripten_glCullFace(GLenum) { stub::log("CullFace"); }
+void emscripten_glDeleteProgram(GLuint) { stub::log("DeleteProgram"); }
+void emscripten_glDeleteShader(GLuint) { stub::log("DeleteShader"); }
 void emscripten_glDisable(GLenum capability) {
     stub::log("Disable");
     if (capability == GL_DEPTH_TEST) state.depthTest = false;

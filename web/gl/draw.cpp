@@ -2,41 +2,21 @@
 // chosen by the state (texturing, the texture environment, alpha textures, GL_CLAMP's border,
 // a texture matrix, the alpha test's function, bitmaps), one buffer upload per flush. WebGL's
 // own state, each program's uniforms and the attribute pointers are sent only when they change.
+#include "draw.hpp"
+
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-#include "context.hpp"
+#include "matrices.hpp"
 #include "webgl.hpp"
+#include "window.hpp"
 
-namespace webgl {
-
-Context context;
+namespace gl11 {
 
 namespace {
 
-VertexBatch frameBatch;
-
-// What WebGL was last told, so that only changes are sent.
-struct WebglState {
-    bool known = false;                  // false until the first draw: then everything is sent
-    bool depthTest = false, cullFace = false, scissorTest = false;
-    GLenum frontFace = GL_CCW;
-    GLint scissor[4] = {-1, -1, -1, -1};
-    GLint viewport[4] = {-1, -1, -1, -1};
-    GLfloat clearColour[4] = {-1, -1, -1, -1};
-    GLuint texture = 0;
-    GLuint program = 0;
-    GLuint boundBuffer = 0;              // the array buffer binding
-    GLuint streamBuffer = 0;             // the batch's buffer, refilled at each flush
-    GLuint pointersInto = 0;             // the buffer the attribute pointers point into
-    bool colourArray = true, texCoordArray = true;  // attribute arrays 1 and 2 enabled
-    GLfloat constantColour[4] = {-1, -1, -1, -1};   // their values while disabled
-    GLfloat constantTexCoord[4] = {-1, -1, -1, -1};
-};
-WebglState webglState;
-
-constexpr GLfloat kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+using namespace webgl;
 
 // ---- shaders ------------------------------------------------------------------------------------
 
@@ -50,19 +30,6 @@ enum ShaderBits {
     kBitmap = 32,        // bitmap fragments: drawn where the atlas has bits
     kAlphaFunctionShift = 6,
 };
-constexpr int kMaxPrograms = 48;
-
-// A linked program, its uniforms' locations and the values they were last given (NaN: never).
-struct Program {
-    int key = -1;
-    GLuint name = 0;
-    GLint transform = -1, textureMatrix = -1, sampler = -1, border = -1, texelCount = -1,
-          clampAxes = -1, repeatAxes = -1, alphaReference = -1;
-    GLfloat sentTransform[16], sentTextureMatrix[16], sentBorder[4], sentTexelCount[2], sentClampAxes[2],
-        sentRepeatAxes[2], sentAlphaReference[1];
-};
-Program programs[kMaxPrograms];
-int programCount = 0;
 
 const char kVertexSource[] = R"(
 attribute vec4 position;
@@ -217,17 +184,34 @@ void link(Program& p, int key) {
     }
     // The sampler always reads texture unit 0.
     emscripten_glUseProgram(p.name);
-    webglState.program = p.name;
+    context.webgl.program = p.name;
     emscripten_glUniform1i(p.sampler, 0);
 }
 
+// The program of a key: found, linked into a free slot, or linked in place of the one used least
+// recently (a frame uses a handful, so those stay).
 Program& program(int key) {
-    for (int k = 0; k < programCount; ++k) {
-        if (programs[k].key == key) return programs[k];
+    ProgramCache& cache = context.programs;
+    ++cache.clock;
+    Program* slot = nullptr;
+    for (int k = 0; k < cache.count; ++k) {
+        Program& p = cache.programs[k];
+        if (p.key == key) {
+            p.lastUsed = cache.clock;
+            return p;
+        }
+        if (!slot || p.lastUsed < slot->lastUsed) slot = &p;
     }
-    Program& p = programCount < kMaxPrograms ? programs[programCount++] : programs[kMaxPrograms - 1];
-    link(p, key);
-    return p;
+    if (cache.count < kMaxPrograms) {
+        slot = &cache.programs[cache.count++];
+    } else if (slot->name != 0) {
+        emscripten_glDeleteProgram(slot->name);
+        if (context.webgl.program == slot->name) context.webgl.program = 0;
+    }
+    *slot = Program{};
+    link(*slot, key);
+    slot->lastUsed = cache.clock;
+    return *slot;
 }
 
 // Sends a uniform's values when they differ from those last sent to this program.
@@ -253,7 +237,7 @@ void sendVector(GLint location, GLfloat* sent, const GLfloat* values, int count)
 // ---- WebGL state --------------------------------------------------------------------------------
 
 void sendCapability(GLenum capability, bool on, bool& sent) {
-    if (webglState.known && sent == on) return;
+    if (context.webgl.known && sent == on) return;
     sent = on;
     if (on) {
         emscripten_glEnable(capability);
@@ -263,50 +247,51 @@ void sendCapability(GLenum capability, bool on, bool& sent) {
 }
 
 void sendViewport(const GLint v[4]) {
-    if (webglState.known && std::memcmp(webglState.viewport, v, sizeof webglState.viewport) == 0) return;
-    std::memcpy(webglState.viewport, v, sizeof webglState.viewport);
+    if (context.webgl.known && std::memcmp(context.webgl.viewport, v, sizeof context.webgl.viewport) == 0) return;
+    std::memcpy(context.webgl.viewport, v, sizeof context.webgl.viewport);
     emscripten_glViewport(v[0], v[1], v[2], v[3]);
 }
 
 void sendScissor() {
     const AttributeState& state = context.attributes;
-    sendCapability(GL_SCISSOR_TEST, state.scissorTest, webglState.scissorTest);
+    sendCapability(GL_SCISSOR_TEST, state.scissorTest, context.webgl.scissorTest);
     if (state.scissorTest &&
-        (!webglState.known || std::memcmp(webglState.scissor, state.scissorBox, sizeof state.scissorBox) != 0)) {
-        std::memcpy(webglState.scissor, state.scissorBox, sizeof state.scissorBox);
+        (!context.webgl.known || std::memcmp(context.webgl.scissor, state.scissorBox, sizeof state.scissorBox) != 0)) {
+        std::memcpy(context.webgl.scissor, state.scissorBox, sizeof state.scissorBox);
         emscripten_glScissor(state.scissorBox[0], state.scissorBox[1], state.scissorBox[2], state.scissorBox[3]);
     }
 }
 
 void bindWebglTexture(GLuint name) {
-    if (webglState.known && webglState.texture == name) return;
-    webglState.texture = name;
+    if (context.webgl.known && context.webgl.texture == name) return;
+    context.webgl.texture = name;
     emscripten_glBindTexture(GL_TEXTURE_2D, name);
 }
 
 void bindArrayBuffer(GLuint name) {
-    if (webglState.boundBuffer == name) return;
-    webglState.boundBuffer = name;
+    if (context.webgl.boundBuffer == name) return;
+    context.webgl.boundBuffer = name;
     emscripten_glBindBuffer(kArrayBuffer, name);
 }
 
 // The texture a draw samples: the bound one when texturing is on and it is complete.
 const TextureObject* sampledTexture() {
     if (!context.attributes.texture2D) return nullptr;
-    const TextureObject* texture = boundTextureObject();
+    const TextureObject* texture = &boundTextureObject();
     const bool complete = texture->webglName != 0 && texture->width > 0 &&
                           (texture->minFilter == GL_NEAREST || texture->minFilter == GL_LINEAR);
     return complete ? texture : nullptr;
 }
 
 // Everything a draw in `space` needs but its vertices: WebGL's state, the program and its
-// uniforms, from the current GL state.
+// uniforms, from the current GL state. Batched vertices went through the matrices as they were
+// assembled; kept geometry goes through them here.
 void prepareDraw(Space space) {
     const AttributeState& state = context.attributes;
-    sendCapability(GL_DEPTH_TEST, state.depthTest, webglState.depthTest);
-    sendCapability(GL_CULL_FACE, state.cullFace, webglState.cullFace);
-    if (!webglState.known || webglState.frontFace != state.frontFace) {
-        webglState.frontFace = state.frontFace;
+    sendCapability(GL_DEPTH_TEST, state.depthTest, context.webgl.depthTest);
+    sendCapability(GL_CULL_FACE, state.cullFace, context.webgl.cullFace);
+    if (!context.webgl.known || context.webgl.frontFace != state.frontFace) {
+        context.webgl.frontFace = state.frontFace;
         emscripten_glFrontFace(state.frontFace);
     }
     sendScissor();
@@ -318,7 +303,7 @@ void prepareDraw(Space space) {
         const GLint whole[4] = {0, 0, context.drawingWidth, context.drawingHeight};
         sendViewport(whole);
         key |= kBitmap;
-        bindWebglTexture(bitmapAtlasTexture());
+        bindWebglTexture(context.atlas.texture);
     } else {
         sendViewport(state.viewport);
         texture = sampledTexture();
@@ -328,7 +313,7 @@ void prepareDraw(Space space) {
         key |= kTextured;
         if (state.textureEnvMode != GL_MODULATE) key |= kReplace;
         if (texture->alphaOnly) key |= kAlphaTexture;
-        if (!textureMatrixIsIdentity()) key |= kTextureMatrix;
+        if (space == Space::object && !textureMatrixIsIdentity()) key |= kTextureMatrix;
         const bool powerOfTwo = isPowerOfTwo(texture->width) && isPowerOfTwo(texture->height);
         const bool linear = texture->magFilter == GL_LINEAR || texture->minFilter == GL_LINEAR;
         clampAxes[0] = texture->wrapS == GL_CLAMP && linear ? 1.0f : 0.0f;
@@ -343,8 +328,8 @@ void prepareDraw(Space space) {
     }
 
     Program& p = program(key);
-    if (webglState.program != p.name) {
-        webglState.program = p.name;
+    if (context.webgl.program != p.name) {
+        context.webgl.program = p.name;
         emscripten_glUseProgram(p.name);
     }
     if (space == Space::object) {
@@ -352,9 +337,9 @@ void prepareDraw(Space space) {
         modelViewProjection(toClip);
         sendMatrix(p.transform, p.sentTransform, toClip);
     } else {
-        sendMatrix(p.transform, p.sentTransform, kIdentity);
+        sendMatrix(p.transform, p.sentTransform, kIdentity.m);
     }
-    if (key & kTextureMatrix) sendMatrix(p.textureMatrix, p.sentTextureMatrix, context.texture.items[context.texture.top].m);
+    if (key & kTextureMatrix) sendMatrix(p.textureMatrix, p.sentTextureMatrix, topOf(context.texture));
     if (key & kWrapEmulated) {
         const GLfloat texelCount[2] = {static_cast<GLfloat>(texture->width), static_cast<GLfloat>(texture->height)};
         sendVector(p.border, p.sentBorder, texture->border, 4);
@@ -363,7 +348,7 @@ void prepareDraw(Space space) {
         sendVector(p.repeatAxes, p.sentRepeatAxes, repeatAxes, 2);
     }
     if (key >> kAlphaFunctionShift) sendVector(p.alphaReference, p.sentAlphaReference, &state.alphaReference, 1);
-    webglState.known = true;
+    context.webgl.known = true;
 }
 
 void enableArray(GLuint index, bool on, bool& sent) {
@@ -379,16 +364,16 @@ void enableArray(GLuint index, bool on, bool& sent) {
 // Points the attributes into `buffer`; colours and texture coordinates not taken from it are the
 // current colour (as the batch's bytes would carry it) and texture coordinates.
 void pointAttributes(GLuint buffer, bool colours, bool texCoords) {
-    if (webglState.streamBuffer == 0) {
-        emscripten_glGenBuffers(1, &webglState.streamBuffer);
+    if (context.webgl.streamBuffer == 0) {
+        emscripten_glGenBuffers(1, &context.webgl.streamBuffer);
         emscripten_glEnableVertexAttribArray(0);
         emscripten_glEnableVertexAttribArray(1);
         emscripten_glEnableVertexAttribArray(2);
     }
-    if (buffer == 0) buffer = webglState.streamBuffer;
+    if (buffer == 0) buffer = context.webgl.streamBuffer;
     bindArrayBuffer(buffer);
-    if (webglState.pointersInto != buffer) {
-        webglState.pointersInto = buffer;
+    if (context.webgl.pointersInto != buffer) {
+        context.webgl.pointersInto = buffer;
         emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                                          reinterpret_cast<void*>(offsetof(Vertex, position)));
         emscripten_glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
@@ -396,14 +381,14 @@ void pointAttributes(GLuint buffer, bool colours, bool texCoords) {
         emscripten_glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                                          reinterpret_cast<void*>(offsetof(Vertex, texCoord)));
     }
-    enableArray(1, colours, webglState.colourArray);
-    enableArray(2, texCoords, webglState.texCoordArray);
+    enableArray(1, colours, context.webgl.colourArray);
+    enableArray(2, texCoords, context.webgl.texCoordArray);
     if (!colours) {
         GLfloat colour[4];
         for (int k = 0; k < 4; ++k) colour[k] = colourByte(context.attributes.colour[k]) / 255.0f;
-        if (changed(webglState.constantColour, colour, 4)) emscripten_glVertexAttrib4fv(1, colour);
+        if (changed(context.webgl.constantColour, colour, 4)) emscripten_glVertexAttrib4fv(1, colour);
     }
-    if (!texCoords && changed(webglState.constantTexCoord, context.attributes.texCoord, 4)) {
+    if (!texCoords && changed(context.webgl.constantTexCoord, context.attributes.texCoord, 4)) {
         emscripten_glVertexAttrib4fv(2, context.attributes.texCoord);
     }
 }
@@ -417,10 +402,10 @@ void drawArrays(const Draw* draws, int count) {
 void bindForUpload(GLuint webglName) { bindWebglTexture(webglName); }
 
 Vertex* batchVertices(Space space, GLenum mode, int count) {
-    VertexBatch& batch = context.keeping ? *context.keeping : frameBatch;
+    VertexBatch& batch = context.keeping ? *context.keeping : context.batch;
     if (!context.keeping) {
-        if (context.vertexCount > 0 && context.space != space) flush();
-        context.space = space;
+        if (!batch.vertices.empty() && context.batchSpace != space) flush();
+        context.batchSpace = space;
     }
     const int first = static_cast<int>(batch.vertices.size());
     batch.vertices.resize(first + count);
@@ -430,22 +415,20 @@ Vertex* batchVertices(Space space, GLenum mode, int count) {
     } else {
         batch.draws.push_back({mode, first, count});
     }
-    if (!context.keeping) context.vertexCount = static_cast<int>(batch.vertices.size());
     return &batch.vertices[first];
 }
 
 void flush() {
-    if (frameBatch.vertices.empty()) return;
-    prepareDraw(context.space);
+    VertexBatch& batch = context.batch;
+    if (batch.vertices.empty()) return;
+    prepareDraw(context.batchSpace);
     pointAttributes(0, true, true);
-    emscripten_glBufferData(kArrayBuffer, static_cast<long>(frameBatch.vertices.size() * sizeof(Vertex)),
-                            frameBatch.vertices.data(), kStreamDraw);
-    drawArrays(frameBatch.draws.data(), static_cast<int>(frameBatch.draws.size()));
-    frameBatch.vertices.clear();
-    frameBatch.draws.clear();
-    context.vertexCount = 0;
+    emscripten_glBufferData(kArrayBuffer, static_cast<long>(batch.vertices.size() * sizeof(Vertex)),
+                            batch.vertices.data(), kStreamDraw);
+    drawArrays(batch.draws.data(), static_cast<int>(batch.draws.size()));
+    batch.vertices.clear();
+    batch.draws.clear();
 }
-
 void drawBuffer(GLuint buffer, const Draw* draws, int drawCount, bool colours, bool texCoords) {
     flush();
     prepareDraw(Space::object);
@@ -466,8 +449,8 @@ void clearBuffers(GLbitfield mask) {
     flush();
     sendScissor();
     const GLfloat* c = context.attributes.clearColour;
-    if (!webglState.known || std::memcmp(webglState.clearColour, c, sizeof webglState.clearColour) != 0) {
-        std::memcpy(webglState.clearColour, c, sizeof webglState.clearColour);
+    if (!context.webgl.known || std::memcmp(context.webgl.clearColour, c, sizeof context.webgl.clearColour) != 0) {
+        std::memcpy(context.webgl.clearColour, c, sizeof context.webgl.clearColour);
         emscripten_glClearColor(c[0], c[1], c[2], c[3]);
     }
     emscripten_glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
@@ -479,16 +462,4 @@ void setDrawingSize(int width, int height) {
     context.drawingHeight = height;
 }
 
-void startContext(int width, int height) {
-    context = Context{};
-    webglState = WebglState{};
-    for (Program& p : programs) p = Program{};
-    programCount = 0;
-    resetMatrices();
-    setDrawingSize(width, height);
-    const GLint whole[4] = {0, 0, width, height};
-    std::memcpy(context.attributes.viewport, whole, sizeof whole);
-    std::memcpy(context.attributes.scissorBox, whole, sizeof whole);
-}
-
-}  // namespace webgl
+}  // namespace gl11

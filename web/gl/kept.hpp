@@ -4,15 +4,16 @@
 // immediate mode; where the state makes their assembly differ (outlined polygons, wide lines,
 // flat shading of captured colours) it replays the calls instead.
 #pragma once
-#include <GL/gl.h>
 
-namespace webgl {
+namespace gl11 {
 
-// Starts capturing: the GL calls until endKept are kept, not drawn, nor recorded in a list.
+// Starts capturing: the vertex calls until endKept are kept, not drawn, nor recorded in a list.
 // Returns the kept geometry's number (from 1), 0 when no more can be kept.
 int beginKept();
 void endKept();
 // Draws kept geometry as its calls would draw now; display lists record it as one call.
 void drawKept(int kept);
+// Which context the kept numbers belong to: a new context keeps nothing of the last one's.
+unsigned contextSerial();
 
-}  // namespace webgl
+}  // namespace gl11

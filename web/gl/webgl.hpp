@@ -18,6 +18,8 @@ void emscripten_glCompileShader(GLuint shader);
 GLuint emscripten_glCreateProgram(void);
 GLuint emscripten_glCreateShader(GLenum type);
 void emscripten_glCullFace(GLenum mode);
+void emscripten_glDeleteProgram(GLuint program);
+void emscripten_glDeleteShader(GLuint shader);
 void emscripten_glDisable(GLenum capability);
 void emscripten_glDisableVertexAttribArray(GLuint index);
 void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
@@ -64,7 +66,7 @@ void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 void emscripten_log(int flags, const char* format, ...);
 }
 
-// WebGL names that GL 1.1 lacks.
+// WebGL names that GL 1.1 lacks (the GL subset itself is namespace gl11).
 namespace webgl {
 constexpr int kLogError = 4;  // emscripten_log's EM_LOG_ERROR
 constexpr GLenum kArrayBuffer = 0x8892;

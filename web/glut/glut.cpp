@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../gl/context.hpp"
+#include "../gl/window.hpp"
 
 namespace {
 
@@ -455,7 +455,7 @@ void resizeCanvas(int width, int height) {
     emscripten_set_canvas_element_size("!canvas", width, height);
     glut.width = width;
     glut.height = height;
-    webgl::setDrawingSize(width, height);
+    gl11::setDrawingSize(width, height);
 }
 
 // Size and place asked for since the last pass; a new size reaches the reshape callback, or
@@ -577,7 +577,7 @@ int glutCreateWindow(const char*) {
     emscripten_webgl_make_context_current(glut.webgl);
     glut.windowMade = true;
     resizeCanvas(glut.initialWidth, glut.initialHeight);
-    webgl::startContext(glut.width, glut.height);
+    gl11::startContext(glut.width, glut.height);
     if (!glut.stopped) listen();
     return 1;
 }
