@@ -144,17 +144,40 @@ TEST_F(WebglTest, ProgramsCarryOnlyWhatTheStateNeeds) {
     EXPECT_EQ(source.find("#define TEXTURED"), std::string::npos);
 }
 
-TEST_F(WebglTest, ShadersThatFailAreReportedWithTheirLogs) {
-    stub::state.failLink = true;
+struct ShaderFailure {
+    const char* name;
+    bool stub::State::*refuse;
+    const char* log;  // what the page is told
+};
+
+const ShaderFailure kShaderFailures[] = {
+    {"a shader that does not compile", &stub::State::failCompile, "shader: stub: compile refused"},
+    {"a program that does not link", &stub::State::failLink, "shader: stub: link refused"},
+};
+
+class ShaderFailures : public WebglTest, public ::testing::WithParamInterface<ShaderFailure> {};
+
+// A refused program is a GL error, draws nothing, and the page is told once with its log.
+TEST_P(ShaderFailures, AreErrorsThePageIsToldOf) {
+    const ShaderFailure& c = GetParam();
+    stub::state.pageFailures.clear();
+    stub::state.*c.refuse = true;
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_NOTEQUAL, 0.25f);
-    glBegin(GL_LINES);
-    glVertex3f(0, 0, 0);
-    glVertex3f(1, 0, 0);
-    glEnd();
-    glFlush();
-    stub::state.failLink = false;
-    EXPECT_NE(stub::state.lastLog.find("does not link: stub: link refused"), std::string::npos) << stub::state.lastLog;
+    for (int frame = 0; frame < 2; ++frame) {
+        glBegin(GL_LINES);
+        glVertex3f(0, 0, 0);
+        glVertex3f(1, 0, 0);
+        glEnd();
+        glFlush();
+    }
+    stub::state.*c.refuse = false;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
+    EXPECT_EQ(stub::count("DrawArrays"), 0);
+    EXPECT_EQ(stub::state.pageFailures, std::vector<std::string>{c.log});
+    EXPECT_NE(stub::state.lastLog.find(c.log + 8), std::string::npos) << stub::state.lastLog;
 }
+
+INSTANTIATE_TEST_SUITE_P(Shaders, ShaderFailures, ::testing::ValuesIn(kShaderFailures));
 
 }  // namespace

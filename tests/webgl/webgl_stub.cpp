@@ -96,6 +96,10 @@ void emscripten_log(int, const char* format, ...) {
     state.lastLog = text;
 }
 
+void orvexPageFailed(const char* code, const char* detail) {
+    state.pageFailures.push_back(std::string(code) + ": " + detail);
+}
+
 void emscripten_glActiveTexture(GLenum) { stub::log("ActiveTexture"); }
 void emscripten_glAttachShader(GLuint program, GLuint shader) {
     stub::log("AttachShader");

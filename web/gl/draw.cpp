@@ -119,9 +119,15 @@ void main() {
 }
 )";
 
-// The text of a shader that is not accepted goes to the browser's console.
-void reportFailure(const char* what, const char* log) { emscripten_log(kLogError, "GL subset: %s: %s", what, log); }
+// A shader or program that WebGL refuses: the call that needed it fails with
+// GL_INVALID_OPERATION, its log goes to the browser's console and the page is told.
+void reportFailure(const char* what, const char* log) {
+    setError(GL_INVALID_OPERATION);
+    emscripten_log(kLogError, "GL subset: %s: %s", what, log);
+    orvexPageFailed("shader", log);
+}
 
+// A compiled shader, or 0 when it does not compile (reported).
 GLuint compile(GLenum type, const char* defines, const char* source) {
     const GLuint shader = emscripten_glCreateShader(type);
     const char* texts[2] = {defines, source};
@@ -129,12 +135,12 @@ GLuint compile(GLenum type, const char* defines, const char* source) {
     emscripten_glCompileShader(shader);
     GLint ok = 0;
     emscripten_glGetShaderiv(shader, kCompileStatus, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        reportFailure("shader does not compile", log);
-    }
-    return shader;
+    if (ok) return shader;
+    char log[1024] = {};
+    emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    reportFailure("shader does not compile", log);
+    emscripten_glDeleteShader(shader);
+    return 0;
 }
 
 // The #defines of a program's key, one a line.
@@ -149,24 +155,39 @@ void definesFor(int key, char* out, size_t size) {
     if (alphaFunction != 0) std::snprintf(out + used, size - used, "#define ALPHA_FUNCTION %d\n", alphaFunction);
 }
 
-void link(Program& p, int key) {
+// The linked program of a key, or (reported) a program named 0, which nothing draws with.
+GLuint linkedProgram(int key) {
     char defines[256];
     definesFor(key, defines, sizeof defines);
-    p.key = key;
-    p.name = emscripten_glCreateProgram();
-    emscripten_glAttachShader(p.name, compile(kVertexShader, defines, kVertexSource));
-    emscripten_glAttachShader(p.name, compile(kFragmentShader, defines, kFragmentSource));
-    emscripten_glBindAttribLocation(p.name, 0, "position");
-    emscripten_glBindAttribLocation(p.name, 1, "colour");
-    emscripten_glBindAttribLocation(p.name, 2, "texCoord");
-    emscripten_glLinkProgram(p.name);
-    GLint ok = 0;
-    emscripten_glGetProgramiv(p.name, kLinkStatus, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        emscripten_glGetProgramInfoLog(p.name, sizeof log, nullptr, log);
-        reportFailure("program does not link", log);
+    const GLuint vertexShader = compile(kVertexShader, defines, kVertexSource);
+    const GLuint fragmentShader = vertexShader ? compile(kFragmentShader, defines, kFragmentSource) : 0;
+    if (!fragmentShader) {
+        if (vertexShader) emscripten_glDeleteShader(vertexShader);
+        return 0;
     }
+    const GLuint name = emscripten_glCreateProgram();
+    emscripten_glAttachShader(name, vertexShader);
+    emscripten_glAttachShader(name, fragmentShader);
+    emscripten_glBindAttribLocation(name, 0, "position");
+    emscripten_glBindAttribLocation(name, 1, "colour");
+    emscripten_glBindAttribLocation(name, 2, "texCoord");
+    emscripten_glLinkProgram(name);
+    emscripten_glDeleteShader(vertexShader);  // they go with the program
+    emscripten_glDeleteShader(fragmentShader);
+    GLint ok = 0;
+    emscripten_glGetProgramiv(name, kLinkStatus, &ok);
+    if (ok) return name;
+    char log[1024] = {};
+    emscripten_glGetProgramInfoLog(name, sizeof log, nullptr, log);
+    reportFailure("program does not link", log);
+    emscripten_glDeleteProgram(name);
+    return 0;
+}
+
+void link(Program& p, int key) {
+    p.key = key;
+    p.name = linkedProgram(key);
+    if (p.name == 0) return;
     p.transform = emscripten_glGetUniformLocation(p.name, "transform");
     p.textureMatrix = emscripten_glGetUniformLocation(p.name, "textureMatrix");
     p.sampler = emscripten_glGetUniformLocation(p.name, "sampler");
@@ -285,8 +306,9 @@ const TextureObject* sampledTexture() {
 
 // Everything a draw in `space` needs but its vertices: WebGL's state, the program and its
 // uniforms, from the current GL state. Batched vertices went through the matrices as they were
-// assembled; kept geometry goes through them here.
-void prepareDraw(Space space) {
+// assembled; kept geometry goes through them here. False when the state's program failed: then
+// nothing is drawn.
+bool prepareDraw(Space space) {
     const AttributeState& state = context.attributes;
     sendCapability(GL_DEPTH_TEST, state.depthTest, context.webgl.depthTest);
     sendCapability(GL_CULL_FACE, state.cullFace, context.webgl.cullFace);
@@ -328,6 +350,7 @@ void prepareDraw(Space space) {
     }
 
     Program& p = program(key);
+    if (p.name == 0) return false;
     if (context.webgl.program != p.name) {
         context.webgl.program = p.name;
         emscripten_glUseProgram(p.name);
@@ -349,6 +372,7 @@ void prepareDraw(Space space) {
     }
     if (key >> kAlphaFunctionShift) sendVector(p.alphaReference, p.sentAlphaReference, &state.alphaReference, 1);
     context.webgl.known = true;
+    return true;
 }
 
 void enableArray(GLuint index, bool on, bool& sent) {
@@ -421,17 +445,18 @@ Vertex* batchVertices(Space space, GLenum mode, int count) {
 void flush() {
     VertexBatch& batch = context.batch;
     if (batch.vertices.empty()) return;
-    prepareDraw(context.batchSpace);
-    pointAttributes(0, true, true);
-    emscripten_glBufferData(kArrayBuffer, static_cast<long>(batch.vertices.size() * sizeof(Vertex)),
-                            batch.vertices.data(), kStreamDraw);
-    drawArrays(batch.draws.data(), static_cast<int>(batch.draws.size()));
+    if (prepareDraw(context.batchSpace)) {
+        pointAttributes(0, true, true);
+        emscripten_glBufferData(kArrayBuffer, static_cast<long>(batch.vertices.size() * sizeof(Vertex)),
+                                batch.vertices.data(), kStreamDraw);
+        drawArrays(batch.draws.data(), static_cast<int>(batch.draws.size()));
+    }
     batch.vertices.clear();
     batch.draws.clear();
 }
 void drawBuffer(GLuint buffer, const Draw* draws, int drawCount, bool colours, bool texCoords) {
     flush();
-    prepareDraw(Space::object);
+    if (!prepareDraw(Space::object)) return;
     pointAttributes(buffer, colours, texCoords);
     drawArrays(draws, drawCount);
 }
