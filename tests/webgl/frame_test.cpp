@@ -118,7 +118,7 @@ TEST_F(WebglTest, SteadyFramesAllocateNothingAndResendNothing) {
     counting = false;
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(stub::count("BufferData"), 2) << "only the lines with the outline, then the bitmap, are sent";
-    EXPECT_EQ(stub::count("VertexAttribPointer"), 3 * 3) << "pointers set once for each buffer drawn from";
+    EXPECT_EQ(stub::count("VertexAttribPointer"), 2 * 3) << "pointers set at each switch of kept vertices and batch";
     EXPECT_EQ(stub::count("Viewport"), 0) << "the viewport is the bitmaps' whole buffer";
     EXPECT_EQ(stub::count("TexSubImage2D"), 0) << "the glyph is in the atlas already";
 
@@ -142,6 +142,39 @@ TEST_F(WebglTest, ProgramsCarryOnlyWhatTheStateNeeds) {
     EXPECT_NE(source.find("#define ALPHA_FUNCTION 7\n"), std::string::npos);
     EXPECT_EQ(source.find("#define TEXTURE_MATRIX"), std::string::npos);
     EXPECT_EQ(source.find("#define TEXTURED"), std::string::npos);
+}
+
+// 64 states that each need a program of their own: the alpha test's 8 functions, 2 texture
+// environments, RGB or ALPHA textures, clamped or repeated.
+void drawInState(int state, const GLuint textures[2]) {
+    glAlphaFunc(GL_NEVER + state % 8, 0.5f);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, state / 8 % 2 ? GL_REPLACE : GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, textures[state / 16 % 2]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, state / 32 ? GL_CLAMP : GL_REPEAT);
+    glBegin(GL_TRIANGLES);
+    for (int k = 0; k < 3; ++k) glVertex3f(k, 0, 0);
+    glEnd();
+    glFlush();
+}
+
+// More states than the cache holds: the programs in use stay linked, the least recent go.
+TEST_F(WebglTest, TheProgramCacheKeepsWhatIsInUse) {
+    GLuint textures[2];
+    glGenTextures(2, textures);
+    const GLenum formats[2] = {GL_RGB, GL_ALPHA};
+    for (int k = 0; k < 2; ++k) {
+        glBindTexture(GL_TEXTURE_2D, textures[k]);
+        glTexImage2D(GL_TEXTURE_2D, 0, formats[k], 2, 2, 0, formats[k], GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_ALPHA_TEST);
+    for (int state = 0; state < 64; ++state) drawInState(state, textures);
+    EXPECT_EQ(stub::count("LinkProgram"), 64);
+    EXPECT_EQ(stub::count("DeleteProgram"), 64 - gl11::kMaxPrograms);
+    stub::clearRecord();
+    for (int state = 64 - 40; state < 64; ++state) drawInState(state, textures);
+    EXPECT_EQ(stub::count("LinkProgram"), 0) << "the 40 most recent are all kept";
 }
 
 struct ShaderFailure {

@@ -1,5 +1,6 @@
 #include "webgl_stub.hpp"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -67,6 +68,27 @@ void attribute(int which, int index, GLfloat out[4]) {
             out[k] = p.normalised ? at[k] / 255.0f : at[k];
         }
     }
+}
+
+// The wide-line vertex shader's corner: the segment cut at the near plane, widened across its
+// minor axis; `own` is the transformed position, texCoord the other end and the side.
+void widen(const GLfloat texCoord[4], GLfloat own[4]) {
+    const GLfloat end[4] = {texCoord[0], texCoord[1], texCoord[2], 1.0f};
+    GLfloat other[4];
+    multiply(uniform("transform")->data(), end, other);
+    const GLfloat* size = uniform("viewportSize")->data();
+    const GLfloat width = (*uniform("lineWidth"))[0];
+    const GLfloat dOwn = own[2] + own[3], dOther = other[2] + other[3], t = dOwn / (dOwn - dOther);
+    GLfloat cut[4];
+    for (int i = 0; i < 4; ++i) cut[i] = own[i] + t * (other[i] - own[i]);
+    if (dOwn < 0) std::memcpy(own, cut, sizeof cut);
+    if (dOther < 0) std::memcpy(other, cut, sizeof cut);
+    const GLfloat dx = (other[0] / other[3] - own[0] / own[3]) * size[0];
+    const GLfloat dy = (other[1] / other[3] - own[1] / own[3]) * size[1];
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    own[0] += xMajor ? 0 : texCoord[3] * width / size[0] * own[3];
+    own[1] += xMajor ? texCoord[3] * width / size[1] * own[3] : 0;
+    if ((dOwn < 0 && dOther < 0) || own[3] <= 0 || other[3] <= 0) own[0] = own[1] = own[2] = 2, own[3] = 1;
 }
 
 // Stores rows of `format` pixels (rows padded to the unpack alignment) tightly packed.
@@ -159,7 +181,9 @@ void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count) {
     std::memcpy(d.viewport, state.viewport, sizeof d.viewport);
     const std::vector<GLfloat>* transform = stub::uniform("transform");
     const std::vector<GLfloat>* textureMatrix = stub::uniform("textureMatrix");
-    const bool hasTextureMatrix = state.programs[state.program].source.find("#define TEXTURE_MATRIX") != std::string::npos;
+    const std::string& source = state.programs[state.program].source;
+    const bool hasTextureMatrix = source.find("#define TEXTURE_MATRIX") != std::string::npos;
+    const bool wideLine = source.find("#define WIDE_LINE") != std::string::npos;
     for (int k = first; k < first + count; ++k) {
         stub::DrawnVertex v;
         GLfloat texCoord[4];
@@ -167,6 +191,7 @@ void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count) {
         stub::attribute(1, k, v.colour);
         stub::attribute(2, k, texCoord);
         stub::multiply(transform->data(), v.position, v.clip);
+        if (wideLine) stub::widen(texCoord, v.clip);
         if (hasTextureMatrix) {
             stub::multiply(textureMatrix->data(), texCoord, v.texCoord);
         } else {

@@ -73,6 +73,7 @@ enum class Space {
     object,  // through the projection and modelview matrices (kept geometry)
     clip,    // clip coordinates through the viewport (the batch: assembled under the matrices)
     window,  // bitmaps: clip coordinates over the whole drawing buffer, from the bitmap atlas
+    wideLines,  // kept line segments as quads' corners, widened in the vertex shader (kept.cpp)
 };
 
 struct Draw {
@@ -112,9 +113,9 @@ struct Program {
     GLuint name = 0;                     // 0: its shaders did not compile or link; nothing draws with it
     unsigned lastUsed = 0;               // the cache's clock when a draw last used it
     GLint transform = -1, textureMatrix = -1, sampler = -1, border = -1, texelCount = -1,
-          clampAxes = -1, repeatAxes = -1, alphaReference = -1;
+          clampAxes = -1, repeatAxes = -1, alphaReference = -1, viewportSize = -1, lineWidth = -1;
     GLfloat sentTransform[16], sentTextureMatrix[16], sentBorder[4], sentTexelCount[2], sentClampAxes[2],
-        sentRepeatAxes[2], sentAlphaReference[1];
+        sentRepeatAxes[2], sentAlphaReference[1], sentViewportSize[2], sentLineWidth[1];
 };
 
 constexpr int kMaxPrograms = 48;
@@ -179,11 +180,12 @@ struct ListTable {
     CallList recorded;               // what it has recorded so far
 };
 
-// Geometry captured once and drawn from a WebGL buffer (see kept.hpp).
+// Geometry captured once and drawn from the kept vertices' buffer (see kept.hpp).
 struct KeptGeometry {
     CallList calls;                  // what was captured, replayed when the buffer cannot serve
-    GLuint buffer = 0;               // the assembled vertices; 0: always replayed
-    std::vector<Draw> draws;         // over `buffer`
+    bool assembled = false;          // false: always replayed (colours or coordinates on only some vertices)
+    std::vector<Draw> draws;         // its triangles and thin lines in KeptStore::vertices
+    std::vector<Draw> wideDraws;     // its lines as wide lines' corners (Space::wideLines), likewise
     bool fills = false, lines = false;  // it holds filled primitives, line primitives
     bool colours = false;            // colours given before the first vertex: the buffer's are used
     bool texCoords = false;          // texture coordinates given likewise
@@ -192,12 +194,12 @@ struct KeptGeometry {
     int lastNormal = -1;
 };
 
-constexpr int kMaxKept = 16;
-
 struct KeptStore {
-    KeptGeometry kept[kMaxKept + 1];  // slot 0 unused
-    int count = 0;
+    std::vector<KeptGeometry> kept = std::vector<KeptGeometry>(1);  // by number; 0 unused
     int capturing = 0;               // the geometry whose calls are being captured, 0 = none
+    std::vector<Vertex> vertices;    // every kept geometry's, in one WebGL buffer ...
+    GLuint buffer = 0;               // ... this one
+    std::size_t uploaded = 0;        // vertices the buffer holds; fewer: sent again before a draw
     VertexBatch assembly;            // scratch for assembling captured calls
 };
 

@@ -28,7 +28,8 @@ enum ShaderBits {
     kWrapEmulated = 8,   // GL_CLAMP's border or a repeat WebGL cannot do
     kTextureMatrix = 16, // texture coordinates through a texture matrix that is not the identity
     kBitmap = 32,        // bitmap fragments: drawn where the atlas has bits
-    kAlphaFunctionShift = 6,
+    kWideLine = 64,      // kept line segments widened here (Space::wideLines)
+    kAlphaFunctionShift = 7,
 };
 
 const char kVertexSource[] = R"(
@@ -37,15 +38,34 @@ attribute vec4 colour;
 attribute vec4 texCoord;
 uniform mat4 transform;
 uniform mat4 textureMatrix;
+uniform vec2 viewportSize;
+uniform float lineWidth;
 varying vec4 fragmentColour;
 varying vec4 fragmentTexCoord;
 void main() {
-    gl_Position = transform * position;
     fragmentColour = colour;
+#ifdef WIDE_LINE
+    // A corner of a wide line's quad, as vertices.cpp makes it on the CPU: the segment cut at the
+    // near plane, widened across its minor axis on the screen. texCoord holds the segment's other
+    // end and, in w, the corner's side.
+    vec4 own = transform * vec4(position.xyz, 1.0);
+    vec4 other = transform * vec4(texCoord.xyz, 1.0);
+    float dOwn = own.z + own.w, dOther = other.z + other.w;
+    vec4 cut = own + (dOwn / (dOwn - dOther)) * (other - own);
+    if (dOwn < 0.0) own = cut;
+    if (dOther < 0.0) other = cut;
+    vec2 d = (other.xy / other.w - own.xy / own.w) * viewportSize;
+    vec2 offset = abs(d.x) >= abs(d.y) ? vec2(0.0, lineWidth / viewportSize.y) : vec2(lineWidth / viewportSize.x, 0.0);
+    gl_Position = vec4(own.xy + texCoord.w * offset * own.w, own.zw);
+    if ((dOwn < 0.0 && dOther < 0.0) || own.w <= 0.0 || other.w <= 0.0) gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+    fragmentTexCoord = vec4(0.0, 0.0, 0.0, 1.0);
+#else
+    gl_Position = transform * position;
 #ifdef TEXTURE_MATRIX
     fragmentTexCoord = textureMatrix * texCoord;
 #else
     fragmentTexCoord = texCoord;
+#endif
 #endif
 }
 )";
@@ -145,12 +165,13 @@ GLuint compile(GLenum type, const char* defines, const char* source) {
 
 // The #defines of a program's key, one a line.
 void definesFor(int key, char* out, size_t size) {
-    const int used = std::snprintf(out, size, "%s%s%s%s%s%s", key & kTextured ? "#define TEXTURED\n" : "",
+    const int used = std::snprintf(out, size, "%s%s%s%s%s%s%s", key & kTextured ? "#define TEXTURED\n" : "",
                                    key & kReplace ? "#define REPLACE\n" : "",
                                    key & kAlphaTexture ? "#define ALPHA_TEXTURE\n" : "",
                                    key & kWrapEmulated ? "#define WRAP_EMULATED\n" : "",
                                    key & kTextureMatrix ? "#define TEXTURE_MATRIX\n" : "",
-                                   key & kBitmap ? "#define BITMAP\n" : "");
+                                   key & kBitmap ? "#define BITMAP\n" : "",
+                                   key & kWideLine ? "#define WIDE_LINE\n" : "");
     const int alphaFunction = key >> kAlphaFunctionShift;
     if (alphaFunction != 0) std::snprintf(out + used, size - used, "#define ALPHA_FUNCTION %d\n", alphaFunction);
 }
@@ -196,11 +217,13 @@ void link(Program& p, int key) {
     p.clampAxes = emscripten_glGetUniformLocation(p.name, "clampAxes");
     p.repeatAxes = emscripten_glGetUniformLocation(p.name, "repeatAxes");
     p.alphaReference = emscripten_glGetUniformLocation(p.name, "alphaReference");
+    p.viewportSize = emscripten_glGetUniformLocation(p.name, "viewportSize");
+    p.lineWidth = emscripten_glGetUniformLocation(p.name, "lineWidth");
     // Every sent value starts as NaN, which no value equals, so each uniform is sent on first use.
     GLfloat* sent[] = {p.sentTransform, p.sentTextureMatrix, p.sentBorder, p.sentTexelCount, p.sentClampAxes,
-                       p.sentRepeatAxes, p.sentAlphaReference};
-    const int sizes[] = {16, 16, 4, 2, 2, 2, 1};
-    for (int k = 0; k < 7; ++k) {
+                       p.sentRepeatAxes, p.sentAlphaReference, p.sentViewportSize, p.sentLineWidth};
+    const int sizes[] = {16, 16, 4, 2, 2, 2, 1, 2, 1};
+    for (int k = 0; k < 9; ++k) {
         for (int i = 0; i < sizes[k]; ++i) sent[k][i] = NAN;
     }
     // The sampler always reads texture unit 0.
@@ -326,6 +349,9 @@ bool prepareDraw(Space space) {
         sendViewport(whole);
         key |= kBitmap;
         bindWebglTexture(context.atlas.texture);
+    } else if (space == Space::wideLines) {
+        sendViewport(state.viewport);
+        key |= kWideLine;
     } else {
         sendViewport(state.viewport);
         texture = sampledTexture();
@@ -355,7 +381,7 @@ bool prepareDraw(Space space) {
         context.webgl.program = p.name;
         emscripten_glUseProgram(p.name);
     }
-    if (space == Space::object) {
+    if (space == Space::object || space == Space::wideLines) {
         GLfloat toClip[16];
         modelViewProjection(toClip);
         sendMatrix(p.transform, p.sentTransform, toClip);
@@ -371,6 +397,12 @@ bool prepareDraw(Space space) {
         sendVector(p.repeatAxes, p.sentRepeatAxes, repeatAxes, 2);
     }
     if (key >> kAlphaFunctionShift) sendVector(p.alphaReference, p.sentAlphaReference, &state.alphaReference, 1);
+    if (key & kWideLine) {
+        const GLfloat size[2] = {static_cast<GLfloat>(state.viewport[2] > 0 ? state.viewport[2] : 1),
+                                 static_cast<GLfloat>(state.viewport[3] > 0 ? state.viewport[3] : 1)};
+        sendVector(p.viewportSize, p.sentViewportSize, size, 2);
+        sendVector(p.lineWidth, p.sentLineWidth, &state.lineWidth, 1);
+    }
     context.webgl.known = true;
     return true;
 }
@@ -454,20 +486,19 @@ void flush() {
     batch.vertices.clear();
     batch.draws.clear();
 }
-void drawBuffer(GLuint buffer, const Draw* draws, int drawCount, bool colours, bool texCoords) {
+
+void drawBuffer(GLuint buffer, Space space, const Draw* draws, int drawCount, bool colours, bool texCoords) {
     flush();
-    if (!prepareDraw(Space::object)) return;
+    if (!prepareDraw(space)) return;
     pointAttributes(buffer, colours, texCoords);
     drawArrays(draws, drawCount);
 }
 
-GLuint keepInBuffer(const std::vector<Vertex>& vertices) {
-    GLuint name = 0;
-    emscripten_glGenBuffers(1, &name);
-    bindArrayBuffer(name);
+void uploadBuffer(GLuint& buffer, const std::vector<Vertex>& vertices) {
+    if (buffer == 0) emscripten_glGenBuffers(1, &buffer);
+    bindArrayBuffer(buffer);
     emscripten_glBufferData(kArrayBuffer, static_cast<long>(vertices.size() * sizeof(Vertex)), vertices.data(),
                             kStaticDraw);
-    return name;
 }
 
 void clearBuffers(GLbitfield mask) {

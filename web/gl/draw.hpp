@@ -26,10 +26,11 @@ void clearBuffers(GLbitfield mask);
 // Binds a texture in WebGL for an upload (WebGL's binding is shadowed here).
 void bindForUpload(GLuint webglName);
 
-// Draws vertices already in a WebGL buffer (kept geometry, object space) with the current state
-// and matrices. `colours`/`texCoords`: whether the buffer's own are used, else the current ones.
-void drawBuffer(GLuint buffer, const Draw* draws, int drawCount, bool colours, bool texCoords);
-// A new WebGL buffer holding the vertices, for geometry drawn many times.
-GLuint keepInBuffer(const std::vector<Vertex>& vertices);
+// Draws vertices already in a WebGL buffer (kept geometry: Space::object or Space::wideLines)
+// with the current state and matrices, after the batch. `colours`/`texCoords`: whether the
+// buffer's own are used, else the current ones.
+void drawBuffer(GLuint buffer, Space space, const Draw* draws, int drawCount, bool colours, bool texCoords);
+// Fills a WebGL buffer (made when `buffer` is 0) with vertices drawn many times.
+void uploadBuffer(GLuint& buffer, const std::vector<Vertex>& vertices);
 
 }  // namespace gl11

@@ -1,6 +1,8 @@
-// Kept geometry (kept.hpp): the vertex calls captured between beginKept and endKept, assembled
-// once into a WebGL buffer as immediate mode would assemble them with filled polygons, thin lines
-// and smooth shading, and drawn from it whenever the state would assemble them the same way.
+// Kept geometry (kept.hpp): vertex calls captured once (from GLU, or a display list's glBegin ...
+// glEnd runs), assembled once as immediate mode would assemble them with filled polygons, thin
+// lines and smooth shading into one WebGL buffer shared by all kept geometry, and drawn from it
+// whenever the state would assemble them the same way. Lines drawn wide are widened in the vertex
+// shader from corners kept beside them, so they too are sent only once.
 #include "kept.hpp"
 
 #include <cstring>
@@ -13,6 +15,10 @@
 namespace gl11 {
 
 namespace {
+
+// A display list's glBegin ... glEnd run of fewer vertices stays in the list: the batch takes
+// it for less than a draw of its own would cost.
+constexpr int kFewestKeptVertices = 32;
 
 // Plays the captured calls through immediate mode; nothing is recorded while they play.
 void play(const CallList& calls) {
@@ -49,7 +55,23 @@ bool describe(KeptGeometry& g) {
     return !(colourLate && !g.colours) && !(texCoordLate && !g.texCoords);
 }
 
-// Assembles the captured calls into the geometry's own buffer; nothing of the GL state changes.
+// Appends the corners of each thin line segment in `draw` as a wide line's quad: from-, from+,
+// to+ and from-, to+, to-, each corner carrying the other end and its side in texCoord.
+void appendWideCorners(const Draw& draw, std::vector<Vertex>& out) {
+    for (int k = draw.first; k + 1 < draw.first + draw.count; k += 2) {
+        const Vertex ends[2] = {out[k], out[k + 1]};
+        const int end[6] = {0, 0, 1, 0, 1, 1};
+        const GLfloat side[6] = {-1, 1, 1, -1, 1, -1};
+        for (int c = 0; c < 6; ++c) {
+            Vertex v = ends[end[c]];
+            std::memcpy(v.texCoord, ends[1 - end[c]].position, 3 * sizeof(GLfloat));
+            v.texCoord[3] = side[c];
+            out.push_back(v);
+        }
+    }
+}
+
+// Assembles the captured calls into the kept vertices; nothing of the GL state changes.
 void assemble(KeptGeometry& g) {
     const AttributeState saved = context.attributes;
     const bool inside = context.inside;
@@ -65,22 +87,46 @@ void assemble(KeptGeometry& g) {
     context.keeping = nullptr;
     context.attributes = saved;
     context.inside = inside;
-    g.buffer = keepInBuffer(batch.vertices);
-    g.draws = batch.draws;
+
+    std::vector<Vertex>& store = context.kept.vertices;
+    const int offset = static_cast<int>(store.size());
+    store.insert(store.end(), batch.vertices.begin(), batch.vertices.end());
+    for (const Draw& d : batch.draws) g.draws.push_back({d.mode, d.first + offset, d.count});
+    if (g.lines && !g.fills) {
+        for (const Draw& d : g.draws) {
+            const int first = static_cast<int>(store.size());
+            appendWideCorners(d, store);
+            g.wideDraws.push_back({GL_TRIANGLES, first, static_cast<int>(store.size()) - first});
+        }
+    }
+    g.assembled = true;
 }
 
-// Whether the buffer draws what replaying the calls would draw with the current state.
-bool bufferServes(const KeptGeometry& g) {
+// How the kept vertices draw what replaying the calls would draw with the current state:
+// Space::object, Space::wideLines, or Space::clip when only replaying does.
+Space keptSpace(const KeptGeometry& g) {
     const AttributeState& state = context.attributes;
-    if (g.buffer == 0 || context.inside) return false;
-    if (g.fills && state.polygonFront != GL_FILL) return false;
-    if (g.lines && state.lineWidth > 1.5f) return false;
-    return !(g.colours && state.shadeModel == GL_FLAT);
+    if (!g.assembled || context.inside) return Space::clip;
+    if (g.fills && state.polygonFront != GL_FILL) return Space::clip;
+    if (g.colours && state.shadeModel == GL_FLAT) return Space::clip;
+    if (!g.lines || state.lineWidth <= 1.5f) return Space::object;
+    // Wide lines carry the other end in their texture coordinates: untextured only.
+    return g.wideDraws.empty() || state.texture2D ? Space::clip : Space::wideLines;
 }
 
 // The current value a captured command left behind, copied into `to`.
 void leave(const KeptGeometry& g, int command, GLfloat* to, int count) {
     if (command >= 0) std::memcpy(to, g.calls.commands[command].words, sizeof(GLfloat) * count);
+}
+
+// New kept geometry of the given calls, assembled; its number.
+int keep(CallList&& calls) {
+    std::vector<KeptGeometry>& kept = context.kept.kept;
+    kept.emplace_back();
+    KeptGeometry& g = kept.back();
+    g.calls = std::move(calls);
+    if (describe(g)) assemble(g);
+    return static_cast<int>(kept.size()) - 1;
 }
 
 }  // namespace
@@ -89,8 +135,9 @@ unsigned contextSerial() { return context.serial; }
 
 int beginKept() {
     KeptStore& store = context.kept;
-    if (store.capturing != 0 || store.count == kMaxKept) return 0;
-    store.capturing = ++store.count;
+    if (store.capturing != 0) return 0;
+    store.kept.emplace_back();
+    store.capturing = static_cast<int>(store.kept.size()) - 1;
     return store.capturing;
 }
 
@@ -102,12 +149,48 @@ void endKept() {
     if (describe(g)) assemble(g);
 }
 
+void keepListRuns(CallList& list) {
+    std::vector<Command>& commands = list.commands;
+    std::vector<Command> kept;
+    const int n = static_cast<int>(commands.size());
+    for (int k = 0; k < n; ++k) {
+        int end = k, vertices = 0;
+        if (commands[k].op == Op::begin) {
+            while (end + 1 < n && isVertexCall(commands[end + 1].op) && commands[end + 1].op != Op::begin) {
+                ++end;
+                vertices += commands[end].op == Op::vertex;
+                if (commands[end].op == Op::end) break;
+            }
+        }
+        if (end == k || commands[end].op != Op::end || vertices < kFewestKeptVertices) {
+            kept.push_back(commands[k]);
+            continue;
+        }
+        CallList run;
+        run.commands.assign(commands.begin() + k, commands.begin() + end + 1);
+        Command draw{};
+        draw.op = Op::drawKept;
+        draw.words[0] = wordOf(keep(std::move(run)));
+        kept.push_back(draw);
+        k = end;
+    }
+    commands.swap(kept);
+}
+
 void drawKept(int kept) {
     if (recordedOnly(Op::drawKept, {wordOf(kept)})) return;
-    if (kept < 1 || kept > context.kept.count) return;
-    const KeptGeometry& g = context.kept.kept[kept];
-    if (!bufferServes(g)) return play(g.calls);
-    drawBuffer(g.buffer, g.draws.data(), static_cast<int>(g.draws.size()), g.colours, g.texCoords);
+    KeptStore& store = context.kept;
+    if (kept < 1 || kept >= static_cast<int>(store.kept.size()) || kept == store.capturing) return;
+    const KeptGeometry& g = store.kept[kept];
+    const Space space = keptSpace(g);
+    if (space == Space::clip) return play(g.calls);
+    if (store.uploaded != store.vertices.size()) {
+        uploadBuffer(store.buffer, store.vertices);
+        store.uploaded = store.vertices.size();
+    }
+    const std::vector<Draw>& draws = space == Space::wideLines ? g.wideDraws : g.draws;
+    drawBuffer(store.buffer, space, draws.data(), static_cast<int>(draws.size()), g.colours,
+               g.texCoords || space == Space::wideLines);
     // The current values are left as the calls would leave them.
     AttributeState& state = context.attributes;
     leave(g, g.lastColour, state.colour, 4);

@@ -1,8 +1,9 @@
 // Display lists as recorded calls: between glNewList and glEndList each call GL compiles into a
 // list is stored with its arguments (and a copy of the data it points to, calls.hpp), and
 // glCallList plays them back through the same entry points, so a list's vertices join the batch
-// like any others. Calls GL does not compile (queries, glGen*, the pixel store, glReadPixels,
-// glFlush) run at once.
+// like any others; a long glBegin ... glEnd run is kept on the GPU instead (kept.hpp) and drawn
+// from there. Calls GL does not compile (queries, glGen*, the pixel store, glReadPixels, glFlush)
+// run at once.
 #include <cstring>
 #include <vector>
 
@@ -116,6 +117,7 @@ void glNewList(GLuint list, GLenum mode) {
 
 void glEndList(void) {
     if (context.lists.compiling == 0) return setError(GL_INVALID_OPERATION);
+    keepListRuns(context.lists.recorded);
     std::swap(context.lists.lists[context.lists.compiling], context.lists.recorded);
     context.lists.recorded = CallList{};
     context.lists.compiling = 0;

@@ -105,9 +105,10 @@ void lineSphere(const GLUquadric* q, const SphereTables& t, int slices, int stac
     }
 }
 
+SphereTables tables;  // the last sphere's, scratch of issueSphere
+
 // Issues a sphere's calls, as libGLU would, for valid arguments.
 void issueSphere(const GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks) {
-    static SphereTables tables;
     fillTables(tables, radius, slices, stacks);
     switch (quadric->drawStyle) {
         case GLU_FILL: filledSphere(quadric, tables, radius, slices, stacks); break;
