@@ -7,9 +7,7 @@
 
 namespace gl11 {
 
-namespace {
-
-void append(CallList& list, Op op, std::initializer_list<Word> words, const void* data, int dataBytes) {
+void appendCall(CallList& list, Op op, std::initializer_list<Word> words, const void* data, int dataBytes) {
     Command k{};
     k.op = op;
     int n = 0;
@@ -25,17 +23,15 @@ void append(CallList& list, Op op, std::initializer_list<Word> words, const void
     list.commands.push_back(k);
 }
 
-}  // namespace
-
 bool recordedOnly(Op op, std::initializer_list<Word> words, const void* data, int dataBytes) {
     if (context.playDepth > 0) return false;
     if (context.kept.capturing != 0 && isVertexCall(op)) {
-        append(context.kept.kept[context.kept.capturing].calls, op, words, data, dataBytes);
+        appendCall(context.kept.kept[context.kept.capturing].calls, op, words, data, dataBytes);
         return true;
     }
     ListTable& lists = context.lists;
     if (lists.compiling == 0) return false;
-    append(lists.recorded, op, words, data, dataBytes);
+    appendCall(lists.recorded, op, words, data, dataBytes);
     return lists.mode == GL_COMPILE;
 }
 

@@ -52,5 +52,8 @@ struct CallList {
 // run now (GL_COMPILE, or a vertex call being kept); false: it runs now (no list is compiling,
 // GL_COMPILE_AND_EXECUTE, or recorded calls are being played back, which are never recorded again).
 bool recordedOnly(Op op, std::initializer_list<Word> words = {}, const void* data = nullptr, int dataBytes = 0);
+// Appends a call to a list, with a copy of its data: what recordedOnly records with.
+void appendCall(CallList& list, Op op, std::initializer_list<Word> words = {}, const void* data = nullptr,
+                int dataBytes = 0);
 
 }  // namespace gl11

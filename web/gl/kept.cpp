@@ -151,7 +151,7 @@ void endKept() {
 
 void keepListRuns(CallList& list) {
     std::vector<Command>& commands = list.commands;
-    std::vector<Command> kept;
+    CallList kept;  // the list's commands, each kept run as one call; the data stays with the list
     const int n = static_cast<int>(commands.size());
     for (int k = 0; k < n; ++k) {
         int end = k, vertices = 0;
@@ -163,18 +163,15 @@ void keepListRuns(CallList& list) {
             }
         }
         if (end == k || commands[end].op != Op::end || vertices < kFewestKeptVertices) {
-            kept.push_back(commands[k]);
+            kept.commands.push_back(commands[k]);
             continue;
         }
         CallList run;
         run.commands.assign(commands.begin() + k, commands.begin() + end + 1);
-        Command draw{};
-        draw.op = Op::drawKept;
-        draw.words[0] = wordOf(keep(std::move(run)));
-        kept.push_back(draw);
+        appendCall(kept, Op::drawKept, {wordOf(keep(std::move(run)))});
         k = end;
     }
-    commands.swap(kept);
+    commands.swap(kept.commands);
 }
 
 void drawKept(int kept) {
