@@ -1,8 +1,6 @@
 // Recording calls into the display list being compiled or the geometry being kept.
 #include "calls.hpp"
 
-#include <cstring>
-
 #include "context.hpp"
 
 namespace gl11 {
