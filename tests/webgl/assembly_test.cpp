@@ -107,6 +107,35 @@ TEST_P(WideLines, AreQuadsOfTheLineWidth) {
     }
 }
 
+// A display list keeps a long run in the kept vertices, and its wide lines are widened by the
+// vertex shader to the same quads; a second call sends nothing.
+TEST_P(WideLines, FromAListAreTheSameQuads) {
+    const WideLineCase& c = GetParam();
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_LINES);
+    for (int k = 0; k < 16; ++k) {
+        glVertex3f(c.from[0], c.from[1], c.from[2]);
+        glVertex3f(c.to[0], c.to[1], c.to[2]);
+    }
+    glEnd();
+    glEndList();
+    glLineWidth(3.0f);
+    glCallList(list);
+    stub::clearRecord();
+    glCallList(list);
+    glFlush();
+    EXPECT_EQ(stub::count("BufferData"), 0);
+    const std::vector<stub::DrawnVertex> drawn = stub::drawnOf(GL_TRIANGLES);
+    ASSERT_EQ(drawn.size(), 16u * 6);
+    const int order[6] = {0, 1, 2, 0, 2, 3};
+    for (int k = 0; k < 6; ++k) {
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_NEAR(drawn[k].clip[axis] / drawn[k].clip[3], c.corners[order[k]][axis], 1e-6) << k << "," << axis;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Lines, WideLines, ::testing::ValuesIn(kWideLineCases));
 
 TEST_F(WebglTest, WideLinesBehindTheNearPlaneAreNotDrawn) {

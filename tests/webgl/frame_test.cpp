@@ -117,8 +117,8 @@ TEST_F(WebglTest, SteadyFramesAllocateNothingAndResendNothing) {
     drawFrame(scene, 11.0);
     counting = false;
     EXPECT_EQ(allocations, 0);
-    EXPECT_EQ(stub::count("BufferData"), 3) << "only the wide lines, the outline and the bitmap are sent";
-    EXPECT_EQ(stub::count("VertexAttribPointer"), 3 * 3) << "pointers set once for each buffer drawn from";
+    EXPECT_EQ(stub::count("BufferData"), 2) << "only the lines with the outline, then the bitmap, are sent";
+    EXPECT_EQ(stub::count("VertexAttribPointer"), 2 * 3) << "pointers set at each switch of kept vertices and batch";
     EXPECT_EQ(stub::count("Viewport"), 0) << "the viewport is the bitmaps' whole buffer";
     EXPECT_EQ(stub::count("TexSubImage2D"), 0) << "the glyph is in the atlas already";
 
@@ -144,17 +144,73 @@ TEST_F(WebglTest, ProgramsCarryOnlyWhatTheStateNeeds) {
     EXPECT_EQ(source.find("#define TEXTURED"), std::string::npos);
 }
 
-TEST_F(WebglTest, ShadersThatFailAreReportedWithTheirLogs) {
-    stub::state.failLink = true;
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_NOTEQUAL, 0.25f);
-    glBegin(GL_LINES);
-    glVertex3f(0, 0, 0);
-    glVertex3f(1, 0, 0);
+// 64 states that each need a program of their own: the alpha test's 8 functions, 2 texture
+// environments, RGB or ALPHA textures, clamped or repeated.
+void drawInState(int state, const GLuint textures[2]) {
+    glAlphaFunc(GL_NEVER + state % 8, 0.5f);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, state / 8 % 2 ? GL_REPLACE : GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, textures[state / 16 % 2]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, state / 32 ? GL_CLAMP : GL_REPEAT);
+    glBegin(GL_TRIANGLES);
+    for (int k = 0; k < 3; ++k) glVertex3f(k, 0, 0);
     glEnd();
     glFlush();
-    stub::state.failLink = false;
-    EXPECT_NE(stub::state.lastLog.find("does not link: stub: link refused"), std::string::npos) << stub::state.lastLog;
 }
+
+// More states than the cache holds: the programs in use stay linked, the least recent go.
+TEST_F(WebglTest, TheProgramCacheKeepsWhatIsInUse) {
+    GLuint textures[2];
+    glGenTextures(2, textures);
+    const GLenum formats[2] = {GL_RGB, GL_ALPHA};
+    for (int k = 0; k < 2; ++k) {
+        glBindTexture(GL_TEXTURE_2D, textures[k]);
+        glTexImage2D(GL_TEXTURE_2D, 0, formats[k], 2, 2, 0, formats[k], GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_ALPHA_TEST);
+    for (int state = 0; state < 64; ++state) drawInState(state, textures);
+    EXPECT_EQ(stub::count("LinkProgram"), 64);
+    EXPECT_EQ(stub::count("DeleteProgram"), 64 - gl11::kMaxPrograms);
+    stub::clearRecord();
+    for (int state = 64 - 40; state < 64; ++state) drawInState(state, textures);
+    EXPECT_EQ(stub::count("LinkProgram"), 0) << "the 40 most recent are all kept";
+}
+
+struct ShaderFailure {
+    const char* name;
+    bool stub::State::*refuse;
+    const char* log;  // what the page is told
+};
+
+const ShaderFailure kShaderFailures[] = {
+    {"a shader that does not compile", &stub::State::failCompile, "shader: stub: compile refused"},
+    {"a program that does not link", &stub::State::failLink, "shader: stub: link refused"},
+};
+
+class ShaderFailures : public WebglTest, public ::testing::WithParamInterface<ShaderFailure> {};
+
+// A refused program is a GL error, draws nothing, and the page is told once with its log.
+TEST_P(ShaderFailures, AreErrorsThePageIsToldOf) {
+    const ShaderFailure& c = GetParam();
+    stub::state.pageFailures.clear();
+    stub::state.*c.refuse = true;
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_NOTEQUAL, 0.25f);
+    for (int frame = 0; frame < 2; ++frame) {
+        glBegin(GL_LINES);
+        glVertex3f(0, 0, 0);
+        glVertex3f(1, 0, 0);
+        glEnd();
+        glFlush();
+    }
+    stub::state.*c.refuse = false;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_OPERATION));
+    EXPECT_EQ(stub::count("DrawArrays"), 0);
+    EXPECT_EQ(stub::state.pageFailures, std::vector<std::string>{c.log});
+    EXPECT_NE(stub::state.lastLog.find(c.log + 8), std::string::npos) << stub::state.lastLog;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shaders, ShaderFailures, ::testing::ValuesIn(kShaderFailures));
 
 }  // namespace

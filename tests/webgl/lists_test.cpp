@@ -50,7 +50,7 @@ const RecordedCall kRecordedCalls[] = {
     {"glPolygonMode", [] {}, [] { glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); },
      [] { return integer(GL_POLYGON_MODE) == GL_LINE; }},
     {"glFrontFace", [] {}, [] { glFrontFace(GL_CW); }, [] { return integer(GL_FRONT_FACE) == GL_CW; }},
-    {"glPushAttrib", [] {}, [] { glPushAttrib(GL_LINE_BIT); }, [] { return webgl::context.savedCount == 1; }},
+    {"glPushAttrib", [] {}, [] { glPushAttrib(GL_LINE_BIT); }, [] { return gl11::context.savedCount == 1; }},
     {"glPopAttrib", [] { glPushAttrib(GL_LINE_BIT); glLineWidth(4.0f); }, [] { glPopAttrib(); },
      [] { return current(GL_LINE_WIDTH, 0) == 1.0f; }},
     {"glMatrixMode", [] {}, [] { glMatrixMode(GL_PROJECTION); }, [] { return integer(GL_MATRIX_MODE) == GL_PROJECTION; }},
@@ -76,13 +76,13 @@ const RecordedCall kRecordedCalls[] = {
     {"glColor4fv", [] {}, [] { const GLfloat c[4] = {0, 0, 0.5f, 1}; glColor4fv(c); },
      [] { return current(GL_CURRENT_COLOR, 2) == 0.5f; }},
     {"glTexCoord2f", [] {}, [] { glTexCoord2f(0.25f, 0.5f); }, [] { return current(GL_CURRENT_TEXTURE_COORDS, 1) == 0.5f; }},
-    {"glNormal3f", [] {}, [] { glNormal3f(1, 0, 0); }, [] { return webgl::context.attributes.normal[0] == 1.0f; }},
+    {"glNormal3f", [] {}, [] { glNormal3f(1, 0, 0); }, [] { return gl11::context.attributes.normal[0] == 1.0f; }},
     {"glBindTexture", [] {}, [] { glBindTexture(GL_TEXTURE_2D, 7); }, [] { return integer(GL_TEXTURE_BINDING_2D) == 7; }},
     {"glTexParameteri", [] { boundTexture(); glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT); }, [] { glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP); },
-     [] { return webgl::boundTextureObject()->wrapS == GL_CLAMP; }},
+     [] { return gl11::boundTextureObject().wrapS == GL_CLAMP; }},
     {"glTexParameterfv", [] { boundTexture(); const GLfloat none[4] = {}; glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, none); },
      [] { const GLfloat border[4] = {1, 0.5f, 0, 1}; glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border); },
-     [] { return webgl::boundTextureObject()->border[1] == 0.5f; }},
+     [] { return gl11::boundTextureObject().border[1] == 0.5f; }},
     {"glTexEnvi", [] {}, [] { glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL); }, [] {
          GLint mode = 0;
          glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
@@ -91,7 +91,7 @@ const RecordedCall kRecordedCalls[] = {
     {"glTexImage2D", [] { boundTexture(); }, [] {
          const GLubyte texels[16] = {};  // two rows of 6 bytes, padded to 8
          glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-     }, [] { return webgl::boundTextureObject()->width == 2; }},
+     }, [] { return gl11::boundTextureObject().width == 2; }},
     {"glTexSubImage2D", [] { boundTexture(); }, [] {
          const GLubyte texel[4] = {9, 8, 7, 0};
          glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, texel);

@@ -101,7 +101,7 @@ const ClampCase kClampCases[] = {
          glBindTexture(GL_TEXTURE_2D, 11);
          const GLfloat border[4] = {v, v, v, v};
          glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
-     }, [] { return webgl::boundTextureObject()->border[2]; }},
+     }, [] { return gl11::boundTextureObject().border[2]; }},
 };
 
 class Clamps : public WebglTest, public ::testing::WithParamInterface<ClampCase> {};

@@ -47,7 +47,7 @@ TEST_P(Formats, ReachWebglConverted) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, c.alignment);
     glTexImage2D(GL_TEXTURE_2D, 0, c.internalFormat, 2, 2, 0, c.format, GL_UNSIGNED_BYTE, c.pixels.data());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    const stub::Texture& t = stub::state.textures[webgl::boundTextureObject()->webglName];
+    const stub::Texture& t = stub::state.textures[gl11::boundTextureObject().webglName];
     EXPECT_EQ(t.format, c.kept);
     EXPECT_EQ(t.texels, c.texels);
     // A sub-image is converted the same way, into the place it names.

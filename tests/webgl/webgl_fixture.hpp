@@ -9,19 +9,20 @@
 #include <array>
 
 #include "../../web/gl/context.hpp"
+#include "../../web/gl/window.hpp"
 #include "webgl_stub.hpp"
 
 namespace webgltest {
 
 constexpr int kWidth = 100, kHeight = 80;  // the drawing buffer
 
-// Each test starts from the GL state of a new context and an empty record of WebGL calls. The
-// subset's objects (textures, lists, kept spheres) outlive contexts, as the stub's do.
+// Each test starts from a new context and an empty record of WebGL calls. The stub's objects
+// outlive contexts; the subset's (textures, lists, kept spheres) are made afresh with each.
 class WebglTest : public ::testing::Test {
 protected:
     void SetUp() override {
         stub::clearRecord();
-        webgl::startContext(kWidth, kHeight);
+        gl11::startContext(kWidth, kHeight);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "webgl_stub.hpp"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,27 @@ void attribute(int which, int index, GLfloat out[4]) {
     }
 }
 
+// The wide-line vertex shader's corner: the segment cut at the near plane, widened across its
+// minor axis; `own` is the transformed position, texCoord the other end and the side.
+void widen(const GLfloat texCoord[4], GLfloat own[4]) {
+    const GLfloat end[4] = {texCoord[0], texCoord[1], texCoord[2], 1.0f};
+    GLfloat other[4];
+    multiply(uniform("transform")->data(), end, other);
+    const GLfloat* size = uniform("viewportSize")->data();
+    const GLfloat width = (*uniform("lineWidth"))[0];
+    const GLfloat dOwn = own[2] + own[3], dOther = other[2] + other[3], t = dOwn / (dOwn - dOther);
+    GLfloat cut[4];
+    for (int i = 0; i < 4; ++i) cut[i] = own[i] + t * (other[i] - own[i]);
+    if (dOwn < 0) std::memcpy(own, cut, sizeof cut);
+    if (dOther < 0) std::memcpy(other, cut, sizeof cut);
+    const GLfloat dx = (other[0] / other[3] - own[0] / own[3]) * size[0];
+    const GLfloat dy = (other[1] / other[3] - own[1] / own[3]) * size[1];
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    own[0] += xMajor ? 0 : texCoord[3] * width / size[0] * own[3];
+    own[1] += xMajor ? texCoord[3] * width / size[1] * own[3] : 0;
+    if ((dOwn < 0 && dOther < 0) || own[3] <= 0 || other[3] <= 0) own[0] = own[1] = own[2] = 2, own[3] = 1;
+}
+
 // Stores rows of `format` pixels (rows padded to the unpack alignment) tightly packed.
 void storeRows(Texture& t, int x, int y, int width, int height, GLenum format, const void* pixels) {
     const int bytes = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : 1;
@@ -94,6 +116,10 @@ void emscripten_log(int, const char* format, ...) {
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
     state.lastLog = text;
+}
+
+void orvexPageFailed(const char* code, const char* detail) {
+    state.pageFailures.push_back(std::string(code) + ": " + detail);
 }
 
 void emscripten_glActiveTexture(GLenum) { stub::log("ActiveTexture"); }
@@ -136,6 +162,8 @@ GLuint emscripten_glCreateShader(GLenum) {
     return static_cast<GLuint>(state.shaderSources.size() - 1);
 }
 void emscripten_glCullFace(GLenum) { stub::log("CullFace"); }
+void emscripten_glDeleteProgram(GLuint) { stub::log("DeleteProgram"); }
+void emscripten_glDeleteShader(GLuint) { stub::log("DeleteShader"); }
 void emscripten_glDisable(GLenum capability) {
     stub::log("Disable");
     if (capability == GL_DEPTH_TEST) state.depthTest = false;
@@ -153,7 +181,9 @@ void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count) {
     std::memcpy(d.viewport, state.viewport, sizeof d.viewport);
     const std::vector<GLfloat>* transform = stub::uniform("transform");
     const std::vector<GLfloat>* textureMatrix = stub::uniform("textureMatrix");
-    const bool hasTextureMatrix = state.programs[state.program].source.find("#define TEXTURE_MATRIX") != std::string::npos;
+    const std::string& source = state.programs[state.program].source;
+    const bool hasTextureMatrix = source.find("#define TEXTURE_MATRIX") != std::string::npos;
+    const bool wideLine = source.find("#define WIDE_LINE") != std::string::npos;
     for (int k = first; k < first + count; ++k) {
         stub::DrawnVertex v;
         GLfloat texCoord[4];
@@ -161,6 +191,7 @@ void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count) {
         stub::attribute(1, k, v.colour);
         stub::attribute(2, k, texCoord);
         stub::multiply(transform->data(), v.position, v.clip);
+        if (wideLine) stub::widen(texCoord, v.clip);
         if (hasTextureMatrix) {
             stub::multiply(textureMatrix->data(), texCoord, v.texCoord);
         } else {

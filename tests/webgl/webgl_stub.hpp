@@ -61,6 +61,7 @@ struct State {
     std::vector<GLbitfield> clears;
     bool failCompile = false, failLink = false;
     std::string lastLog;                 // what the subset last logged
+    std::vector<std::string> pageFailures;  // "code: detail" of each failure the page was told
     std::vector<unsigned char> screen;   // RGBA rows glReadPixels reads from (width = screenWidth)
     int screenWidth = 0;
 };

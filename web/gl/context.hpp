@@ -1,43 +1,38 @@
-// The GL 1.1 subset's own state and the functions its files share. Vertices given between
-// glBegin and glEnd are assembled into triangles and lines on the CPU (flat shading, quads,
-// strips, wide lines) and gathered into one batch; the batch goes to WebGL in one buffer upload
-// when something that changes how it would be drawn is about to change, and at the frame's swap.
-// Geometry kept on the GPU (kept.hpp) is drawn from buffers of its own.
+// The GL 1.1 subset's one state: every value the subset keeps lives in `context`, grouped by the
+// file that owns it, each with its initial value here. startContext (window.hpp) makes it afresh.
+// Also the small conversions between GL's values and what WebGL is sent.
 #pragma once
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
-namespace webgl {
+#include "calls.hpp"
 
-// ---- state --------------------------------------------------------------------------------------
+namespace gl11 {
+
+// ---- matrices (matrices.cpp) ----------------------------------------------------------------------
 
 struct Matrix {
     GLfloat m[16];  // column-major, as GL hands matrices over
 };
+constexpr Matrix kIdentity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
 constexpr int kModelViewDepth = 32;
 constexpr int kProjectionDepth = 32;
 constexpr int kTextureDepth = 10;
-constexpr int kAttributeDepth = 16;
 
 struct MatrixStack {
-    Matrix items[kModelViewDepth];
-    int top = 0;        // index of the current matrix
-    int capacity = 0;   // GL's depth for this stack
+    Matrix items[kModelViewDepth] = {kIdentity};  // items[0..top]; a new stack holds the identity
+    int top = 0;                                  // index of the current matrix
+    int capacity = kModelViewDepth;               // GL's depth for this stack
 };
 
-struct TextureObject {
-    GLuint webglName = 0;          // 0 until glTexImage2D or a parameter first needs it
-    int width = 0, height = 0;     // of level 0
-    bool alphaOnly = false;        // an ALPHA texture: texels carry only alpha
-    GLenum format = GL_RGB;        // the WebGL format it is kept in
-    GLenum minFilter = 0x2702, magFilter = GL_LINEAR;  // GL's defaults (nearest mipmap linear)
-    GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
-    GLfloat border[4] = {0, 0, 0, 0};
-};
+// ---- attributes (state.cpp) -----------------------------------------------------------------------
+
+constexpr int kAttributeDepth = 16;
 
 // What glPushAttrib can save: everything that is not a matrix, a texture object or pixel store.
 struct AttributeState {
@@ -64,59 +59,196 @@ struct AttributeState {
     bool rasterValid = true;                             //   "
 };
 
-// One vertex as the shaders take it: position (object or clip space), colour, texture coordinates.
+// ---- vertices and the batch (vertices.cpp, draw.cpp) ---------------------------------------------
+
+// One vertex as the shaders take it: position, colour, texture coordinates.
 struct Vertex {
     GLfloat position[4];
     std::uint8_t colour[4];
     GLfloat texCoord[4];
 };
 
-// How a batch's positions are to be taken.
+// How a draw's positions are to be taken.
 enum class Space {
-    object,  // through the projection and modelview matrices
-    clip,    // already in clip space (wide lines made quads)
-    window,  // bitmaps: clip space over the whole drawing buffer, from the bitmap atlas
+    object,  // through the projection and modelview matrices (kept geometry)
+    clip,    // clip coordinates through the viewport (the batch: assembled under the matrices)
+    window,  // bitmaps: clip coordinates over the whole drawing buffer, from the bitmap atlas
+    wideLines,  // kept line segments as quads' corners, widened in the vertex shader (kept.cpp)
 };
 
 struct Draw {
-    GLenum mode;   // GL_TRIANGLES or GL_LINES
+    GLenum mode;  // GL_TRIANGLES or GL_LINES
     int first, count;
 };
 
-// Assembled vertices and the draw calls over them: the frame's batch, or geometry being kept.
+// Assembled vertices and the draws over them: the frame's batch, or geometry being kept.
 struct VertexBatch {
     std::vector<Vertex> vertices;  // capacity is kept between frames: steady frames never grow it
     std::vector<Draw> draws;
 };
 
+// ---- WebGL and its programs (draw.cpp) -----------------------------------------------------------
+
+// What WebGL was last told, so that only changes are sent.
+struct WebglShadow {
+    bool known = false;                  // false until the first draw: then everything is sent
+    bool depthTest = false, cullFace = false, scissorTest = false;
+    GLenum frontFace = GL_CCW;
+    GLint scissor[4] = {-1, -1, -1, -1};
+    GLint viewport[4] = {-1, -1, -1, -1};
+    GLfloat clearColour[4] = {-1, -1, -1, -1};
+    GLuint texture = 0;
+    GLuint program = 0;
+    GLuint boundBuffer = 0;              // the array buffer binding
+    GLuint streamBuffer = 0;             // the batch's buffer, refilled at each flush
+    GLuint pointersInto = 0;             // the buffer the attribute pointers point into
+    bool colourArray = true, texCoordArray = true;  // attribute arrays 1 and 2 enabled
+    GLfloat constantColour[4] = {-1, -1, -1, -1};   // their values while disabled
+    GLfloat constantTexCoord[4] = {-1, -1, -1, -1};
+};
+
+// A linked program, its uniforms' locations and the values they were last given (NaN: never).
+struct Program {
+    int key = -1;                        // the shader bits it was made for (-1: a free slot)
+    GLuint name = 0;                     // 0: its shaders did not compile or link; nothing draws with it
+    unsigned lastUsed = 0;               // the cache's clock when a draw last used it
+    GLint transform = -1, textureMatrix = -1, sampler = -1, border = -1, texelCount = -1,
+          clampAxes = -1, repeatAxes = -1, alphaReference = -1, viewportSize = -1, lineWidth = -1;
+    GLfloat sentTransform[16], sentTextureMatrix[16], sentBorder[4], sentTexelCount[2], sentClampAxes[2],
+        sentRepeatAxes[2], sentAlphaReference[1], sentViewportSize[2], sentLineWidth[1];
+};
+
+constexpr int kMaxPrograms = 48;
+
+struct ProgramCache {
+    Program programs[kMaxPrograms];      // the least recently used goes when all are taken
+    int count = 0;                       // slots in use
+    unsigned clock = 0;                  // counts the draws
+};
+
+// ---- textures (textures.cpp) -----------------------------------------------------------------------
+
+struct TextureObject {
+    GLuint webglName = 0;          // 0 until glTexImage2D or a parameter first needs it
+    int width = 0, height = 0;     // of level 0
+    bool alphaOnly = false;        // an ALPHA texture: texels carry only alpha
+    GLenum format = GL_RGB;        // the WebGL format it is kept in
+    GLenum minFilter = 0x2702, magFilter = GL_LINEAR;  // GL's defaults (nearest mipmap linear)
+    GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
+    GLfloat border[4] = {0, 0, 0, 0};
+};
+
+struct TextureTable {
+    std::vector<TextureObject> objects = std::vector<TextureObject>(1);  // by GL name; 0 is the default
+    GLuint nextName = 1;                 // glGenTextures' next name
+    std::vector<GLubyte> converted;      // pixels converted for an upload; capacity is kept
+};
+
+// ---- bitmaps (pixels.cpp) ----------------------------------------------------------------------------
+
+// A bitmap in the atlas, found by the caller's pointer and sizes; the copy of its bits tells
+// changed data at the same place apart.
+struct AtlasEntry {
+    const GLubyte* bits = nullptr;   // null: a free slot
+    int width = 0, height = 0, rowBytes = 0;
+    int x = 0, y = 0;                // texel of the bitmap's first (bottom) row
+    std::size_t copyOffset = 0;      // its bits in BitmapAtlas::copies
+};
+
+constexpr int kBitmapAtlasSize = 512;               // texels a side
+constexpr int kAtlasSlots = 4096;                   // a power of two
+constexpr int kAtlasSlotsUsable = kAtlasSlots / 2;  // probes stay short
+
+// Each glBitmap's bits, kept once in an alpha texture (the fonts' glyphs are static data).
+struct BitmapAtlas {
+    GLuint texture = 0;              // made with the first bitmap
+    AtlasEntry slots[kAtlasSlots];   // open addressing by hashed key
+    int used = 0;
+    std::vector<GLubyte> copies;     // the entries' bits; capacity is kept
+    std::vector<GLubyte> block;      // one bitmap as alpha texels, for its upload
+    int shelfX = 0, shelfY = 0, shelfHeight = 0;  // the free place on the current shelf
+};
+
+// ---- display lists and kept geometry (lists.cpp, kept.cpp) -------------------------------------
+
+constexpr int kMaxCallDepth = 64;  // GL's limit on lists calling lists
+
+struct ListTable {
+    std::vector<CallList> lists = std::vector<CallList>(1);  // by name; 0 unused
+    GLuint compiling = 0;            // the list being compiled, 0 = none
+    GLenum mode = GL_COMPILE;        // its mode
+    CallList recorded;               // what it has recorded so far
+};
+
+// Geometry captured once and drawn from the kept vertices' buffer (see kept.hpp).
+struct KeptGeometry {
+    CallList calls;                  // what was captured, replayed when the buffer cannot serve
+    bool assembled = false;          // false: always replayed (colours or coordinates on only some vertices)
+    std::vector<Draw> draws;         // its triangles and thin lines in KeptStore::vertices
+    std::vector<Draw> wideDraws;     // its lines as wide lines' corners (Space::wideLines), likewise
+    bool fills = false, lines = false;  // it holds filled primitives, line primitives
+    bool colours = false;            // colours given before the first vertex: the buffer's are used
+    bool texCoords = false;          // texture coordinates given likewise
+    int lastColour = -1;             // the commands that leave the current values behind (-1: none)
+    int lastTexCoord = -1;
+    int lastNormal = -1;
+};
+
+struct KeptStore {
+    std::vector<KeptGeometry> kept = std::vector<KeptGeometry>(1);  // by number; 0 unused
+    int capturing = 0;               // the geometry whose calls are being captured, 0 = none
+    std::vector<Vertex> vertices;    // every kept geometry's, in one WebGL buffer ...
+    GLuint buffer = 0;               // ... this one
+    std::size_t uploaded = 0;        // vertices the buffer holds; fewer: sent again before a draw
+    VertexBatch assembly;            // scratch for assembling captured calls
+};
+
+// ---- the context ---------------------------------------------------------------------------------
+
 struct Context {
-    AttributeState attributes;
-    AttributeState saved[kAttributeDepth];
-    GLbitfield savedMasks[kAttributeDepth];
+    unsigned serial = 0;                 // which context this is: each startContext counts one more
+    int drawingWidth = 0, drawingHeight = 0;  // the canvas's drawing buffer
+
+    AttributeState attributes;           // the current attributes
+    AttributeState saved[kAttributeDepth];  // glPushAttrib's stack ...
+    GLbitfield savedMasks[kAttributeDepth] = {};  // ... and the mask of each
     int savedCount = 0;
 
-    MatrixStack modelView, projection, texture;
-    MatrixStack* current = &modelView;
+    MatrixStack modelView;               // the three matrix stacks; attributes.matrixMode picks one
+    MatrixStack projection{{kIdentity}, 0, kProjectionDepth};
+    MatrixStack texture{{kIdentity}, 0, kTextureDepth};
 
-    GLenum error = GL_NO_ERROR;
+    GLenum error = GL_NO_ERROR;          // the first error not yet read by glGetError
     bool checkWebglErrors = false;       // an upload since the last glGetError may have failed
-    int packAlignment = 4, unpackAlignment = 4;
+    int packAlignment = 4, unpackAlignment = 4;  // the pixel store
 
-    // Between glBegin and glEnd.
-    bool inside = false;
-    GLenum primitive = GL_POINTS;
+    bool inside = false;                 // between glBegin and glEnd
+    GLenum primitive = GL_POINTS;        // glBegin's mode
+    std::vector<Vertex> primitiveVertices;  // the vertices since glBegin; capacity is kept
 
-    // The pending batch, or while geometry is being kept (kept.cpp) the kept geometry's.
-    Space space = Space::object;
-    int vertexCount = 0;                 // vertices in the frame's batch
-    VertexBatch* keeping = nullptr;      // assembly goes here instead of the frame's batch
+    VertexBatch batch;                   // the frame's pending vertices, drawn at the next flush
+    Space batchSpace = Space::clip;      // how they are drawn
+    VertexBatch* keeping = nullptr;      // assembly goes here instead of the batch (kept.cpp)
 
-    int drawingWidth = 0, drawingHeight = 0;  // the canvas's drawing buffer
+    WebglShadow webgl;                   // what WebGL was last told
+    ProgramCache programs;               // the shaders chosen by state
+    TextureTable textures;               // texture objects by GL name
+    BitmapAtlas atlas;                   // glBitmap's bits as texels
+    std::vector<GLubyte> readBack;       // glReadPixels' RGBA bytes; capacity is kept
+    ListTable lists;                     // display lists by name
+    KeptStore kept;                      // geometry kept on the GPU
+    int playDepth = 0;                   // nesting of recorded calls being played back
 };
 
 extern Context context;
 
-// ---- small conversions ----------------------------------------------------------------------------
+// Records an error unless one is already waiting to be read.
+void setError(GLenum error);
+
+// The object of the bound texture (glBindTexture makes the object of every name it binds).
+inline TextureObject& boundTextureObject() { return context.textures.objects[context.attributes.boundTexture]; }
+
+// ---- small conversions ---------------------------------------------------------------------------------
 
 // GL's clamp of colours, references and border colours to [0, 1]; NaN becomes 0.
 inline GLfloat clampUnit(GLfloat value) { return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f; }
@@ -143,94 +275,10 @@ inline int components(GLenum format) {
 // A row of `rowBytes` bytes padded to the pixel store's `alignment`.
 inline int paddedRowBytes(int rowBytes, int alignment) { return (rowBytes + alignment - 1) / alignment * alignment; }
 
-// ---- shared functions ---------------------------------------------------------------------------
-
-// Records an error unless one is already waiting to be read.
-void setError(GLenum error);
-// Draws the pending batch, if any.
-void flush();
-// Called before a state change that alters how pending vertices would be drawn.
-inline void beforeChange() {
-    if (context.vertexCount > 0) flush();
-}
-
-// Reserves room for `count` vertices of `mode` in `space` and returns where to write them.
-Vertex* batchVertices(Space space, GLenum mode, int count);
-
-// glClear's work: the pending batch first, then the clear with the scissor box.
-void clearBuffers(GLbitfield mask);
-// Binds a texture in WebGL for an upload (the draw code keeps track of WebGL's binding).
-void bindForUpload(GLuint webglName);
-// Draws vertices already in a WebGL buffer (kept geometry) with the current state and matrices.
-// `colours`/`texCoords`: whether the buffer's own are used, else the current colour/coordinates.
-void drawBuffer(GLuint buffer, const Draw* draws, int drawCount, bool colours, bool texCoords);
-// A new WebGL buffer holding the vertices, for geometry drawn many times.
-GLuint keepInBuffer(const std::vector<Vertex>& vertices);
-
-// The product projection x modelview, and a point through it.
-void modelViewProjection(GLfloat out[16]);
-void transformPoint(const GLfloat m[16], const GLfloat in[4], GLfloat out[4]);
-
-// Display lists: every call GL compiles into a list has an Op. A call first offers itself to
-// record(); it returns true when the call is only to be recorded (GL_COMPILE), false when it is to
-// run as well (GL_COMPILE_AND_EXECUTE) or no list is being compiled. Arguments travel as 32-bit
-// words (floats, enums, masks); larger data (matrices, images, bitmaps) goes with `data`.
-enum class Op : std::uint8_t {
-    begin, end, vertex, colour, texCoord, normal, lineWidth, shadeModel, enable, disable, callList,
-    matrixMode, loadIdentity, loadMatrix, multiplyMatrix, pushMatrix, popMatrix, rotate, translate,
-    ortho, bindTexture, texParameter, texBorderColour, texEnv, texImage, texSubImage, clearColour,
-    clear, alphaFunction, scissor, viewport, polygonMode, frontFace, pushAttributes, popAttributes,
-    rasterPosition, bitmap, readBuffer, drawKept,
-};
-union Word {
-    GLfloat f;
-    GLint i;
-    GLuint u;
-};
-constexpr int kCommandWords = 9;
-inline Word wordOf(GLint value) { Word w; w.i = value; return w; }
-inline Word wordOf(GLuint value) { Word w; w.u = value; return w; }
-inline Word wordOf(GLfloat value) { Word w; w.f = value; return w; }
-bool record(Op op, const Word* words, int wordCount, const void* data = nullptr, int dataBytes = 0);
-bool record(Op op, GLfloat a = 0, GLfloat b = 0, GLfloat c = 0, GLfloat d = 0);
-bool recordWords(Op op, GLuint a, GLuint b = 0, GLuint c = 0, GLuint d = 0);
-// Lists are replayed through the GL entry points; while one plays, nothing is recorded again.
-bool replaying();
-
-// The pixel-taking calls, with the unpack alignment given rather than taken from the pixel store
-// (a list replays its data with the alignment it was recorded with).
-void texImage(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
-              GLenum format, GLenum type, const GLvoid* pixels, int alignment);
-void texSubImage(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
-                 GLenum type, const GLvoid* pixels, int alignment);
-void bitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, GLfloat xMove,
-            GLfloat yMove, const GLubyte* bits, int alignment);
-// Matrix calls with single-precision arguments, as lists keep them.
-void multiplyCurrentMatrix(const GLfloat m[16]);
-void setMatrixMode(GLenum mode);
-void ortho(GLfloat left, GLfloat right, GLfloat bottom, GLfloat top, GLfloat near, GLfloat far);
-// Bytes of a w x h image of `format` unsigned bytes, rows padded to `alignment`.
+// Bytes of a w x h image of `format` unsigned bytes, rows padded to `alignment`; GL reads no
+// padding after the last row.
 inline int imageBytes(int width, int height, GLenum format, int alignment) {
     return paddedRowBytes(width * components(format), alignment) * (height - 1) + width * components(format);
 }
 
-// Texture objects by GL name (0: the default texture).
-TextureObject& textureObject(GLuint name);
-TextureObject* boundTextureObject();
-
-// The bitmap atlas: a glBitmap's bits as a place in the atlas texture (in texels).
-bool bitmapInAtlas(const GLubyte* bits, int width, int height, int rowBytes, int& atlasX, int& atlasY);
-GLuint bitmapAtlasTexture();
-constexpr int kBitmapAtlasSize = 512;
-
-// Every matrix stack back to one identity matrix (when the context is made).
-void resetMatrices();
-// Whether the current texture matrix is the identity (the shader then skips it).
-bool textureMatrixIsIdentity();
-
-// The state of a fresh context for a drawing buffer of the given size (the GLUT layer calls it
-// once the WebGL context exists), and the buffer's size after the canvas was resized.
-void startContext(int width, int height);
-void setDrawingSize(int width, int height);
-
-}  // namespace webgl
+}  // namespace gl11

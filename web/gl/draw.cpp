@@ -2,41 +2,21 @@
 // chosen by the state (texturing, the texture environment, alpha textures, GL_CLAMP's border,
 // a texture matrix, the alpha test's function, bitmaps), one buffer upload per flush. WebGL's
 // own state, each program's uniforms and the attribute pointers are sent only when they change.
+#include "draw.hpp"
+
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-#include "context.hpp"
+#include "matrices.hpp"
 #include "webgl.hpp"
+#include "window.hpp"
 
-namespace webgl {
-
-Context context;
+namespace gl11 {
 
 namespace {
 
-VertexBatch frameBatch;
-
-// What WebGL was last told, so that only changes are sent.
-struct WebglState {
-    bool known = false;                  // false until the first draw: then everything is sent
-    bool depthTest = false, cullFace = false, scissorTest = false;
-    GLenum frontFace = GL_CCW;
-    GLint scissor[4] = {-1, -1, -1, -1};
-    GLint viewport[4] = {-1, -1, -1, -1};
-    GLfloat clearColour[4] = {-1, -1, -1, -1};
-    GLuint texture = 0;
-    GLuint program = 0;
-    GLuint boundBuffer = 0;              // the array buffer binding
-    GLuint streamBuffer = 0;             // the batch's buffer, refilled at each flush
-    GLuint pointersInto = 0;             // the buffer the attribute pointers point into
-    bool colourArray = true, texCoordArray = true;  // attribute arrays 1 and 2 enabled
-    GLfloat constantColour[4] = {-1, -1, -1, -1};   // their values while disabled
-    GLfloat constantTexCoord[4] = {-1, -1, -1, -1};
-};
-WebglState webglState;
-
-constexpr GLfloat kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+using namespace webgl;
 
 // ---- shaders ------------------------------------------------------------------------------------
 
@@ -48,21 +28,9 @@ enum ShaderBits {
     kWrapEmulated = 8,   // GL_CLAMP's border or a repeat WebGL cannot do
     kTextureMatrix = 16, // texture coordinates through a texture matrix that is not the identity
     kBitmap = 32,        // bitmap fragments: drawn where the atlas has bits
-    kAlphaFunctionShift = 6,
+    kWideLine = 64,      // kept line segments widened here (Space::wideLines)
+    kAlphaFunctionShift = 7,
 };
-constexpr int kMaxPrograms = 48;
-
-// A linked program, its uniforms' locations and the values they were last given (NaN: never).
-struct Program {
-    int key = -1;
-    GLuint name = 0;
-    GLint transform = -1, textureMatrix = -1, sampler = -1, border = -1, texelCount = -1,
-          clampAxes = -1, repeatAxes = -1, alphaReference = -1;
-    GLfloat sentTransform[16], sentTextureMatrix[16], sentBorder[4], sentTexelCount[2], sentClampAxes[2],
-        sentRepeatAxes[2], sentAlphaReference[1];
-};
-Program programs[kMaxPrograms];
-int programCount = 0;
 
 const char kVertexSource[] = R"(
 attribute vec4 position;
@@ -70,15 +38,34 @@ attribute vec4 colour;
 attribute vec4 texCoord;
 uniform mat4 transform;
 uniform mat4 textureMatrix;
+uniform vec2 viewportSize;
+uniform float lineWidth;
 varying vec4 fragmentColour;
 varying vec4 fragmentTexCoord;
 void main() {
-    gl_Position = transform * position;
     fragmentColour = colour;
+#ifdef WIDE_LINE
+    // A corner of a wide line's quad, as vertices.cpp makes it on the CPU: the segment cut at the
+    // near plane, widened across its minor axis on the screen. texCoord holds the segment's other
+    // end and, in w, the corner's side.
+    vec4 own = transform * vec4(position.xyz, 1.0);
+    vec4 other = transform * vec4(texCoord.xyz, 1.0);
+    float dOwn = own.z + own.w, dOther = other.z + other.w;
+    vec4 cut = own + (dOwn / (dOwn - dOther)) * (other - own);
+    if (dOwn < 0.0) own = cut;
+    if (dOther < 0.0) other = cut;
+    vec2 d = (other.xy / other.w - own.xy / own.w) * viewportSize;
+    vec2 offset = abs(d.x) >= abs(d.y) ? vec2(0.0, lineWidth / viewportSize.y) : vec2(lineWidth / viewportSize.x, 0.0);
+    gl_Position = vec4(own.xy + texCoord.w * offset * own.w, own.zw);
+    if ((dOwn < 0.0 && dOther < 0.0) || own.w <= 0.0 || other.w <= 0.0) gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+    fragmentTexCoord = vec4(0.0, 0.0, 0.0, 1.0);
+#else
+    gl_Position = transform * position;
 #ifdef TEXTURE_MATRIX
     fragmentTexCoord = textureMatrix * texCoord;
 #else
     fragmentTexCoord = texCoord;
+#endif
 #endif
 }
 )";
@@ -152,9 +139,15 @@ void main() {
 }
 )";
 
-// The text of a shader that is not accepted goes to the browser's console.
-void reportFailure(const char* what, const char* log) { emscripten_log(kLogError, "GL subset: %s: %s", what, log); }
+// A shader or program that WebGL refuses: the call that needed it fails with
+// GL_INVALID_OPERATION, its log goes to the browser's console and the page is told.
+void reportFailure(const char* what, const char* log) {
+    setError(GL_INVALID_OPERATION);
+    emscripten_log(kLogError, "GL subset: %s: %s", what, log);
+    orvexPageFailed("shader", log);
+}
 
+// A compiled shader, or 0 when it does not compile (reported).
 GLuint compile(GLenum type, const char* defines, const char* source) {
     const GLuint shader = emscripten_glCreateShader(type);
     const char* texts[2] = {defines, source};
@@ -162,44 +155,60 @@ GLuint compile(GLenum type, const char* defines, const char* source) {
     emscripten_glCompileShader(shader);
     GLint ok = 0;
     emscripten_glGetShaderiv(shader, kCompileStatus, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        reportFailure("shader does not compile", log);
-    }
-    return shader;
+    if (ok) return shader;
+    char log[1024] = {};
+    emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    reportFailure("shader does not compile", log);
+    emscripten_glDeleteShader(shader);
+    return 0;
 }
 
 // The #defines of a program's key, one a line.
 void definesFor(int key, char* out, size_t size) {
-    const int used = std::snprintf(out, size, "%s%s%s%s%s%s", key & kTextured ? "#define TEXTURED\n" : "",
+    const int used = std::snprintf(out, size, "%s%s%s%s%s%s%s", key & kTextured ? "#define TEXTURED\n" : "",
                                    key & kReplace ? "#define REPLACE\n" : "",
                                    key & kAlphaTexture ? "#define ALPHA_TEXTURE\n" : "",
                                    key & kWrapEmulated ? "#define WRAP_EMULATED\n" : "",
                                    key & kTextureMatrix ? "#define TEXTURE_MATRIX\n" : "",
-                                   key & kBitmap ? "#define BITMAP\n" : "");
+                                   key & kBitmap ? "#define BITMAP\n" : "",
+                                   key & kWideLine ? "#define WIDE_LINE\n" : "");
     const int alphaFunction = key >> kAlphaFunctionShift;
     if (alphaFunction != 0) std::snprintf(out + used, size - used, "#define ALPHA_FUNCTION %d\n", alphaFunction);
 }
 
-void link(Program& p, int key) {
+// The linked program of a key, or (reported) a program named 0, which nothing draws with.
+GLuint linkedProgram(int key) {
     char defines[256];
     definesFor(key, defines, sizeof defines);
-    p.key = key;
-    p.name = emscripten_glCreateProgram();
-    emscripten_glAttachShader(p.name, compile(kVertexShader, defines, kVertexSource));
-    emscripten_glAttachShader(p.name, compile(kFragmentShader, defines, kFragmentSource));
-    emscripten_glBindAttribLocation(p.name, 0, "position");
-    emscripten_glBindAttribLocation(p.name, 1, "colour");
-    emscripten_glBindAttribLocation(p.name, 2, "texCoord");
-    emscripten_glLinkProgram(p.name);
-    GLint ok = 0;
-    emscripten_glGetProgramiv(p.name, kLinkStatus, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        emscripten_glGetProgramInfoLog(p.name, sizeof log, nullptr, log);
-        reportFailure("program does not link", log);
+    const GLuint vertexShader = compile(kVertexShader, defines, kVertexSource);
+    const GLuint fragmentShader = vertexShader ? compile(kFragmentShader, defines, kFragmentSource) : 0;
+    if (!fragmentShader) {
+        if (vertexShader) emscripten_glDeleteShader(vertexShader);
+        return 0;
     }
+    const GLuint name = emscripten_glCreateProgram();
+    emscripten_glAttachShader(name, vertexShader);
+    emscripten_glAttachShader(name, fragmentShader);
+    emscripten_glBindAttribLocation(name, 0, "position");
+    emscripten_glBindAttribLocation(name, 1, "colour");
+    emscripten_glBindAttribLocation(name, 2, "texCoord");
+    emscripten_glLinkProgram(name);
+    emscripten_glDeleteShader(vertexShader);  // they go with the program
+    emscripten_glDeleteShader(fragmentShader);
+    GLint ok = 0;
+    emscripten_glGetProgramiv(name, kLinkStatus, &ok);
+    if (ok) return name;
+    char log[1024] = {};
+    emscripten_glGetProgramInfoLog(name, sizeof log, nullptr, log);
+    reportFailure("program does not link", log);
+    emscripten_glDeleteProgram(name);
+    return 0;
+}
+
+void link(Program& p, int key) {
+    p.key = key;
+    p.name = linkedProgram(key);
+    if (p.name == 0) return;
     p.transform = emscripten_glGetUniformLocation(p.name, "transform");
     p.textureMatrix = emscripten_glGetUniformLocation(p.name, "textureMatrix");
     p.sampler = emscripten_glGetUniformLocation(p.name, "sampler");
@@ -208,26 +217,45 @@ void link(Program& p, int key) {
     p.clampAxes = emscripten_glGetUniformLocation(p.name, "clampAxes");
     p.repeatAxes = emscripten_glGetUniformLocation(p.name, "repeatAxes");
     p.alphaReference = emscripten_glGetUniformLocation(p.name, "alphaReference");
+    p.viewportSize = emscripten_glGetUniformLocation(p.name, "viewportSize");
+    p.lineWidth = emscripten_glGetUniformLocation(p.name, "lineWidth");
     // Every sent value starts as NaN, which no value equals, so each uniform is sent on first use.
     GLfloat* sent[] = {p.sentTransform, p.sentTextureMatrix, p.sentBorder, p.sentTexelCount, p.sentClampAxes,
-                       p.sentRepeatAxes, p.sentAlphaReference};
-    const int sizes[] = {16, 16, 4, 2, 2, 2, 1};
-    for (int k = 0; k < 7; ++k) {
+                       p.sentRepeatAxes, p.sentAlphaReference, p.sentViewportSize, p.sentLineWidth};
+    const int sizes[] = {16, 16, 4, 2, 2, 2, 1, 2, 1};
+    for (int k = 0; k < 9; ++k) {
         for (int i = 0; i < sizes[k]; ++i) sent[k][i] = NAN;
     }
     // The sampler always reads texture unit 0.
     emscripten_glUseProgram(p.name);
-    webglState.program = p.name;
+    context.webgl.program = p.name;
     emscripten_glUniform1i(p.sampler, 0);
 }
 
+// The program of a key: found, linked into a free slot, or linked in place of the one used least
+// recently (a frame uses a handful, so those stay).
 Program& program(int key) {
-    for (int k = 0; k < programCount; ++k) {
-        if (programs[k].key == key) return programs[k];
+    ProgramCache& cache = context.programs;
+    ++cache.clock;
+    Program* slot = nullptr;
+    for (int k = 0; k < cache.count; ++k) {
+        Program& p = cache.programs[k];
+        if (p.key == key) {
+            p.lastUsed = cache.clock;
+            return p;
+        }
+        if (!slot || p.lastUsed < slot->lastUsed) slot = &p;
     }
-    Program& p = programCount < kMaxPrograms ? programs[programCount++] : programs[kMaxPrograms - 1];
-    link(p, key);
-    return p;
+    if (cache.count < kMaxPrograms) {
+        slot = &cache.programs[cache.count++];
+    } else if (slot->name != 0) {
+        emscripten_glDeleteProgram(slot->name);
+        if (context.webgl.program == slot->name) context.webgl.program = 0;
+    }
+    *slot = Program{};
+    link(*slot, key);
+    slot->lastUsed = cache.clock;
+    return *slot;
 }
 
 // Sends a uniform's values when they differ from those last sent to this program.
@@ -253,7 +281,7 @@ void sendVector(GLint location, GLfloat* sent, const GLfloat* values, int count)
 // ---- WebGL state --------------------------------------------------------------------------------
 
 void sendCapability(GLenum capability, bool on, bool& sent) {
-    if (webglState.known && sent == on) return;
+    if (context.webgl.known && sent == on) return;
     sent = on;
     if (on) {
         emscripten_glEnable(capability);
@@ -263,50 +291,52 @@ void sendCapability(GLenum capability, bool on, bool& sent) {
 }
 
 void sendViewport(const GLint v[4]) {
-    if (webglState.known && std::memcmp(webglState.viewport, v, sizeof webglState.viewport) == 0) return;
-    std::memcpy(webglState.viewport, v, sizeof webglState.viewport);
+    if (context.webgl.known && std::memcmp(context.webgl.viewport, v, sizeof context.webgl.viewport) == 0) return;
+    std::memcpy(context.webgl.viewport, v, sizeof context.webgl.viewport);
     emscripten_glViewport(v[0], v[1], v[2], v[3]);
 }
 
 void sendScissor() {
     const AttributeState& state = context.attributes;
-    sendCapability(GL_SCISSOR_TEST, state.scissorTest, webglState.scissorTest);
+    sendCapability(GL_SCISSOR_TEST, state.scissorTest, context.webgl.scissorTest);
     if (state.scissorTest &&
-        (!webglState.known || std::memcmp(webglState.scissor, state.scissorBox, sizeof state.scissorBox) != 0)) {
-        std::memcpy(webglState.scissor, state.scissorBox, sizeof state.scissorBox);
+        (!context.webgl.known || std::memcmp(context.webgl.scissor, state.scissorBox, sizeof state.scissorBox) != 0)) {
+        std::memcpy(context.webgl.scissor, state.scissorBox, sizeof state.scissorBox);
         emscripten_glScissor(state.scissorBox[0], state.scissorBox[1], state.scissorBox[2], state.scissorBox[3]);
     }
 }
 
 void bindWebglTexture(GLuint name) {
-    if (webglState.known && webglState.texture == name) return;
-    webglState.texture = name;
+    if (context.webgl.known && context.webgl.texture == name) return;
+    context.webgl.texture = name;
     emscripten_glBindTexture(GL_TEXTURE_2D, name);
 }
 
 void bindArrayBuffer(GLuint name) {
-    if (webglState.boundBuffer == name) return;
-    webglState.boundBuffer = name;
+    if (context.webgl.boundBuffer == name) return;
+    context.webgl.boundBuffer = name;
     emscripten_glBindBuffer(kArrayBuffer, name);
 }
 
 // The texture a draw samples: the bound one when texturing is on and it is complete.
 const TextureObject* sampledTexture() {
     if (!context.attributes.texture2D) return nullptr;
-    const TextureObject* texture = boundTextureObject();
+    const TextureObject* texture = &boundTextureObject();
     const bool complete = texture->webglName != 0 && texture->width > 0 &&
                           (texture->minFilter == GL_NEAREST || texture->minFilter == GL_LINEAR);
     return complete ? texture : nullptr;
 }
 
 // Everything a draw in `space` needs but its vertices: WebGL's state, the program and its
-// uniforms, from the current GL state.
-void prepareDraw(Space space) {
+// uniforms, from the current GL state. Batched vertices went through the matrices as they were
+// assembled; kept geometry goes through them here. False when the state's program failed: then
+// nothing is drawn.
+bool prepareDraw(Space space) {
     const AttributeState& state = context.attributes;
-    sendCapability(GL_DEPTH_TEST, state.depthTest, webglState.depthTest);
-    sendCapability(GL_CULL_FACE, state.cullFace, webglState.cullFace);
-    if (!webglState.known || webglState.frontFace != state.frontFace) {
-        webglState.frontFace = state.frontFace;
+    sendCapability(GL_DEPTH_TEST, state.depthTest, context.webgl.depthTest);
+    sendCapability(GL_CULL_FACE, state.cullFace, context.webgl.cullFace);
+    if (!context.webgl.known || context.webgl.frontFace != state.frontFace) {
+        context.webgl.frontFace = state.frontFace;
         emscripten_glFrontFace(state.frontFace);
     }
     sendScissor();
@@ -318,7 +348,10 @@ void prepareDraw(Space space) {
         const GLint whole[4] = {0, 0, context.drawingWidth, context.drawingHeight};
         sendViewport(whole);
         key |= kBitmap;
-        bindWebglTexture(bitmapAtlasTexture());
+        bindWebglTexture(context.atlas.texture);
+    } else if (space == Space::wideLines) {
+        sendViewport(state.viewport);
+        key |= kWideLine;
     } else {
         sendViewport(state.viewport);
         texture = sampledTexture();
@@ -328,7 +361,7 @@ void prepareDraw(Space space) {
         key |= kTextured;
         if (state.textureEnvMode != GL_MODULATE) key |= kReplace;
         if (texture->alphaOnly) key |= kAlphaTexture;
-        if (!textureMatrixIsIdentity()) key |= kTextureMatrix;
+        if (space == Space::object && !textureMatrixIsIdentity()) key |= kTextureMatrix;
         const bool powerOfTwo = isPowerOfTwo(texture->width) && isPowerOfTwo(texture->height);
         const bool linear = texture->magFilter == GL_LINEAR || texture->minFilter == GL_LINEAR;
         clampAxes[0] = texture->wrapS == GL_CLAMP && linear ? 1.0f : 0.0f;
@@ -343,18 +376,19 @@ void prepareDraw(Space space) {
     }
 
     Program& p = program(key);
-    if (webglState.program != p.name) {
-        webglState.program = p.name;
+    if (p.name == 0) return false;
+    if (context.webgl.program != p.name) {
+        context.webgl.program = p.name;
         emscripten_glUseProgram(p.name);
     }
-    if (space == Space::object) {
+    if (space == Space::object || space == Space::wideLines) {
         GLfloat toClip[16];
         modelViewProjection(toClip);
         sendMatrix(p.transform, p.sentTransform, toClip);
     } else {
-        sendMatrix(p.transform, p.sentTransform, kIdentity);
+        sendMatrix(p.transform, p.sentTransform, kIdentity.m);
     }
-    if (key & kTextureMatrix) sendMatrix(p.textureMatrix, p.sentTextureMatrix, context.texture.items[context.texture.top].m);
+    if (key & kTextureMatrix) sendMatrix(p.textureMatrix, p.sentTextureMatrix, topOf(context.texture));
     if (key & kWrapEmulated) {
         const GLfloat texelCount[2] = {static_cast<GLfloat>(texture->width), static_cast<GLfloat>(texture->height)};
         sendVector(p.border, p.sentBorder, texture->border, 4);
@@ -363,7 +397,14 @@ void prepareDraw(Space space) {
         sendVector(p.repeatAxes, p.sentRepeatAxes, repeatAxes, 2);
     }
     if (key >> kAlphaFunctionShift) sendVector(p.alphaReference, p.sentAlphaReference, &state.alphaReference, 1);
-    webglState.known = true;
+    if (key & kWideLine) {
+        const GLfloat size[2] = {static_cast<GLfloat>(state.viewport[2] > 0 ? state.viewport[2] : 1),
+                                 static_cast<GLfloat>(state.viewport[3] > 0 ? state.viewport[3] : 1)};
+        sendVector(p.viewportSize, p.sentViewportSize, size, 2);
+        sendVector(p.lineWidth, p.sentLineWidth, &state.lineWidth, 1);
+    }
+    context.webgl.known = true;
+    return true;
 }
 
 void enableArray(GLuint index, bool on, bool& sent) {
@@ -379,16 +420,16 @@ void enableArray(GLuint index, bool on, bool& sent) {
 // Points the attributes into `buffer`; colours and texture coordinates not taken from it are the
 // current colour (as the batch's bytes would carry it) and texture coordinates.
 void pointAttributes(GLuint buffer, bool colours, bool texCoords) {
-    if (webglState.streamBuffer == 0) {
-        emscripten_glGenBuffers(1, &webglState.streamBuffer);
+    if (context.webgl.streamBuffer == 0) {
+        emscripten_glGenBuffers(1, &context.webgl.streamBuffer);
         emscripten_glEnableVertexAttribArray(0);
         emscripten_glEnableVertexAttribArray(1);
         emscripten_glEnableVertexAttribArray(2);
     }
-    if (buffer == 0) buffer = webglState.streamBuffer;
+    if (buffer == 0) buffer = context.webgl.streamBuffer;
     bindArrayBuffer(buffer);
-    if (webglState.pointersInto != buffer) {
-        webglState.pointersInto = buffer;
+    if (context.webgl.pointersInto != buffer) {
+        context.webgl.pointersInto = buffer;
         emscripten_glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                                          reinterpret_cast<void*>(offsetof(Vertex, position)));
         emscripten_glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(Vertex),
@@ -396,14 +437,14 @@ void pointAttributes(GLuint buffer, bool colours, bool texCoords) {
         emscripten_glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                                          reinterpret_cast<void*>(offsetof(Vertex, texCoord)));
     }
-    enableArray(1, colours, webglState.colourArray);
-    enableArray(2, texCoords, webglState.texCoordArray);
+    enableArray(1, colours, context.webgl.colourArray);
+    enableArray(2, texCoords, context.webgl.texCoordArray);
     if (!colours) {
         GLfloat colour[4];
         for (int k = 0; k < 4; ++k) colour[k] = colourByte(context.attributes.colour[k]) / 255.0f;
-        if (changed(webglState.constantColour, colour, 4)) emscripten_glVertexAttrib4fv(1, colour);
+        if (changed(context.webgl.constantColour, colour, 4)) emscripten_glVertexAttrib4fv(1, colour);
     }
-    if (!texCoords && changed(webglState.constantTexCoord, context.attributes.texCoord, 4)) {
+    if (!texCoords && changed(context.webgl.constantTexCoord, context.attributes.texCoord, 4)) {
         emscripten_glVertexAttrib4fv(2, context.attributes.texCoord);
     }
 }
@@ -417,10 +458,10 @@ void drawArrays(const Draw* draws, int count) {
 void bindForUpload(GLuint webglName) { bindWebglTexture(webglName); }
 
 Vertex* batchVertices(Space space, GLenum mode, int count) {
-    VertexBatch& batch = context.keeping ? *context.keeping : frameBatch;
+    VertexBatch& batch = context.keeping ? *context.keeping : context.batch;
     if (!context.keeping) {
-        if (context.vertexCount > 0 && context.space != space) flush();
-        context.space = space;
+        if (!batch.vertices.empty() && context.batchSpace != space) flush();
+        context.batchSpace = space;
     }
     const int first = static_cast<int>(batch.vertices.size());
     batch.vertices.resize(first + count);
@@ -430,44 +471,42 @@ Vertex* batchVertices(Space space, GLenum mode, int count) {
     } else {
         batch.draws.push_back({mode, first, count});
     }
-    if (!context.keeping) context.vertexCount = static_cast<int>(batch.vertices.size());
     return &batch.vertices[first];
 }
 
 void flush() {
-    if (frameBatch.vertices.empty()) return;
-    prepareDraw(context.space);
-    pointAttributes(0, true, true);
-    emscripten_glBufferData(kArrayBuffer, static_cast<long>(frameBatch.vertices.size() * sizeof(Vertex)),
-                            frameBatch.vertices.data(), kStreamDraw);
-    drawArrays(frameBatch.draws.data(), static_cast<int>(frameBatch.draws.size()));
-    frameBatch.vertices.clear();
-    frameBatch.draws.clear();
-    context.vertexCount = 0;
+    VertexBatch& batch = context.batch;
+    if (batch.vertices.empty()) return;
+    if (prepareDraw(context.batchSpace)) {
+        pointAttributes(0, true, true);
+        emscripten_glBufferData(kArrayBuffer, static_cast<long>(batch.vertices.size() * sizeof(Vertex)),
+                                batch.vertices.data(), kStreamDraw);
+        drawArrays(batch.draws.data(), static_cast<int>(batch.draws.size()));
+    }
+    batch.vertices.clear();
+    batch.draws.clear();
 }
 
-void drawBuffer(GLuint buffer, const Draw* draws, int drawCount, bool colours, bool texCoords) {
+void drawBuffer(GLuint buffer, Space space, const Draw* draws, int drawCount, bool colours, bool texCoords) {
     flush();
-    prepareDraw(Space::object);
+    if (!prepareDraw(space)) return;
     pointAttributes(buffer, colours, texCoords);
     drawArrays(draws, drawCount);
 }
 
-GLuint keepInBuffer(const std::vector<Vertex>& vertices) {
-    GLuint name = 0;
-    emscripten_glGenBuffers(1, &name);
-    bindArrayBuffer(name);
+void uploadBuffer(GLuint& buffer, const std::vector<Vertex>& vertices) {
+    if (buffer == 0) emscripten_glGenBuffers(1, &buffer);
+    bindArrayBuffer(buffer);
     emscripten_glBufferData(kArrayBuffer, static_cast<long>(vertices.size() * sizeof(Vertex)), vertices.data(),
                             kStaticDraw);
-    return name;
 }
 
 void clearBuffers(GLbitfield mask) {
     flush();
     sendScissor();
     const GLfloat* c = context.attributes.clearColour;
-    if (!webglState.known || std::memcmp(webglState.clearColour, c, sizeof webglState.clearColour) != 0) {
-        std::memcpy(webglState.clearColour, c, sizeof webglState.clearColour);
+    if (!context.webgl.known || std::memcmp(context.webgl.clearColour, c, sizeof context.webgl.clearColour) != 0) {
+        std::memcpy(context.webgl.clearColour, c, sizeof context.webgl.clearColour);
         emscripten_glClearColor(c[0], c[1], c[2], c[3]);
     }
     emscripten_glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
@@ -479,16 +518,4 @@ void setDrawingSize(int width, int height) {
     context.drawingHeight = height;
 }
 
-void startContext(int width, int height) {
-    context = Context{};
-    webglState = WebglState{};
-    for (Program& p : programs) p = Program{};
-    programCount = 0;
-    resetMatrices();
-    setDrawingSize(width, height);
-    const GLint whole[4] = {0, 0, width, height};
-    std::memcpy(context.attributes.viewport, whole, sizeof whole);
-    std::memcpy(context.attributes.scissorBox, whole, sizeof whole);
-}
-
-}  // namespace webgl
+}  // namespace gl11

@@ -1,57 +1,23 @@
 // Display lists as recorded calls: between glNewList and glEndList each call GL compiles into a
-// list is stored with its arguments (and a copy of the data it points to), and glCallList plays
-// them back through the same entry points, so a list's vertices join the batch like any others.
-// Calls GL does not compile (queries, glGen*, the pixel store, glReadPixels, glFlush) run at once.
-// Kept geometry (kept.hpp) is captured by the same recorder and assembled once into a buffer.
+// list is stored with its arguments (and a copy of the data it points to, calls.hpp), and
+// glCallList plays them back through the same entry points, so a list's vertices join the batch
+// like any others; a long glBegin ... glEnd run is kept on the GPU instead (kept.hpp) and drawn
+// from there. Calls GL does not compile (queries, glGen*, the pixel store, glReadPixels, glFlush)
+// run at once.
 #include <cstring>
 #include <vector>
 
+#include "calls.hpp"
 #include "context.hpp"
 #include "kept.hpp"
+#include "matrices.hpp"
+#include "pixels.hpp"
+#include "textures.hpp"
+#include "vertices.hpp"
 
-namespace webgl {
+namespace gl11 {
 
 namespace {
-
-struct Command {
-    Op op;
-    Word words[kCommandWords];
-    std::uint32_t dataOffset, dataBytes;  // the command's data in its list's `data`
-};
-
-struct DisplayList {
-    std::vector<Command> commands;
-    std::vector<std::uint8_t> data;  // matrices, images and bitmaps the commands carry
-};
-
-// Geometry captured once and drawn from a WebGL buffer (see kept.hpp).
-struct KeptGeometry {
-    DisplayList calls;                 // what was captured, replayed when the buffer cannot serve
-    GLuint buffer = 0;                 // the assembled vertices; 0: always replayed
-    std::vector<Draw> draws;           // over `buffer`
-    bool fills = false, lines = false;  // it holds filled primitives, line primitives
-    bool colours = false;              // colours given before the first vertex: the buffer's are used
-    bool texCoords = false;            // texture coordinates given likewise
-    const Command* lastColour = nullptr;    // the calls that leave the current values behind
-    const Command* lastTexCoord = nullptr;
-    const Command* lastNormal = nullptr;
-};
-
-constexpr int kMaxKept = 16;
-constexpr int kMaxCallDepth = 64;  // GL's limit on lists calling lists
-
-struct ListState {
-    std::vector<DisplayList> lists = std::vector<DisplayList>(1);  // by name; 0 unused
-    GLuint compiling = 0;              // the list being compiled, 0 = none
-    GLenum mode = GL_COMPILE;          // its mode
-    DisplayList recorded;              // what it has recorded so far
-    int callDepth = 0;                 // nesting of playback
-    KeptGeometry kept[kMaxKept + 1];   // slot 0 unused
-    int keptCount = 0;
-    int keeping = 0;                   // the geometry being captured, 0 = none
-    VertexBatch keptAssembly;          // scratch for assembling captured calls
-};
-ListState lists;
 
 const GLfloat* floats(const Word* words) { return &words[0].f; }
 
@@ -59,15 +25,15 @@ const GLfloat* floats(const Word* words) { return &words[0].f; }
 // function that takes the recorded unpack alignment).
 void run(const Command& k, const std::uint8_t* data);
 
-void play(const DisplayList& list) {
-    if (lists.callDepth >= kMaxCallDepth) return;
-    ++lists.callDepth;
+void play(const CallList& list) {
+    if (context.playDepth >= kMaxCallDepth) return;
+    ++context.playDepth;
     for (const Command& k : list.commands) run(k, list.data.data());
-    --lists.callDepth;
+    --context.playDepth;
 }
 
 void playList(GLuint name) {
-    if (name != 0 && name < lists.lists.size()) play(lists.lists[name]);
+    if (name != 0 && name < context.lists.lists.size()) play(context.lists.lists[name]);
 }
 
 void run(const Command& k, const std::uint8_t* data) {
@@ -75,13 +41,8 @@ void run(const Command& k, const std::uint8_t* data) {
     const GLfloat* f = floats(w);
     const void* bytes = k.dataBytes > 0 ? data + k.dataOffset : nullptr;
     const GLfloat* matrix = static_cast<const GLfloat*>(bytes);
+    if (isVertexCall(k.op)) return runVertexCall(k);
     switch (k.op) {
-        case Op::begin: glBegin(w[0].u); break;
-        case Op::end: glEnd(); break;
-        case Op::vertex: glVertex3f(f[0], f[1], f[2]); break;
-        case Op::colour: glColor4f(f[0], f[1], f[2], f[3]); break;
-        case Op::texCoord: glTexCoord4fv(f); break;
-        case Op::normal: glNormal3f(f[0], f[1], f[2]); break;
         case Op::lineWidth: glLineWidth(f[0]); break;
         case Op::shadeModel: glShadeModel(w[0].u); break;
         case Op::enable: glEnable(w[0].u); break;
@@ -121,141 +82,15 @@ void run(const Command& k, const std::uint8_t* data) {
             break;
         case Op::readBuffer: glReadBuffer(w[0].u); break;
         case Op::drawKept: drawKept(w[0].i); break;
+        default: break;
     }
-}
-
-// ---- kept geometry ------------------------------------------------------------------------------
-
-bool isVertexCall(Op op) {
-    return op == Op::begin || op == Op::end || op == Op::vertex || op == Op::colour || op == Op::texCoord ||
-           op == Op::normal;
-}
-
-// Reads what the captured calls need from the state and leave in it; false when they are more
-// than vertices and their attributes, or give colours or coordinates to only some vertices.
-bool describe(KeptGeometry& g) {
-    bool vertexSeen = false, colourLate = false, texCoordLate = false;
-    for (const Command& k : g.calls.commands) {
-        if (!isVertexCall(k.op)) return false;
-        switch (k.op) {
-            case Op::begin:
-                if (k.words[0].u >= GL_TRIANGLES) g.fills = true;
-                if (k.words[0].u >= GL_LINES && k.words[0].u <= GL_LINE_STRIP) g.lines = true;
-                break;
-            case Op::vertex: vertexSeen = true; break;
-            case Op::colour:
-                g.lastColour = &k;
-                (vertexSeen ? colourLate : g.colours) = true;
-                break;
-            case Op::texCoord:
-                g.lastTexCoord = &k;
-                (vertexSeen ? texCoordLate : g.texCoords) = true;
-                break;
-            case Op::normal: g.lastNormal = &k; break;
-            default: break;
-        }
-    }
-    return !(colourLate && !g.colours) && !(texCoordLate && !g.texCoords);
-}
-
-// Assembles the captured calls as immediate mode would with filled polygons, thin lines and
-// smooth shading, into the geometry's own buffer; nothing of the GL state changes.
-void assembleKept(KeptGeometry& g) {
-    const AttributeState saved = context.attributes;
-    const bool inside = context.inside;
-    context.attributes.shadeModel = GL_SMOOTH;
-    context.attributes.polygonFront = GL_FILL;
-    context.attributes.lineWidth = 1.0f;
-    context.inside = false;
-    VertexBatch& batch = lists.keptAssembly;
-    batch.vertices.clear();
-    batch.draws.clear();
-    context.keeping = &batch;
-    play(g.calls);
-    context.keeping = nullptr;
-    context.attributes = saved;
-    context.inside = inside;
-    g.buffer = keepInBuffer(batch.vertices);
-    g.draws = batch.draws;
-}
-
-// Whether the buffer draws what replaying the calls would draw with the current state.
-bool bufferServes(const KeptGeometry& g) {
-    const AttributeState& state = context.attributes;
-    if (g.buffer == 0 || context.inside) return false;
-    if (g.fills && state.polygonFront != GL_FILL) return false;
-    if (g.lines && state.lineWidth > 1.5f) return false;
-    return !(g.colours && state.shadeModel == GL_FLAT);
 }
 
 }  // namespace
 
-bool replaying() { return lists.callDepth > 0; }
+}  // namespace gl11
 
-bool record(Op op, const Word* words, int wordCount, const void* data, int dataBytes) {
-    if (lists.callDepth > 0) return false;
-    DisplayList* list = lists.keeping ? &lists.kept[lists.keeping].calls : lists.compiling ? &lists.recorded : nullptr;
-    if (!list) return false;
-    Command k{};
-    k.op = op;
-    if (wordCount > 0) std::memcpy(k.words, words, sizeof(Word) * wordCount);
-    if (data && dataBytes > 0) {
-        k.dataOffset = static_cast<std::uint32_t>(list->data.size());
-        k.dataBytes = static_cast<std::uint32_t>(dataBytes);
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        list->data.insert(list->data.end(), bytes, bytes + dataBytes);
-    }
-    list->commands.push_back(k);
-    return lists.keeping != 0 || lists.mode == GL_COMPILE;
-}
-
-bool record(Op op, GLfloat a, GLfloat b, GLfloat c, GLfloat d) {
-    Word words[4];
-    words[0].f = a;
-    words[1].f = b;
-    words[2].f = c;
-    words[3].f = d;
-    return record(op, words, 4);
-}
-
-bool recordWords(Op op, GLuint a, GLuint b, GLuint c, GLuint d) {
-    Word words[4];
-    words[0].u = a;
-    words[1].u = b;
-    words[2].u = c;
-    words[3].u = d;
-    return record(op, words, 4);
-}
-
-int beginKept() {
-    if (lists.keeping != 0 || lists.keptCount == kMaxKept) return 0;
-    lists.keeping = ++lists.keptCount;
-    return lists.keeping;
-}
-
-void endKept() {
-    if (lists.keeping == 0) return;
-    KeptGeometry& g = lists.kept[lists.keeping];
-    lists.keeping = 0;
-    if (describe(g)) assembleKept(g);
-}
-
-void drawKept(int kept) {
-    if (recordWords(Op::drawKept, static_cast<GLuint>(kept))) return;
-    if (kept < 1 || kept > lists.keptCount) return;
-    const KeptGeometry& g = lists.kept[kept];
-    if (!bufferServes(g)) return play(g.calls);
-    drawBuffer(g.buffer, g.draws.data(), static_cast<int>(g.draws.size()), g.colours, g.texCoords);
-    // The current values are left as the calls would leave them.
-    AttributeState& state = context.attributes;
-    if (g.lastColour) std::memcpy(state.colour, g.lastColour->words, sizeof state.colour);
-    if (g.lastTexCoord) std::memcpy(state.texCoord, g.lastTexCoord->words, sizeof state.texCoord);
-    if (g.lastNormal) std::memcpy(state.normal, g.lastNormal->words, sizeof state.normal);
-}
-
-}  // namespace webgl
-
-using namespace webgl;
+using namespace gl11;
 
 extern "C" {
 
@@ -265,30 +100,31 @@ GLuint glGenLists(GLsizei range) {
         return 0;
     }
     if (range == 0) return 0;
-    const GLuint first = static_cast<GLuint>(lists.lists.size());
-    lists.lists.resize(first + range);
+    const GLuint first = static_cast<GLuint>(context.lists.lists.size());
+    context.lists.lists.resize(first + range);
     return first;
 }
 
 void glNewList(GLuint list, GLenum mode) {
     if (list == 0) return setError(GL_INVALID_VALUE);
     if (mode != GL_COMPILE && mode != GL_COMPILE_AND_EXECUTE) return setError(GL_INVALID_ENUM);
-    if (lists.compiling != 0 || context.inside) return setError(GL_INVALID_OPERATION);
-    if (list >= lists.lists.size()) lists.lists.resize(list + 1);
-    lists.compiling = list;
-    lists.mode = mode;
-    lists.recorded = DisplayList{};
+    if (context.lists.compiling != 0 || context.inside) return setError(GL_INVALID_OPERATION);
+    if (list >= context.lists.lists.size()) context.lists.lists.resize(list + 1);
+    context.lists.compiling = list;
+    context.lists.mode = mode;
+    context.lists.recorded = CallList{};
 }
 
 void glEndList(void) {
-    if (lists.compiling == 0) return setError(GL_INVALID_OPERATION);
-    std::swap(lists.lists[lists.compiling], lists.recorded);
-    lists.recorded = DisplayList{};
-    lists.compiling = 0;
+    if (context.lists.compiling == 0) return setError(GL_INVALID_OPERATION);
+    keepListRuns(context.lists.recorded);
+    std::swap(context.lists.lists[context.lists.compiling], context.lists.recorded);
+    context.lists.recorded = CallList{};
+    context.lists.compiling = 0;
 }
 
 void glCallList(GLuint list) {
-    if (recordWords(Op::callList, list)) return;
+    if (recordedOnly(Op::callList, {wordOf(list)})) return;
     playList(list);
 }
 

@@ -1,17 +1,18 @@
 // The three matrix stacks. Matrices are single precision and built as Mesa builds them, so the
-// matrices the viewer reads back are the desktop's to the last bit in the common cases.
+// matrices the viewer reads back are the desktop's to the last bit in the common cases. A matrix
+// change never draws the batch: its vertices were put through the matrices as they were assembled.
+#include "matrices.hpp"
+
 #include <cmath>
 #include <cstring>
 
-#include "context.hpp"
+#include "calls.hpp"
 
-namespace webgl {
+namespace gl11 {
 
 namespace {
 
-constexpr GLfloat kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-
-GLfloat* top() { return context.current->items[context.current->top].m; }
+GLfloat* top() { return topOf(currentStack()); }
 
 // a = a x b, column-major.
 void multiply(GLfloat* a, const GLfloat* b) {
@@ -27,29 +28,27 @@ void multiply(GLfloat* a, const GLfloat* b) {
 
 }  // namespace
 
-void multiplyCurrentMatrix(const GLfloat m[16]) {
-    beforeChange();
-    multiply(top(), m);
+MatrixStack& currentStack() {
+    switch (context.attributes.matrixMode) {
+        case GL_PROJECTION: return context.projection;
+        case GL_TEXTURE: return context.texture;
+        default: return context.modelView;
+    }
 }
 
-bool textureMatrixIsIdentity() {
-    return std::memcmp(context.texture.items[context.texture.top].m, kIdentity, sizeof kIdentity) == 0;
-}
+void multiplyCurrentMatrix(const GLfloat m[16]) { multiply(top(), m); }
+
+bool textureMatrixIsIdentity() { return std::memcmp(topOf(context.texture), kIdentity.m, sizeof kIdentity.m) == 0; }
 
 void setMatrixMode(GLenum mode) {
-    switch (mode) {
-        case GL_MODELVIEW: context.current = &context.modelView; break;
-        case GL_PROJECTION: context.current = &context.projection; break;
-        case GL_TEXTURE: context.current = &context.texture; break;
-        default: return setError(GL_INVALID_ENUM);
-    }
+    if (mode != GL_MODELVIEW && mode != GL_PROJECTION && mode != GL_TEXTURE) return setError(GL_INVALID_ENUM);
     context.attributes.matrixMode = mode;
 }
 
 void ortho(GLfloat l, GLfloat r, GLfloat b, GLfloat t, GLfloat n, GLfloat f) {
     if (l == r || b == t || n == f) return setError(GL_INVALID_VALUE);
     GLfloat m[16];
-    std::memcpy(m, kIdentity, sizeof m);
+    std::memcpy(m, kIdentity.m, sizeof m);
     m[0] = 2.0f / (r - l);
     m[12] = -(r + l) / (r - l);
     m[5] = 2.0f / (t - b);
@@ -60,8 +59,8 @@ void ortho(GLfloat l, GLfloat r, GLfloat b, GLfloat t, GLfloat n, GLfloat f) {
 }
 
 void modelViewProjection(GLfloat out[16]) {
-    std::memcpy(out, context.projection.items[context.projection.top].m, 16 * sizeof(GLfloat));
-    multiply(out, context.modelView.items[context.modelView.top].m);
+    std::memcpy(out, topOf(context.projection), 16 * sizeof(GLfloat));
+    multiply(out, topOf(context.modelView));
 }
 
 void transformPoint(const GLfloat m[16], const GLfloat in[4], GLfloat out[4]) {
@@ -70,69 +69,54 @@ void transformPoint(const GLfloat m[16], const GLfloat in[4], GLfloat out[4]) {
     }
 }
 
-// Called once when the context is made: every stack holds one identity matrix.
-void resetMatrices() {
-    MatrixStack* stacks[3] = {&context.modelView, &context.projection, &context.texture};
-    const int depths[3] = {kModelViewDepth, kProjectionDepth, kTextureDepth};
-    for (int k = 0; k < 3; ++k) {
-        stacks[k]->top = 0;
-        stacks[k]->capacity = depths[k];
-        std::memcpy(stacks[k]->items[0].m, kIdentity, sizeof kIdentity);
-    }
-    context.current = &context.modelView;
-}
+}  // namespace gl11
 
-}  // namespace webgl
-
-using namespace webgl;
+using namespace gl11;
 
 extern "C" {
 
 void glMatrixMode(GLenum mode) {
-    if (!recordWords(Op::matrixMode, mode)) setMatrixMode(mode);
+    if (!recordedOnly(Op::matrixMode, {wordOf(mode)})) setMatrixMode(mode);
 }
 
 void glLoadIdentity(void) {
-    if (record(Op::loadIdentity)) return;
-    beforeChange();
-    std::memcpy(top(), kIdentity, sizeof kIdentity);
+    if (recordedOnly(Op::loadIdentity)) return;
+    std::memcpy(top(), kIdentity.m, sizeof kIdentity.m);
 }
 
 void glLoadMatrixf(const GLfloat* m) {
-    if (record(Op::loadMatrix, nullptr, 0, m, 16 * sizeof(GLfloat))) return;
-    beforeChange();
+    if (recordedOnly(Op::loadMatrix, {}, m, 16 * sizeof(GLfloat))) return;
     std::memcpy(top(), m, 16 * sizeof(GLfloat));
 }
 
 void glMultMatrixd(const GLdouble* m) {
     GLfloat f[16];
     for (int k = 0; k < 16; ++k) f[k] = static_cast<GLfloat>(m[k]);
-    if (!record(Op::multiplyMatrix, nullptr, 0, f, sizeof f)) multiplyCurrentMatrix(f);
+    if (!recordedOnly(Op::multiplyMatrix, {}, f, sizeof f)) multiplyCurrentMatrix(f);
 }
 
 void glPushMatrix(void) {
-    if (record(Op::pushMatrix)) return;
-    MatrixStack& s = *context.current;
+    if (recordedOnly(Op::pushMatrix)) return;
+    MatrixStack& s = currentStack();
     if (s.top + 1 >= s.capacity) return setError(GL_STACK_OVERFLOW);
     s.items[s.top + 1] = s.items[s.top];
     ++s.top;
 }
 
 void glPopMatrix(void) {
-    if (record(Op::popMatrix)) return;
-    MatrixStack& s = *context.current;
+    if (recordedOnly(Op::popMatrix)) return;
+    MatrixStack& s = currentStack();
     if (s.top == 0) return setError(GL_STACK_UNDERFLOW);
-    beforeChange();
     --s.top;
 }
 
 // Mesa's rotation: an exact matrix about a coordinate axis, the general formula otherwise.
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
-    if (record(Op::rotate, angle, x, y, z)) return;
+    if (recordedOnly(Op::rotate, {wordOf(angle), wordOf(x), wordOf(y), wordOf(z)})) return;
     const GLfloat radians = angle * static_cast<GLfloat>(M_PI / 180.0);
     const GLfloat s = std::sin(radians), c = std::cos(radians);
     GLfloat m[16];
-    std::memcpy(m, kIdentity, sizeof m);
+    std::memcpy(m, kIdentity.m, sizeof m);
     bool optimised = false;
     if (x == 0.0f) {
         if (y == 0.0f) {
@@ -184,8 +168,7 @@ void glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
-    if (record(Op::translate, x, y, z)) return;
-    beforeChange();
+    if (recordedOnly(Op::translate, {wordOf(x), wordOf(y), wordOf(z)})) return;
     GLfloat* m = top();
     for (int row = 0; row < 4; ++row) m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
 }
@@ -195,11 +178,10 @@ void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
 }
 
 void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble near, GLdouble far) {
-    Word words[6];
-    const GLdouble values[6] = {left, right, bottom, top, near, far};
-    for (int k = 0; k < 6; ++k) words[k].f = static_cast<GLfloat>(values[k]);
-    if (record(Op::ortho, words, 6)) return;
-    ortho(words[0].f, words[1].f, words[2].f, words[3].f, words[4].f, words[5].f);
+    const GLfloat f[6] = {static_cast<GLfloat>(left), static_cast<GLfloat>(right), static_cast<GLfloat>(bottom),
+                          static_cast<GLfloat>(top),  static_cast<GLfloat>(near),  static_cast<GLfloat>(far)};
+    if (recordedOnly(Op::ortho, {wordOf(f[0]), wordOf(f[1]), wordOf(f[2]), wordOf(f[3]), wordOf(f[4]), wordOf(f[5])})) return;
+    ortho(f[0], f[1], f[2], f[3], f[4], f[5]);
 }
 
 }  // extern "C"

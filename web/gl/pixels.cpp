@@ -1,45 +1,26 @@
 // The raster position, bitmaps and reading pixels back. A bitmap's bits are kept once in an
 // atlas texture (the fonts' glyphs are static data, so each is sent once) and drawn as a quad
 // of the batch at the raster position, in the raster colour, at the raster depth.
+#include "pixels.hpp"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "context.hpp"
+#include "draw.hpp"
+#include "matrices.hpp"
 #include "webgl.hpp"
 
-namespace webgl {
+namespace gl11 {
 
 namespace {
 
 // ---- the bitmap atlas ---------------------------------------------------------------------------
 
-// A bitmap in the atlas, found by the caller's pointer and sizes; the copy of its bits tells
-// changed data at the same place apart.
-struct AtlasEntry {
-    const GLubyte* bits = nullptr;   // null: a free slot
-    int width = 0, height = 0, rowBytes = 0;
-    int x = 0, y = 0;                // texel of the bitmap's first (bottom) row
-    size_t copyOffset = 0;           // its bits in BitmapAtlas::copies
-};
-
-constexpr int kAtlasSlots = 4096;                  // a power of two
-constexpr int kAtlasSlotsUsable = kAtlasSlots / 2;  // probes stay short
-
-struct BitmapAtlas {
-    GLuint texture = 0;
-    AtlasEntry slots[kAtlasSlots];   // open addressing by hashed key
-    int used = 0;
-    std::vector<GLubyte> copies;     // the entries' bits; capacity is kept
-    std::vector<GLubyte> block;      // one bitmap as alpha texels, for its upload
-    int shelfX = 0, shelfY = 0, shelfHeight = 0;  // the free place on the current shelf
-};
-BitmapAtlas atlas;
-
-std::vector<GLubyte> readBack;  // glReadPixels' RGBA bytes; capacity is kept
-
 void resetAtlas() {
+    BitmapAtlas& atlas = context.atlas;
     for (AtlasEntry& e : atlas.slots) e = AtlasEntry{};
     atlas.used = 0;
     atlas.copies.clear();
@@ -48,6 +29,7 @@ void resetAtlas() {
 
 // The slot of a key: its entry, or the free slot where it would go.
 AtlasEntry& slotFor(const GLubyte* bits, int width, int height, int rowBytes) {
+    BitmapAtlas& atlas = context.atlas;
     std::uintptr_t hash = reinterpret_cast<std::uintptr_t>(bits) * 2654435761u;
     hash ^= static_cast<std::uintptr_t>(width * 31 + height) * 40503u + static_cast<std::uintptr_t>(rowBytes);
     for (int probe = 0;; ++probe) {
@@ -57,6 +39,7 @@ AtlasEntry& slotFor(const GLubyte* bits, int width, int height, int rowBytes) {
 }
 
 void makeAtlasTexture() {
+    BitmapAtlas& atlas = context.atlas;
     if (atlas.texture != 0) return;
     emscripten_glGenTextures(1, &atlas.texture);
     bindForUpload(atlas.texture);
@@ -65,8 +48,8 @@ void makeAtlasTexture() {
                             GL_UNSIGNED_BYTE, nullptr);
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, kClampToEdge);
-    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, kClampToEdge);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, webgl::kClampToEdge);
+    emscripten_glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, webgl::kClampToEdge);
 }
 
 // A window position in the clip coordinates of the whole drawing buffer (bitmaps ignore the viewport).
@@ -75,14 +58,9 @@ void windowToClip(GLfloat x, GLfloat y, GLfloat out[2]) {
     out[1] = context.drawingHeight > 0 ? 2.0f * y / context.drawingHeight - 1.0f : 0.0f;
 }
 
-}  // namespace
-
-GLuint bitmapAtlasTexture() {
-    makeAtlasTexture();
-    return atlas.texture;
-}
-
+// A bitmap's bits as a place in the atlas texture (in texels), the texture made when first needed.
 bool bitmapInAtlas(const GLubyte* bits, int width, int height, int rowBytes, int& atlasX, int& atlasY) {
+    BitmapAtlas& atlas = context.atlas;
     if (width > kBitmapAtlasSize || height > kBitmapAtlasSize) return false;
     // GL reads no padding after the last row.
     const size_t size = static_cast<size_t>(rowBytes) * (height - 1) + (width + 7) / 8;
@@ -124,8 +102,6 @@ bool bitmapInAtlas(const GLubyte* bits, int width, int height, int rowBytes, int
     atlasY = y;
     return true;
 }
-
-namespace {
 
 // The raster position: the point through the matrices and the viewport, valid when inside the
 // view volume; it takes the current colour as the raster colour.
@@ -195,15 +171,15 @@ void bitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, GLf
     a.rasterPosition[1] += yMove;
 }
 
-}  // namespace webgl
+}  // namespace gl11
 
-using namespace webgl;
+using namespace gl11;
 
 extern "C" {
 
 void glRasterPos3d(GLdouble x, GLdouble y, GLdouble z) {
     const GLfloat position[3] = {static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z)};
-    if (record(Op::rasterPosition, position[0], position[1], position[2])) return;
+    if (recordedOnly(Op::rasterPosition, {wordOf(position[0]), wordOf(position[1]), wordOf(position[2])})) return;
     if (context.inside) return setError(GL_INVALID_OPERATION);
     rasterPosition(position[0], position[1], position[2]);
 }
@@ -214,16 +190,17 @@ void glRasterPos2f(GLfloat x, GLfloat y) { glRasterPos3d(x, y, 0.0); }
 void glBitmap(GLsizei width, GLsizei height, GLfloat xOrigin, GLfloat yOrigin, GLfloat xMove,
               GLfloat yMove, const GLubyte* bits) {
     const int alignment = context.unpackAlignment;
-    const Word words[7] = {wordOf(width), wordOf(height), wordOf(xOrigin), wordOf(yOrigin),
-                           wordOf(xMove), wordOf(yMove), wordOf(alignment)};
     const int lastRow = (width + 7) / 8;  // GL reads no padding after the last row
     const int bytes = bits && width > 0 && height > 0 ? paddedRowBytes(lastRow, alignment) * (height - 1) + lastRow : 0;
-    if (record(Op::bitmap, words, 7, bits, bytes)) return;
+    if (recordedOnly(Op::bitmap, {wordOf(width), wordOf(height), wordOf(xOrigin), wordOf(yOrigin), wordOf(xMove),
+                                  wordOf(yMove), wordOf(alignment)}, bits, bytes)) {
+        return;
+    }
     bitmap(width, height, xOrigin, yOrigin, xMove, yMove, bits, alignment);
 }
 
 void glReadBuffer(GLenum mode) {
-    if (recordWords(Op::readBuffer, mode)) return;
+    if (recordedOnly(Op::readBuffer, {wordOf(mode)})) return;
     switch (mode) {
         case GL_FRONT_LEFT: case GL_BACK_LEFT: case GL_FRONT: case GL_BACK: case GL_FRONT_AND_BACK:
             context.attributes.readBuffer = mode;
@@ -246,7 +223,7 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
     const int y1 = y + height > context.drawingHeight ? context.drawingHeight : y + height;
     if (x1 <= x0 || y1 <= y0) return;
     const int readWidth = x1 - x0, readHeight = y1 - y0;
-    std::vector<GLubyte>& rgba = readBack;
+    std::vector<GLubyte>& rgba = context.readBack;
     rgba.resize(static_cast<size_t>(readWidth) * readHeight * 4);
     emscripten_glReadPixels(x0, y0, readWidth, readHeight, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     const int size = type == GL_FLOAT ? 4 : 1;

@@ -3,13 +3,11 @@
 #include <cstring>
 
 #include "context.hpp"
+#include "draw.hpp"
+#include "matrices.hpp"
 #include "webgl.hpp"
 
-namespace webgl {
-
-void setError(GLenum error) {
-    if (context.error == GL_NO_ERROR) context.error = error;
-}
+namespace gl11 {
 
 namespace {
 
@@ -56,11 +54,11 @@ int query(GLenum name, GLdouble out[16], Kind& kind) {
     };
     switch (name) {
         case GL_MODELVIEW_MATRIX:
-            return copyFloats(context.modelView.items[context.modelView.top].m, 16, Kind::real);
+            return copyFloats(topOf(context.modelView), 16, Kind::real);
         case GL_PROJECTION_MATRIX:
-            return copyFloats(context.projection.items[context.projection.top].m, 16, Kind::real);
+            return copyFloats(topOf(context.projection), 16, Kind::real);
         case GL_TEXTURE_MATRIX:
-            return copyFloats(context.texture.items[context.texture.top].m, 16, Kind::real);
+            return copyFloats(topOf(context.texture), 16, Kind::real);
         case GL_MODELVIEW_STACK_DEPTH: return one(context.modelView.top + 1, Kind::integer);
         case GL_PROJECTION_STACK_DEPTH: return one(context.projection.top + 1, Kind::integer);
         case GL_TEXTURE_STACK_DEPTH: return one(context.texture.top + 1, Kind::integer);
@@ -101,18 +99,18 @@ int query(GLenum name, GLdouble out[16], Kind& kind) {
 
 }  // namespace
 
-}  // namespace webgl
+}  // namespace gl11
 
-using namespace webgl;
+using namespace gl11;
 
 extern "C" {
 
 void glEnable(GLenum name) {
-    if (!recordWords(Op::enable, name)) setEnabled(name, true);
+    if (!recordedOnly(Op::enable, {wordOf(name)})) setEnabled(name, true);
 }
 
 void glDisable(GLenum name) {
-    if (!recordWords(Op::disable, name)) setEnabled(name, false);
+    if (!recordedOnly(Op::disable, {wordOf(name)})) setEnabled(name, false);
 }
 
 GLboolean glIsEnabled(GLenum name) {
@@ -125,7 +123,7 @@ GLboolean glIsEnabled(GLenum name) {
 }
 
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
-    if (record(Op::clearColour, red, green, blue, alpha)) return;
+    if (recordedOnly(Op::clearColour, {wordOf(red), wordOf(green), wordOf(blue), wordOf(alpha)})) return;
     GLfloat* c = context.attributes.clearColour;
     c[0] = clampUnit(red);
     c[1] = clampUnit(green);
@@ -134,7 +132,7 @@ void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
 }
 
 void glClear(GLbitfield mask) {
-    if (recordWords(Op::clear, mask)) return;
+    if (recordedOnly(Op::clear, {wordOf(mask)})) return;
     if (mask & ~(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | 0x00000400 | 0x00000200)) {
         return setError(GL_INVALID_VALUE);
     }
@@ -143,10 +141,7 @@ void glClear(GLbitfield mask) {
 }
 
 void glAlphaFunc(GLenum function, GLclampf reference) {
-    Word words[2];
-    words[0].u = function;
-    words[1].f = reference;
-    if (record(Op::alphaFunction, words, 2)) return;
+    if (recordedOnly(Op::alphaFunction, {wordOf(function), wordOf(reference)})) return;
     if (function < GL_NEVER || function > GL_ALWAYS) return setError(GL_INVALID_ENUM);
     beforeChange();
     context.attributes.alphaFunction = function;
@@ -154,7 +149,7 @@ void glAlphaFunc(GLenum function, GLclampf reference) {
 }
 
 void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
-    if (recordWords(Op::scissor, x, y, width, height)) return;
+    if (recordedOnly(Op::scissor, {wordOf(x), wordOf(y), wordOf(width), wordOf(height)})) return;
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
     beforeChange();
     const GLint box[4] = {x, y, width, height};
@@ -162,7 +157,7 @@ void glScissor(GLint x, GLint y, GLsizei width, GLsizei height) {
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
-    if (recordWords(Op::viewport, x, y, width, height)) return;
+    if (recordedOnly(Op::viewport, {wordOf(x), wordOf(y), wordOf(width), wordOf(height)})) return;
     if (width < 0 || height < 0) return setError(GL_INVALID_VALUE);
     beforeChange();
     const GLint box[4] = {x, y, width, height};
@@ -170,19 +165,19 @@ void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
 }
 
 void glShadeModel(GLenum mode) {
-    if (recordWords(Op::shadeModel, mode)) return;
+    if (recordedOnly(Op::shadeModel, {wordOf(mode)})) return;
     if (mode != GL_FLAT && mode != GL_SMOOTH) return setError(GL_INVALID_ENUM);
     context.attributes.shadeModel = mode;  // applied as vertices are assembled: no flush needed
 }
 
 void glLineWidth(GLfloat width) {
-    if (record(Op::lineWidth, width)) return;
+    if (recordedOnly(Op::lineWidth, {wordOf(width)})) return;
     if (width <= 0.0f) return setError(GL_INVALID_VALUE);
     context.attributes.lineWidth = width;  // applied as lines are assembled
 }
 
 void glPolygonMode(GLenum face, GLenum mode) {
-    if (recordWords(Op::polygonMode, face, mode)) return;
+    if (recordedOnly(Op::polygonMode, {wordOf(face), wordOf(mode)})) return;
     if (mode != GL_POINT && mode != GL_LINE && mode != GL_FILL) return setError(GL_INVALID_ENUM);
     if (face == GL_FRONT || face == GL_FRONT_AND_BACK) context.attributes.polygonFront = mode;
     if (face == GL_BACK || face == GL_FRONT_AND_BACK) context.attributes.polygonBack = mode;
@@ -190,7 +185,7 @@ void glPolygonMode(GLenum face, GLenum mode) {
 }
 
 void glFrontFace(GLenum mode) {
-    if (recordWords(Op::frontFace, mode)) return;
+    if (recordedOnly(Op::frontFace, {wordOf(mode)})) return;
     if (mode != GL_CW && mode != GL_CCW) return setError(GL_INVALID_ENUM);
     beforeChange();
     context.attributes.frontFace = mode;
@@ -198,7 +193,7 @@ void glFrontFace(GLenum mode) {
 
 // Saves the whole attribute state with the mask; glPopAttrib puts back the masked groups.
 void glPushAttrib(GLbitfield mask) {
-    if (recordWords(Op::pushAttributes, mask)) return;
+    if (recordedOnly(Op::pushAttributes, {wordOf(mask)})) return;
     if (context.savedCount >= kAttributeDepth) return setError(GL_STACK_OVERFLOW);
     context.saved[context.savedCount] = context.attributes;
     context.savedMasks[context.savedCount] = mask;
@@ -206,7 +201,7 @@ void glPushAttrib(GLbitfield mask) {
 }
 
 void glPopAttrib(void) {
-    if (record(Op::popAttributes)) return;
+    if (recordedOnly(Op::popAttributes)) return;
     if (context.savedCount == 0) return setError(GL_STACK_UNDERFLOW);
     beforeChange();
     --context.savedCount;

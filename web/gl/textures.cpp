@@ -1,22 +1,20 @@
 // Texture objects: GL names of our own mapped to WebGL textures made when first needed. RGB,
 // RGBA, LUMINANCE and ALPHA images (internal formats 3, GL_RGB, GL_ALPHA8, ...); GL_CLAMP and
 // repeats of textures that are not powers of two are finished in the shader (see draw.cpp).
+#include "textures.hpp"
+
 #include <cstring>
 #include <vector>
 
-#include "context.hpp"
+#include "draw.hpp"
 #include "webgl.hpp"
 
-namespace webgl {
+namespace gl11 {
 
 namespace {
 
-struct TextureTable {
-    std::vector<TextureObject> objects = std::vector<TextureObject>(1);  // by GL name; 0 is the default
-    GLuint nextName = 1;
-    std::vector<GLubyte> converted;  // pixels converted for an upload; capacity is kept
-};
-TextureTable textures;
+using webgl::kClampToEdge;
+
 
 // The WebGL format a GL internal format is kept in; 0 when this subset does not take it.
 GLenum baseFormat(GLint internalFormat) {
@@ -58,7 +56,7 @@ const GLubyte* converted(const void* pixels, int width, int height, GLenum forma
     if (!pixels || format == stored) return nullptr;
     const int from = components(format), to = components(stored);
     const int rowBytes = paddedRowBytes(width * from, alignment);
-    textures.converted.resize(static_cast<size_t>(width) * height * to);
+    context.textures.converted.resize(static_cast<size_t>(width) * height * to);
     const GLubyte* source = static_cast<const GLubyte*>(pixels);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -66,7 +64,7 @@ const GLubyte* converted(const void* pixels, int width, int height, GLenum forma
             GLubyte rgba[4] = {p[0], from >= 3 ? p[1] : p[0], from >= 3 ? p[2] : p[0],
                               static_cast<GLubyte>(from == 4 ? p[3] : 255)};
             if (format == GL_ALPHA) rgba[0] = rgba[1] = rgba[2] = 0, rgba[3] = p[0];
-            GLubyte* q = &textures.converted[(static_cast<size_t>(y) * width + x) * to];
+            GLubyte* q = &context.textures.converted[(static_cast<size_t>(y) * width + x) * to];
             if (stored == GL_ALPHA) {
                 q[0] = rgba[3];
             } else {
@@ -74,7 +72,7 @@ const GLubyte* converted(const void* pixels, int width, int height, GLenum forma
             }
         }
     }
-    return textures.converted.data();
+    return context.textures.converted.data();
 }
 
 // WebGL's unpack alignment for pixels converted here (tight rows) or sent as they are.
@@ -85,11 +83,9 @@ void setUploadAlignment(const GLubyte* convertedPixels, int alignment) {
 }  // namespace
 
 TextureObject& textureObject(GLuint name) {
-    if (name >= textures.objects.size()) textures.objects.resize(name + 1);
-    return textures.objects[name];
+    if (name >= context.textures.objects.size()) context.textures.objects.resize(name + 1);
+    return context.textures.objects[name];
 }
-
-TextureObject* boundTextureObject() { return &textureObject(context.attributes.boundTexture); }
 
 void texImage(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
               GLenum format, GLenum type, const GLvoid* pixels, int alignment) {
@@ -104,7 +100,7 @@ void texImage(GLenum target, GLint level, GLint internalFormat, GLsizei width, G
     }
     if (level > 0) return;  // mipmaps are not kept: the viewer never filters with them
     beforeChange();
-    TextureObject& t = *boundTextureObject();
+    TextureObject& t = boundTextureObject();
     ensureWebglTexture(t);
     t.width = width;
     t.height = height;
@@ -123,7 +119,7 @@ void texSubImage(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GL
                  GLenum type, const GLvoid* pixels, int alignment) {
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     if (components(format) == 0 || type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_ENUM);
-    TextureObject& t = *boundTextureObject();
+    TextureObject& t = boundTextureObject();
     if (t.webglName == 0 || t.width == 0) return setError(GL_INVALID_OPERATION);
     if (level != 0 || x < 0 || y < 0 || width < 0 || height < 0 || x + width > t.width || y + height > t.height) {
         return setError(GL_INVALID_VALUE);
@@ -138,34 +134,34 @@ void texSubImage(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GL
                                copy ? copy : pixels);
 }
 
-}  // namespace webgl
+}  // namespace gl11
 
-using namespace webgl;
+using namespace gl11;
 
 extern "C" {
 
 void glGenTextures(GLsizei count, GLuint* names) {
     if (count < 0) return setError(GL_INVALID_VALUE);
     for (GLsizei k = 0; k < count; ++k) {
-        names[k] = textures.nextName++;
+        names[k] = context.textures.nextName++;
         textureObject(names[k]);
     }
 }
 
 void glBindTexture(GLenum target, GLuint name) {
-    if (recordWords(Op::bindTexture, target, name)) return;
+    if (recordedOnly(Op::bindTexture, {wordOf(target), wordOf(name)})) return;
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
     if (name == context.attributes.boundTexture) return;
     beforeChange();
     context.attributes.boundTexture = name;
-    if (name >= textures.nextName) textures.nextName = name + 1;
+    if (name >= context.textures.nextName) context.textures.nextName = name + 1;
     textureObject(name);
 }
 
 void glTexParameteri(GLenum target, GLenum name, GLint value) {
-    if (recordWords(Op::texParameter, target, name, static_cast<GLuint>(value))) return;
+    if (recordedOnly(Op::texParameter, {wordOf(target), wordOf(name), wordOf(value)})) return;
     if (target != GL_TEXTURE_2D) return setError(GL_INVALID_ENUM);
-    TextureObject& t = *boundTextureObject();
+    TextureObject& t = boundTextureObject();
     const GLenum v = static_cast<GLenum>(value);
     switch (name) {
         case GL_TEXTURE_MIN_FILTER:
@@ -199,17 +195,17 @@ void glTexParameterfv(GLenum target, GLenum name, const GLfloat* values) {
     if (name != GL_TEXTURE_BORDER_COLOR) {
         return glTexParameteri(target, name, static_cast<GLint>(values[0]));
     }
-    Word words[5];
-    words[0].u = target;
-    for (int k = 0; k < 4; ++k) words[k + 1].f = values[k];
-    if (record(Op::texBorderColour, words, 5)) return;
+    if (recordedOnly(Op::texBorderColour, {wordOf(target), wordOf(values[0]), wordOf(values[1]), wordOf(values[2]),
+                                           wordOf(values[3])})) {
+        return;
+    }
     beforeChange();
-    TextureObject& t = *boundTextureObject();
+    TextureObject& t = boundTextureObject();
     for (int k = 0; k < 4; ++k) t.border[k] = clampUnit(values[k]);
 }
 
 void glTexEnvi(GLenum target, GLenum name, GLint value) {
-    if (recordWords(Op::texEnv, target, name, static_cast<GLuint>(value))) return;
+    if (recordedOnly(Op::texEnv, {wordOf(target), wordOf(name), wordOf(value)})) return;
     if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) return setError(GL_INVALID_ENUM);
     const GLenum mode = static_cast<GLenum>(value);
     if (mode != GL_MODULATE && mode != GL_DECAL && mode != GL_REPLACE) return setError(GL_INVALID_ENUM);
@@ -227,20 +223,22 @@ void glGetTexEnviv(GLenum target, GLenum name, GLint* values) {
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                   GLint border, GLenum format, GLenum type, const GLvoid* pixels) {
     const int alignment = context.unpackAlignment;
-    const Word words[9] = {wordOf(target), wordOf(level), wordOf(internalFormat), wordOf(width), wordOf(height),
-                           wordOf(border), wordOf(format), wordOf(type), wordOf(alignment)};
     const int bytes = pixels && width > 0 && height > 0 ? imageBytes(width, height, format, alignment) : 0;
-    if (record(Op::texImage, words, 9, pixels, bytes)) return;
+    if (recordedOnly(Op::texImage, {wordOf(target), wordOf(level), wordOf(internalFormat), wordOf(width), wordOf(height),
+                                    wordOf(border), wordOf(format), wordOf(type), wordOf(alignment)}, pixels, bytes)) {
+        return;
+    }
     texImage(target, level, internalFormat, width, height, border, format, type, pixels, alignment);
 }
 
 void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
                      GLenum format, GLenum type, const GLvoid* pixels) {
     const int alignment = context.unpackAlignment;
-    const Word words[9] = {wordOf(target), wordOf(level), wordOf(x), wordOf(y), wordOf(width),
-                           wordOf(height), wordOf(format), wordOf(type), wordOf(alignment)};
     const int bytes = pixels && width > 0 && height > 0 ? imageBytes(width, height, format, alignment) : 0;
-    if (record(Op::texSubImage, words, 9, pixels, bytes)) return;
+    if (recordedOnly(Op::texSubImage, {wordOf(target), wordOf(level), wordOf(x), wordOf(y), wordOf(width),
+                                       wordOf(height), wordOf(format), wordOf(type), wordOf(alignment)}, pixels, bytes)) {
+        return;
+    }
     texSubImage(target, level, x, y, width, height, format, type, pixels, alignment);
 }
 

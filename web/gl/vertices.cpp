@@ -1,24 +1,27 @@
-// Immediate mode: glBegin/glVertex/glEnd gathered per primitive, assembled on the CPU into
-// triangles and lines (quads and strips split as Mesa splits them, flat shading from GL 1.1's
-// provoking vertex, the last of each primitive; wide lines as quads), and appended to the batch.
-// Nothing here allocates once the vertex arrays have grown to a frame's size.
+// Immediate mode: glBegin/glVertex/glEnd gathered per primitive, put through the matrices and
+// assembled on the CPU into triangles and lines (quads and strips split as Mesa splits them, flat
+// shading from GL 1.1's provoking vertex, the last of each primitive; wide lines as quads), and
+// appended to the batch, which therefore outlives matrix changes. Geometry being kept stays in
+// object space. Nothing here allocates once the vertex arrays have grown to a frame's size.
+#include "vertices.hpp"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "context.hpp"
+#include "draw.hpp"
+#include "matrices.hpp"
 
-namespace webgl {
+namespace gl11 {
 
 namespace {
-
-std::vector<Vertex> primitiveVertices;  // the vertices since glBegin; capacity is kept
 
 bool flatShading() { return context.attributes.shadeModel == GL_FLAT; }
 
 // One triangle of the primitive; with flat shading every corner takes the provoking colour.
 void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const Vertex& provoking) {
-    Vertex* out = batchVertices(Space::object, GL_TRIANGLES, 3);
+    Vertex* out = batchVertices(Space::clip, GL_TRIANGLES, 3);
     out[0] = a;
     out[1] = b;
     out[2] = c;
@@ -27,12 +30,12 @@ void emitTriangle(const Vertex& a, const Vertex& b, const Vertex& c, const Verte
     }
 }
 
-// A wide line: the segment in clip space, cut at the near plane, widened on the screen across
+// A wide line: the segment (in clip space), cut at the near plane, widened on the screen across
 // its minor axis by the line width (x-major lines grow in y, the others in x), as two triangles.
-void emitWideLine(const Vertex& from, const Vertex& to, const std::uint8_t flat[4], const GLfloat toClip[16]) {
+void emitWideLine(const Vertex& from, const Vertex& to, const std::uint8_t flat[4]) {
     GLfloat p0[4], p1[4];
-    transformPoint(toClip, from.position, p0);
-    transformPoint(toClip, to.position, p1);
+    std::memcpy(p0, from.position, sizeof p0);
+    std::memcpy(p1, to.position, sizeof p1);
     const GLfloat d0 = p0[2] + p0[3], d1 = p1[2] + p1[3];  // distance in front of the near plane
     if (d0 < 0 && d1 < 0) return;
     if (d0 < 0 || d1 < 0) {
@@ -94,14 +97,10 @@ void emitLines(const std::vector<Vertex>& v, const Segments& s) {
     if (s.count <= 0) return;
     const bool flat = flatShading();
     if (context.attributes.lineWidth > 1.5f) {
-        GLfloat toClip[16];
-        modelViewProjection(toClip);
-        for (int k = 0; k < s.count; ++k) {
-            emitWideLine(v[s.from(k)], v[s.to(k)], flat ? v[s.flatColour(k)].colour : nullptr, toClip);
-        }
+        for (int k = 0; k < s.count; ++k) emitWideLine(v[s.from(k)], v[s.to(k)], flat ? v[s.flatColour(k)].colour : nullptr);
         return;
     }
-    Vertex* out = batchVertices(Space::object, GL_LINES, 2 * s.count);
+    Vertex* out = batchVertices(Space::clip, GL_LINES, 2 * s.count);
     for (int k = 0; k < s.count; ++k) {
         out[2 * k] = v[s.from(k)];
         out[2 * k + 1] = v[s.to(k)];
@@ -127,6 +126,22 @@ void emitPolygon(const std::vector<Vertex>& v, const int* corners, int count, in
         return;
     }
     for (int k = 1; k + 1 < count; ++k) emitTriangle(v[corner(0)], v[corner(k)], v[corner(k + 1)], p);
+}
+
+// The primitive's positions through projection x modelview, its texture coordinates through the
+// texture matrix: what the batch keeps.
+void toClipSpace(std::vector<Vertex>& vertices) {
+    GLfloat toClip[16];
+    modelViewProjection(toClip);
+    const bool textureMatrix = !textureMatrixIsIdentity();
+    for (Vertex& v : vertices) {
+        const GLfloat position[4] = {v.position[0], v.position[1], v.position[2], v.position[3]};
+        transformPoint(toClip, position, v.position);
+        if (textureMatrix) {
+            const GLfloat texCoord[4] = {v.texCoord[0], v.texCoord[1], v.texCoord[2], v.texCoord[3]};
+            transformPoint(topOf(context.texture), texCoord, v.texCoord);
+        }
+    }
 }
 
 void assemble(GLenum mode, const std::vector<Vertex>& v) {
@@ -184,42 +199,56 @@ void vertex(GLfloat x, GLfloat y, GLfloat z) {
     v.position[3] = 1;
     for (int k = 0; k < 4; ++k) v.colour[k] = colourByte(context.attributes.colour[k]);
     std::memcpy(v.texCoord, context.attributes.texCoord, sizeof v.texCoord);
-    primitiveVertices.push_back(v);
+    context.primitiveVertices.push_back(v);
 }
 
 }  // namespace
 
-}  // namespace webgl
+void runVertexCall(const Command& call) {
+    const Word* w = call.words;
+    switch (call.op) {
+        case Op::begin: glBegin(w[0].u); break;
+        case Op::end: glEnd(); break;
+        case Op::vertex: glVertex3f(w[0].f, w[1].f, w[2].f); break;
+        case Op::colour: glColor4f(w[0].f, w[1].f, w[2].f, w[3].f); break;
+        case Op::texCoord: glTexCoord4fv(&w[0].f); break;
+        case Op::normal: glNormal3f(w[0].f, w[1].f, w[2].f); break;
+        default: break;
+    }
+}
 
-using namespace webgl;
+}  // namespace gl11
+
+using namespace gl11;
 
 extern "C" {
 
 void glBegin(GLenum mode) {
-    if (recordWords(Op::begin, mode)) return;
+    if (recordedOnly(Op::begin, {wordOf(mode)})) return;
     if (context.inside) return setError(GL_INVALID_OPERATION);
     if (mode > GL_POLYGON) return setError(GL_INVALID_ENUM);
     context.inside = true;
     context.primitive = mode;
-    primitiveVertices.clear();
+    context.primitiveVertices.clear();
 }
 
 void glEnd(void) {
-    if (record(Op::end)) return;
+    if (recordedOnly(Op::end)) return;
     if (!context.inside) return setError(GL_INVALID_OPERATION);
     context.inside = false;
-    assemble(context.primitive, primitiveVertices);
+    if (!context.keeping) toClipSpace(context.primitiveVertices);
+    assemble(context.primitive, context.primitiveVertices);
 }
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    if (!record(Op::vertex, x, y, z)) vertex(x, y, z);
+    if (!recordedOnly(Op::vertex, {wordOf(x), wordOf(y), wordOf(z)})) vertex(x, y, z);
 }
 void glVertex3d(GLdouble x, GLdouble y, GLdouble z) {
     glVertex3f(static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z));
 }
 
 void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
-    if (record(Op::colour, red, green, blue, alpha)) return;
+    if (recordedOnly(Op::colour, {wordOf(red), wordOf(green), wordOf(blue), wordOf(alpha)})) return;
     GLfloat* c = context.attributes.colour;
     c[0] = red;
     c[1] = green;
@@ -230,7 +259,7 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue) { glColor4f(red, green,
 void glColor4fv(const GLfloat* c) { glColor4f(c[0], c[1], c[2], c[3]); }
 
 void glTexCoord4fv(const GLfloat* t) {
-    if (record(Op::texCoord, t[0], t[1], t[2], t[3])) return;
+    if (recordedOnly(Op::texCoord, {wordOf(t[0]), wordOf(t[1]), wordOf(t[2]), wordOf(t[3])})) return;
     std::memcpy(context.attributes.texCoord, t, sizeof context.attributes.texCoord);
 }
 void glTexCoord2f(GLfloat s, GLfloat t) {
@@ -239,7 +268,7 @@ void glTexCoord2f(GLfloat s, GLfloat t) {
 }
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {
-    if (record(Op::normal, x, y, z)) return;
+    if (recordedOnly(Op::normal, {wordOf(x), wordOf(y), wordOf(z)})) return;
     context.attributes.normal[0] = x;
     context.attributes.normal[1] = y;
     context.attributes.normal[2] = z;

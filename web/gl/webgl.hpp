@@ -1,7 +1,8 @@
 // The WebGL 1 calls the GL subset is built on, by emscripten's own aliases (emscripten_glXxx),
-// so that the GL 1.1 names stay free for the subset itself. Nothing else of emscripten is used
-// by web/gl/, so a native build can put a recording stand-in behind these declarations. Declared here rather than through
-// GLES2/gl2.h, whose GL 1.1 names and constants would clash with our GL/gl.h.
+// so that the GL 1.1 names stay free for the subset itself, and the page's failure hook. Nothing
+// else of the browser is used by web/gl/ (but web/gl/browser/, the hook's JavaScript), so a
+// native build can put a recording stand-in behind these declarations. Declared here rather than
+// through GLES2/gl2.h, whose GL 1.1 names and constants would clash with our GL/gl.h.
 #pragma once
 #include <GL/gl.h>
 
@@ -18,6 +19,8 @@ void emscripten_glCompileShader(GLuint shader);
 GLuint emscripten_glCreateProgram(void);
 GLuint emscripten_glCreateShader(GLenum type);
 void emscripten_glCullFace(GLenum mode);
+void emscripten_glDeleteProgram(GLuint program);
+void emscripten_glDeleteShader(GLuint shader);
 void emscripten_glDisable(GLenum capability);
 void emscripten_glDisableVertexAttribArray(GLuint index);
 void emscripten_glDrawArrays(GLenum mode, GLint first, GLsizei count);
@@ -62,9 +65,13 @@ void emscripten_glViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 
 // The browser console's log, as emscripten's own header declares it.
 void emscripten_log(int flags, const char* format, ...);
+
+// Tells the page of a failure it must explain (Module.orvexPage.failed(code, detail), when the
+// page has that hook); web/gl/browser/page.cpp defines it for the browser.
+void orvexPageFailed(const char* code, const char* detail);
 }
 
-// WebGL names that GL 1.1 lacks.
+// WebGL names that GL 1.1 lacks (the GL subset itself is namespace gl11).
 namespace webgl {
 constexpr int kLogError = 4;  // emscripten_log's EM_LOG_ERROR
 constexpr GLenum kArrayBuffer = 0x8892;

@@ -105,9 +105,10 @@ void lineSphere(const GLUquadric* q, const SphereTables& t, int slices, int stac
     }
 }
 
+SphereTables tables;  // the last sphere's, scratch of issueSphere
+
 // Issues a sphere's calls, as libGLU would, for valid arguments.
 void issueSphere(const GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks) {
-    static SphereTables tables;
     fillTables(tables, radius, slices, stacks);
     switch (quadric->drawStyle) {
         case GLU_FILL: filledSphere(quadric, tables, radius, slices, stacks); break;
@@ -140,11 +141,13 @@ constexpr int kKeptSpheres = 8;  // spheres beyond these are issued each time
 struct SphereCache {
     KeptSphere spheres[kKeptSpheres];
     int count = 0;
+    unsigned context = 0;  // the GL context the kept geometry belongs to
 };
 SphereCache sphereCache;
 
 // The kept geometry of a sphere, captured on first use; 0 when it cannot be kept.
 int keptSphere(const GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks) {
+    if (sphereCache.context != gl11::contextSerial()) sphereCache = SphereCache{{}, 0, gl11::contextSerial()};
     for (int k = 0; k < sphereCache.count; ++k) {
         const KeptSphere& s = sphereCache.spheres[k];
         if (s.radius == radius && s.slices == slices && s.stacks == stacks && s.drawStyle == quadric->drawStyle &&
@@ -153,10 +156,10 @@ int keptSphere(const GLUquadric* quadric, GLdouble radius, GLint slices, GLint s
         }
     }
     if (sphereCache.count == kKeptSpheres) return 0;
-    const int kept = webgl::beginKept();
+    const int kept = gl11::beginKept();
     if (kept == 0) return 0;
     issueSphere(quadric, radius, slices, stacks);
-    webgl::endKept();
+    gl11::endKept();
     sphereCache.spheres[sphereCache.count++] = {radius, slices, stacks, quadric->drawStyle, quadric->textureCoords, kept};
     return kept;
 }
@@ -211,7 +214,7 @@ void GLAPIENTRY gluSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GL
     if (slices < 2 || stacks < 1 || radius < 0.0) return quadricError(quadric, GLU_INVALID_VALUE);
     const int kept = keptSphere(quadric, radius, slices, stacks);
     if (kept != 0) {
-        webgl::drawKept(kept);
+        gl11::drawKept(kept);
     } else {
         issueSphere(quadric, radius, slices, stacks);
     }

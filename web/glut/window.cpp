@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "../gl/context.hpp"
+#include "../gl/window.hpp"
 #include "state.hpp"
 
 namespace glut {
@@ -22,7 +22,7 @@ void resizeCanvas(int width, int height) {
     emscripten_set_canvas_element_size("!canvas", width, height);
     state.width = width;
     state.height = height;
-    webgl::setDrawingSize(width, height);
+    gl11::setDrawingSize(width, height);
 }
 
 // freeglut prints the message and exits. On the page the run ends as the console's stops end it:
@@ -85,7 +85,7 @@ int glutCreateWindow(const char*) {
     emscripten_webgl_make_context_current(state.webgl);
     state.windowMade = true;
     glut::resizeCanvas(state.initialWidth, state.initialHeight);
-    webgl::startContext(state.width, state.height);
+    gl11::startContext(state.width, state.height);
     if (!state.stopped) {
         glut::listenToKeys();
         listenToPointer();
