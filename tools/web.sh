@@ -29,10 +29,15 @@ cmake --build build-web -j2 --target orvex picture
 # The site: the page, the viewer's and the picture helper's modules, the demo maps with the list
 # of their names. Files of an older build that are no longer made go.
 mkdir -p $site
-rm -f $site/*.html $site/*.css $site/*.js $site/*.wasm
-cp web/page/*.html web/page/*.css web/page/*.js build-web/orvex.js build-web/orvex.wasm \
+rm -f $site/*.html $site/*.css $site/*.js $site/*.wasm $site/*.webmanifest $site/*.png $site/*.ico
+cp web/page/*.html web/page/*.css web/page/*.js web/page/*.webmanifest build-web/orvex.js build-web/orvex.wasm \
    build-web/picture.js build-web/picture.wasm $site/
 bash tools/demo_maps.sh $site/demo >/dev/null
+# The icons of the web app manifest and the favicon, rendered from the day map once (again when
+# their script changes).
+icons=build-web/icons
+[ $icons/favicon.ico -nt tools/web_icons.sh ] || bash tools/web_icons.sh $site/demo/earth.bmp $icons
+cp $icons/*.png $icons/favicon.ico $site/
 (cd $site/demo && printf '%s\n' Orvex.Txt *.bmp |
    python3 -c 'import json, sys; print(json.dumps([l.strip() for l in sys.stdin if l.strip()]))' > files.json)
 # The site of builds from before it had a folder of its own.
