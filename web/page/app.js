@@ -29,7 +29,17 @@
   async function register() {
     try {
       navigator.serviceWorker.addEventListener('message', workerBuild);
-      await navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'});
+      const registration = await navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'});
+      // A first install that fails (a file of the site missing, the network gone) leaves no worker.
+      const installing = registration.installing;
+      if (installing) {
+        installing.addEventListener('statechange', () => {
+          if (installing.state === 'redundant' && !registration.active) {
+            show('this page could not be kept for use offline (a file of the site could not be fetched); it is ' +
+                 'tried again at the next start.');
+          }
+        });
+      }
       const ready = await navigator.serviceWorker.ready;
       if (ready.active) ready.active.postMessage('build');
     } catch (error) {
