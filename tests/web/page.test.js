@@ -503,7 +503,9 @@ test('each failure of the browser\'s storage is told, and no kept map is lost', 
     const page = await newPage();
     const folderText = () => text(page, 'folder');
     // Asked once a set of the user's maps is kept: a refusal is told the first time only.
-    await page.evaluate(() => Object.assign(navigator.storage, {persisted: async () => false, persist: async () => false}));
+    await page.evaluate(() => {
+        Object.defineProperty(navigator, 'storage', {configurable: true, value: {persisted: async () => false, persist: async () => false}});
+    });
     await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
     await textHas(page, 'The browser did not grant this site lasting storage');
     const keptReport = opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4);
@@ -511,7 +513,7 @@ test('each failure of the browser\'s storage is told, and no kept map is lost', 
     const missing = 'This browser does not let the page keep maps here';
     const failures = [  // each breaks the storage of the page as it runs, until the next reload
         {name: 'IndexedDB missing', says: missing,
-         breaks: () => Object.defineProperty(window, 'indexedDB', {value: undefined, configurable: true})},
+         breaks: () => { Object.defineProperty(window, 'indexedDB', {value: undefined, configurable: true}); }},
         {name: 'IndexedDB throwing on open', says: '(the database is broken)',
          breaks: () => { IDBFactory.prototype.open = () => { throw new DOMException('the database is broken', 'UnknownError'); }; }},
         {name: 'quota exceeded', says: 'These maps could not be kept: the browser\'s storage for this site is full',

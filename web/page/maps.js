@@ -32,10 +32,11 @@
       'original files too.',
   };
 
-  // A storage failure in plain words under the buttons, with the browser's own words after them.
+  // A storage failure in plain words under the buttons, with the browser's own words after them;
+  // once, while the same words are there.
   function tellStorage(error) {
     const words = kFailureWords[error.code] || kFailureWords['storage-missing'];
-    log(words + (error.message ? ' (' + error.message + ')' : ''));
+    if (!logLines.includes(words)) log(words + (error.message ? ' (' + error.message + ')' : ''));
   }
 
   // ---- the folder of a run ----------------------------------------------------------------------
