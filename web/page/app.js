@@ -28,7 +28,6 @@
 
   async function register() {
     try {
-      navigator.serviceWorker.addEventListener('message', workerBuild);
       const registration = await navigator.serviceWorker.register('sw.js', {updateViaCache: 'none'});
       // A first install that fails (a file of the site missing, the network gone) leaves no worker.
       const installing = registration.installing;
@@ -42,6 +41,8 @@
       }
       const ready = await navigator.serviceWorker.ready;
       if (ready.active) ready.active.postMessage('build');
+      // A newer build of the site, if one is published, is fetched now (no network: the next start).
+      if (ready.active && !installing) registration.update().catch(() => {});
     } catch (error) {
       show('this page could not be kept for use offline (' + error.message + ').');
     }
@@ -52,6 +53,7 @@
          (window.isSecureContext ? '.' : ' (it does so only for pages served over https).'));
     return;
   }
+  navigator.serviceWorker.addEventListener('message', workerBuild);  // from the start: a new build may take over early
   show('keeping the page for use offline…');
   // After the first run's start-up, which the files' fetches would otherwise slow down.
   let asked = false;
