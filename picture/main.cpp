@@ -19,14 +19,13 @@
 #include <string>
 #include <vector>
 
+#include "arguments.hpp"
 #include "backend.hpp"
 #include "bmpfile.hpp"
 #include "glquery.hpp"
 #include "image/bmpdecode.hpp"
 #include "model/types.hpp"
 #include "orvextxt.hpp"
-#include "platform/listread.hpp"
-#include "startup/config.hpp"
 #include "system.hpp"
 
 namespace {
@@ -36,13 +35,6 @@ using picture::Failure;
 constexpr const char* kProgram = "orvex-picture";
 constexpr int kDefaultMaxTexture = 8192;  // used when the local GL cannot be asked
 constexpr int kGlSeconds = 20;            // how long GL may take to answer
-
-// The largest radius the viewer shows in its columns ("9999999.").
-long long radiusLimit() {
-    long long limit = 1;
-    for (int i = 1; i < startup::kRadiusColumns; ++i) limit *= 10;
-    return limit - 1;
-}
 
 void usage() {
     std::printf(R"(Usage: %s [options] PICTURE RADIUS_KM [NAME.bmp]
@@ -89,7 +81,7 @@ names another folder.
 
 Exit status: 0 on success, 1 on an error, 2 on a usage mistake.
 )",
-                kProgram, picture::kFormatsRead, radiusLimit(), model::kNameLength, kDefaultMaxTexture,
+                kProgram, picture::kFormatsRead, picture::radiusLimit(), model::kNameLength, kDefaultMaxTexture,
                 model::kMaxImages, picture::kBackendLimits);
 }
 
@@ -188,45 +180,6 @@ Request readArguments(int argc, char** argv) {
         r.name = stem(r.picture) + ".bmp";
     }
     return r;
-}
-
-// The radius: a number as the viewer reads it, optionally followed by "km"; written to Orvex.Txt
-// without the unit and without a plus sign.
-void checkRadius(Request& r) {
-    const std::string& given = r.givenRadius;
-    std::string text = given;
-    const std::size_t n = text.size();
-    if (n >= 3 && (text[n - 2] == 'k' || text[n - 2] == 'K') && (text[n - 1] == 'm' || text[n - 1] == 'M')) {
-        std::size_t cut = n - 2;
-        if (text[cut - 1] == ' ') --cut;
-        if (cut > 0 && std::strchr("0123456789.", text[cut - 1])) text.resize(cut);
-    }
-    double value = 0;
-    const bool number = listread::readReal(text.data(), text.data() + text.size(), startup::kConfigGrammar, value);
-    if (number && text[0] == '-')
-        throw Failure{"the radius '" + given + "' is negative; give the distance from the centre, " + text.substr(1)};
-    if (!number)
-        throw Failure{"the radius '" + given +
-                      "' is not a number of kilometres (write it as 6371, 3389.5 or 1.7374e3; a km suffix is allowed)"};
-    if (text[0] == '+') text.erase(0, 1);
-    if (value < 1) throw Failure{"the radius '" + given + "' is below 1 km, which the viewer would read as 1 km"};
-    const long long limit = radiusLimit();
-    if (value >= double(limit) + 0.5)
-        throw Failure{"the radius '" + given + "' is above " + std::to_string(limit) +
-                      " km, the largest the viewer shows (it has " + std::to_string(startup::kRadiusColumns) + " columns)"};
-    r.radius = text;
-}
-
-// The name: the viewer keeps 20 characters and drops trailing blanks.
-void checkName(const std::string& name) {
-    if (name.empty()) throw Failure{"the BMP name is empty"};
-    if (name.size() > std::size_t(model::kNameLength))
-        throw Failure{"the BMP name '" + name + "' has " + std::to_string(name.size()) + " characters; the viewer reads at most " +
-                      std::to_string(model::kNameLength) + " (give a shorter NAME.bmp)"};
-    if (name.find_first_of("\n\r\t") != std::string::npos) throw Failure{"the BMP name must not hold tabs or line breaks"};
-    if (name.front() == ' ' || name.back() == ' ') throw Failure{"the BMP name must not begin or end with a blank"};
-    if (name[0] == '-')
-        throw Failure{"the BMP name '" + name + "' starts with '-'; give a name that starts with a letter or digit"};
 }
 
 // ---------------------------------------------------------------- sizes
@@ -348,8 +301,8 @@ struct Progress {
 };
 
 int run(Request& r) {
-    checkRadius(r);
-    checkName(r.name);
+    r.radius = picture::radiusToWrite(r.givenRadius);
+    picture::checkName(r.name);
     struct stat info;
     if (::stat(r.dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) throw Failure{"no such folder: " + r.dir};
     if (r.dither && !r.palette) usageFail("--dither works with -8 only");

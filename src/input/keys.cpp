@@ -1,13 +1,13 @@
 #include "input/keys.hpp"
 
+#include <GL/freeglut.h>
+
 #include "platform/console.hpp"
 
 namespace input {
 
 namespace {
 
-constexpr int kUpArrow = 101;    // GLUT_KEY_UP
-constexpr int kDownArrow = 103;  // GLUT_KEY_DOWN
 constexpr double kWidestFieldOfView = 140.0;
 constexpr double kNarrowestFieldOfView = 0.5241;
 constexpr double kZoomStep = 0.5;
@@ -46,10 +46,10 @@ void applyKey(model::State& s, int key) {
 }
 
 void applySpecialKey(model::State& s, int key) {
-    if (key == kUpArrow) {
+    if (key == GLUT_KEY_UP) {
         s.fieldOfView += kZoomStep;
         if (s.fieldOfView > kWidestFieldOfView) s.fieldOfView = kWidestFieldOfView;
-    } else if (key == kDownArrow) {
+    } else if (key == GLUT_KEY_DOWN) {
         s.fieldOfView -= kZoomStep;
         if (s.fieldOfView < kNarrowestFieldOfView) s.fieldOfView = kNarrowestFieldOfView;
     } else {

@@ -24,7 +24,8 @@ void pause(const char* message);
 // memory that cannot be obtained): a report on standard error and exit status 2.
 [[noreturn]] void ioFailure(const char* what, const char* name);
 
-// ---- The system's half (console_posix.cpp, console_windows.cpp, console_web.cpp) ----
+// ---- The system's half (console_posix.cpp or console_windows.cpp, each with console_desktop.cpp;
+// console_web.cpp) ----
 // Sets up standard output; called first in the run.
 void open();
 // Waits for one line of standard input (or its end); the text is discarded.

@@ -1,8 +1,5 @@
 #include "platform/console.hpp"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace console {
 
 // The C library's buffering as it stands: lines on a terminal, blocks into a pipe or file.
@@ -10,16 +7,5 @@ void open() {}
 
 // A terminal stays open after the program that wrote to it has ended.
 void holdForReader() {}
-
-void waitForLine() {
-    int c;
-    do {
-        c = std::fgetc(stdin);
-    } while (c != '\n' && c != EOF);
-}
-
-void announceWritten(const char*) {}
-
-void endRun(int status) { std::exit(status); }
 
 }  // namespace console

@@ -1,7 +1,6 @@
 #include "platform/console.hpp"
 
 #include <cstdio>
-#include <cstdlib>
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -22,16 +21,5 @@ void holdForReader() {
     std::fflush(stderr);
     waitForLine();
 }
-
-void waitForLine() {
-    int c;
-    do {
-        c = std::fgetc(stdin);
-    } while (c != '\n' && c != EOF);
-}
-
-void announceWritten(const char*) {}
-
-void endRun(int status) { std::exit(status); }
 
 }  // namespace console

@@ -185,6 +185,19 @@ test('keys and menu entries act; an unbound key rings the bell', async (t) => {
             await page.mouse.move(box.x + 500, box.y + 300);  // the globe follows the pointer again
             await pictureChanges(page);
         },
+        // R warps GLUT's pointer along as the globe turns, as the desktop's pointer is warped.
+        'R, R again with the pointer still: the view stays where the rotation left it': async () => {
+            const pointerX = () => page.evaluate(() => window.orvexRun.module._webPointerX());
+            const [startX, start] = [await pointerX(), await pictureDigest(page)];
+            await keepPicture(page);
+            await page.keyboard.press('r');
+            await pictureChanges(page);
+            await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 10));  // 2°, 4 pointer pixels
+            await page.keyboard.press('r');
+            const stopped = await stillPicture(page);
+            assert.notEqual(stopped, start, 'the view went back to where the rotation began');
+            assert.notEqual(await pointerX(), startX);
+        },
     };
     for (const [control, use] of Object.entries(controls)) {
         await t.test('keys reach the viewer after ' + control, async () => {
@@ -247,6 +260,29 @@ test('a ~ in the pass that resizes the window dumps the picture on show', async 
         })]);
     const dump = fs.readFileSync(await download.path());
     assert.ok(dump.subarray(54).some((v) => v !== 0), 'the dump is black');
+});
+
+// The next run's canvas refuses WebGL: GLUT tells the page why, then ends the run as freeglut does
+// on a window it cannot make.
+test('WebGL refused: the page told no-webgl, then freeglut\'s fatal message and status 1', async () => {
+    const page = await newPage();
+    await page.evaluate(() => {
+        const getContext = HTMLCanvasElement.prototype.getContext, create = window.createOrvex;
+        const refuse = function (type, ...rest) { return /webgl/i.test(type) ? null : getContext.call(this, type, ...rest); };
+        HTMLCanvasElement.prototype.getContext = refuse;
+        document.getElementById('orvex').getContextSafariWebGL2Fixed = refuse;  // emscripten's copy of the first run's
+        window.told = [];
+        window.createOrvex = (module) => {
+            const hooks = module.orvexPage, {failed, ended} = hooks;
+            hooks.failed = (code, detail) => { window.told.push(['failed', code, detail]); if (failed) failed(code, detail); };
+            hooks.ended = (status, ...rest) => { window.told.push(['ended', status]); ended(status, ...rest); };
+            return create(module);
+        };
+        window.orvexRun.start(window.orvexMaps.keptFiles());
+    });
+    await until(page, () => window.orvexPage.state === 'ended');
+    assert.deepEqual(await page.evaluate(() => window.told), [['failed', 'no-webgl', ''], ['ended', 1]]);
+    assert.ok((await text(page)).endsWith('\nfreeglut (noname): Unable to create OpenGL 1.0 context (flags 0, profile 0)\n'));
 });
 
 test('dropped maps are kept across a reload, until the demo maps are asked for', async () => {
@@ -386,6 +422,15 @@ async function pictureBecomes(page, digest) {  // bounded: 20 read-backs two fra
     for (let frames = await page.evaluate(() => window.orvexPage.framesDrawn), tries = 0; tries < 20; ++tries)
         if (await framesPast(page, frames += 2) && await pictureDigest(page) === digest) return;
     assert.fail('the picture did not come back');
+}
+async function stillPicture(page) {  // bounded: the digest once two read-backs four frames apart agree
+    for (let frames = await page.evaluate(() => window.orvexPage.framesDrawn), last, tries = 0; tries < 20; ++tries) {
+        await framesPast(page, frames += 4);
+        const digest = await pictureDigest(page);
+        if (digest === last) return digest;
+        last = digest;
+    }
+    assert.fail('the picture did not hold still');
 }
 // Two fingers on the canvas's centre, from `from` to `to` CSS pixels either side of it.
 async function pinch(page, from, to) {

@@ -14,16 +14,7 @@
   const radiusInput = document.getElementById('radius');
 
   let menuOpen = false;
-  let pointer = {x: 0, y: 0};  // the last pointer position over the page, in canvas pixels
   let lastInput = 'mouse';     // what the user last used: mouse, touch, pen or keyboard
-
-  function canvasPixel(clientX, clientY) {
-    const box = canvas.getBoundingClientRect();
-    return {
-      x: Math.floor((clientX - box.left) * (box.width ? canvas.width / box.width : 1)),
-      y: Math.floor((clientY - box.top) * (box.height ? canvas.height / box.height : 1)),
-    };
-  }
 
   // After a page control has done its work, the keys go to the viewer again.
   function keysToViewer() {
@@ -86,11 +77,14 @@
 
   // ---- the key bar: each button sends what its key sends, through the keyboard's queue ---------
 
+  // GLUT's codes of the special keys on the bar, by their names in freeglut.h.
+  const kGlutSpecialKeys = {GLUT_KEY_UP: 101, GLUT_KEY_DOWN: 103};
+
   if (window.matchMedia('(pointer: coarse)').matches || navigator.maxTouchPoints > 0) keys.open = true;
   keys.addEventListener('click', (event) => {
     const button = event.target.closest('button');
     if (!button || !run.module) return;
-    if (button.dataset.special) run.module._webKey(Number(button.dataset.special), 1);
+    if (button.dataset.special) run.module._webKey(kGlutSpecialKeys[button.dataset.special], 1);
     else run.module._webKey(button.dataset.key.toLowerCase().charCodeAt(0), 0);
   });
 
@@ -131,7 +125,6 @@
       menu.append(item);
     }
     menu.classList.toggle('touch', lastInput === 'touch');
-    pointer = {x, y};
     menu.hidden = false;
     const box = canvas.getBoundingClientRect();
     const scale = box.width ? box.width / canvas.width : 1;
@@ -147,13 +140,13 @@
   }
   run.on('menu', showMenu);
 
-  // Closes the menu and tells the viewer: `value` 0 for no choice. The keys go back to the
-  // viewer, unless the focus has gone on elsewhere.
+  // Closes the menu and tells the viewer (GLUT knows where the pointer is): `value` 0 for no
+  // choice. The keys go back to the viewer, unless the focus has gone on elsewhere.
   function closeMenu(value, focusMovedOn = false) {
     if (!menuOpen) return;
     menuOpen = false;
     menu.hidden = true;
-    if (run.module) run.module._webMenuClosed(value, pointer.x, pointer.y);
+    if (run.module) run.module._webMenuClosed(value);
     if (!focusMovedOn) keysToViewer();
   }
 
@@ -163,7 +156,6 @@
   // A release over an entry picks it: a press-drag-release from the canvas, or a click; a finger's
   // tap picks it by its click.
   document.addEventListener('mouseup', (event) => {
-    pointer = canvasPixel(event.clientX, event.clientY);
     const item = itemAt(event.target);
     if (menuOpen && item && menu.contains(item)) closeMenu(Number(item.dataset.value));
   }, true);
@@ -174,7 +166,6 @@
   // A press outside the open menu closes it without a choice, and goes no further. A press on
   // the canvas takes the focus from any control, so that the keys go to the viewer again.
   document.addEventListener('mousedown', (event) => {
-    pointer = canvasPixel(event.clientX, event.clientY);
     if (event.target === canvas) keysToViewer();
     if (menuOpen && !menu.contains(event.target)) {
       event.stopPropagation();
@@ -183,15 +174,12 @@
     }
   }, true);
   document.addEventListener('touchstart', (event) => {
-    const finger = event.changedTouches[0];
-    if (finger) pointer = canvasPixel(finger.clientX, finger.clientY);
     if (event.target === canvas) keysToViewer();  // as a press of the mouse does
     if (!menuOpen || menu.contains(event.target)) return;
     event.stopPropagation();
     event.preventDefault();
     closeMenu(0);
   }, {capture: true, passive: false});
-  document.addEventListener('mousemove', (event) => { pointer = canvasPixel(event.clientX, event.clientY); }, true);
   // The menu closes when the focus leaves it (Tab, another window) and when the page is re-laid.
   menu.addEventListener('focusout', (event) => {
     if (!menu.contains(event.relatedTarget)) closeMenu(0, Boolean(event.relatedTarget));
