@@ -29,13 +29,34 @@ cmake --build build-web -j2 --target orvex picture
 # The site: the page, the viewer's and the picture helper's modules, the demo maps with the list
 # of their names. Files of an older build that are no longer made go.
 mkdir -p $site
-rm -f $site/*.html $site/*.css $site/*.js $site/*.wasm
-cp web/page/*.html web/page/*.css web/page/*.js build-web/orvex.js build-web/orvex.wasm \
+rm -f $site/*.html $site/*.css $site/*.js $site/*.wasm $site/*.webmanifest $site/*.png $site/*.ico
+cp web/page/*.html web/page/*.css web/page/*.js web/page/*.webmanifest build-web/orvex.js build-web/orvex.wasm \
    build-web/picture.js build-web/picture.wasm $site/
 bash tools/demo_maps.sh $site/demo >/dev/null
+# The icons of the web app manifest and the favicon, rendered from the day map once (again when
+# their script changes).
+icons=build-web/icons
+[ $icons/favicon.ico -nt tools/web_icons.sh ] || bash tools/web_icons.sh $site/demo/earth.bmp $icons
+cp $icons/*.png $icons/favicon.ico $site/
+# The build's name, a hash of the site's files, stamped into the page and into the service worker
+# with the list of the files it keeps (a new name is a new build for the browsers that keep the site).
+(cd $site && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C sort | python3 -c '
+import hashlib, json, sys
+files = [line.rstrip("\n") for line in sys.stdin]
+digest = hashlib.sha256()
+for name in files:
+    digest.update(name.encode() + b"\0" + hashlib.sha256(open(name, "rb").read()).digest())
+build = digest.hexdigest()[:12]
+for name, stamps in (("index.html", {"@BUILD@": build}),
+                     ("sw.js", {"@BUILD@": build, "/*@FILES@*/[]": json.dumps(files)})):
+    text = open(name, encoding="utf-8").read()
+    for placeholder, value in stamps.items():
+        text = text.replace(placeholder, value)
+    open(name, "w", encoding="utf-8").write(text)
+print(build)') > build-web/build.txt
 (cd $site/demo && printf '%s\n' Orvex.Txt *.bmp |
    python3 -c 'import json, sys; print(json.dumps([l.strip() for l in sys.stdin if l.strip()]))' > files.json)
 # The site of builds from before it had a folder of its own.
 rm -rf build-web/index.html build-web/orvex.css build-web/page.js build-web/maps.js build-web/demo
-echo "$site/: $(cd $site && du -ch orvex.js orvex.wasm | tail -n 1 | cut -f1) of viewer," \
+echo "$site/ (build $(cat build-web/build.txt)): $(cd $site && du -ch orvex.js orvex.wasm | tail -n 1 | cut -f1) of viewer," \
      "$(du -sh $site/demo | cut -f1) of demo maps; publish that folder, or serve it with: bash tools/web.sh --serve"

@@ -8,7 +8,8 @@ const {chromium} = require('playwright-core');
 
 const kRoot = path.resolve(__dirname, '../../build-web/site');
 const kTypes = {'.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
-                '.json': 'application/json'};
+                '.json': 'application/json', '.webmanifest': 'application/manifest+json', '.png': 'image/png',
+                '.ico': 'image/vnd.microsoft.icon'};
 
 // Serves the site and starts the browser, with `args` added to its command line: resolves to
 // {url, browser, close()}.

@@ -634,3 +634,83 @@ test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
         await page.context().close();
     }
 });
+
+// ---- the page as an app: the browser's storage failing, installable, offline
+
+test('each failure of the browser\'s storage is told, and no kept map is lost', async (t) => {
+    const page = await newPage();
+    const folderText = () => text(page, 'folder');
+    // Asked once a set of the user's maps is kept: a refusal is told the first time only.
+    await page.evaluate(() => {
+        Object.defineProperty(navigator, 'storage', {configurable: true, value: {persisted: async () => false, persist: async () => false}});
+    });
+    await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
+    await textHas(page, 'The browser did not grant this site lasting storage');
+    const keptReport = opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4);
+    const newReport = opening + '     1 texture images:\n' + image('new.bmp', '    200.') + size('new.bmp', 4, 2, 4, 2);
+    const missing = 'This browser does not let the page keep maps here';
+    const failures = [  // each breaks the storage of the page as it runs, until the next reload
+        {name: 'IndexedDB missing', says: missing,
+         breaks: () => { Object.defineProperty(window, 'indexedDB', {value: undefined, configurable: true}); }},
+        {name: 'IndexedDB throwing on open', says: '(the database is broken)',
+         breaks: () => { IDBFactory.prototype.open = () => { throw new DOMException('the database is broken', 'UnknownError'); }; }},
+        {name: 'quota exceeded', says: 'These maps could not be kept: the browser\'s storage for this site is full',
+         breaks: () => { IDBObjectStore.prototype.put = () => { throw new DOMException('quota exceeded', 'QuotaExceededError'); }; }},
+    ];
+    for (const c of failures) {
+        await t.test(c.name, async () => {
+            await page.evaluate(c.breaks);
+            await openMaps(page, {'Orvex.Txt': '1\nnew.bmp\n200\n', 'new.bmp': picture24(4, 2)});
+            await textHas(page, c.says);
+            assert.equal(await text(page), newReport, 'the new maps show');
+            assert.match(await folderText(), /not kept/);
+            assert.doesNotMatch(await text(page, 'maps-log'), /lasting storage/);
+            await page.reload();
+            await framesPast(page, 1);
+            assert.equal(await text(page), keptReport);
+            assert.match(await folderText(), /kept in this browser/);
+        });
+    }
+    await t.test('the kept maps removed by the browser between visits', async () => {
+        await page.evaluate(() => new Promise((deleted) => { indexedDB.deleteDatabase('orvex').onsuccess = deleted; }));
+        await page.reload();
+        await textHas(page, 'The maps you kept in this browser are gone');
+        await textHas(page, size('night.bmp', 2048, 1024, 2048, 1024), 'console');
+        await page.reload();
+        await framesPast(page, 1);
+        assert.doesNotMatch(await text(page, 'maps-log'), /are gone/, 'told once');
+    });
+});
+
+// What only Chromium's DevTools protocol and playwright's network emulation reach.
+test('Chromium-only: the page is installable (no installability errors over the DevTools protocol)', async () => {
+    // In an ordinary profile: the browser contexts of the other tests are incognito ones, never installable.
+    const profile = fs.mkdtempSync(require('node:path').join(require('node:os').tmpdir(), 'orvex-profile-'));
+    const context = await require('playwright-core').chromium.launchPersistentContext(profile, {
+        executablePath: '/usr/bin/chromium', headless: true, args: ['--no-sandbox', '--disable-gpu', '--no-first-run']});
+    try {
+        const page = await context.newPage();
+        await page.goto(session.url);
+        await until(page, () => window.orvexApp.offline);
+        const devTools = await context.newCDPSession(page);
+        assert.deepEqual((await devTools.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+    } finally {
+        await context.close();
+        fs.rmSync(profile, {recursive: true, force: true});
+    }
+});
+
+test('Chromium-only: offline after one visit, a reload starts the viewer on the demo maps and on kept maps', async () => {
+    const page = await newPage();
+    await until(page, () => window.orvexApp.offline);
+    const build = await page.evaluate(() => window.orvexApp.build);
+    assert.match(await text(page, 'build'), new RegExp(`^Build ${build}: kept in this browser`));
+    await page.context().setOffline(true);
+    await page.reload();
+    await textHas(page, size('night.bmp', 2048, 1024, 2048, 1024), 'console');
+    await framesPast(page, 2);
+    await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
+    await page.reload();
+    await framesPast(page, 2);
+    assert.equal(await text(page), opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4));
+});

@@ -1,5 +1,5 @@
 // The viewer's folder in the page: the demo maps, or the user's own maps and Orvex.Txt kept in the
-// browser (IndexedDB) across reloads; files the viewer writes (screen dumps, Orvex.Out) are kept
+// browser (IndexedDB, through store.js) across reloads; files the viewer writes (screen dumps, Orvex.Out) are kept
 // there too and downloaded. A newly opened set is kept only once the viewer has started on it (a
 // frame of its main loop): a set whose start stops leaves the last good one kept, and the page says
 // why in plain words (from the run's failure code). A BMP opened alone never replaces a kept map of
@@ -15,53 +15,14 @@
   const kFolderTypes = /\.bmp$|^orvex\.txt$|^orvex\.out$/i;
   const kCanonical = {'orvex.txt': kConfig, 'orvex.out': 'Orvex.Out'};  // the names the viewer opens
 
-  // ---- the store: one record per file of the folder, keyed by its name -------------------------
+  const store = window.orvexStore;
 
-  let database = null;  // a Promise of the open IndexedDB database
-  let pending = Promise.resolve();  // store writes not yet done; a run waits for them
-
-  function openDatabase() {
-    database = database || new Promise((resolve, reject) => {
-      const request = indexedDB.open('orvex', 1);
-      request.onupgradeneeded = () => request.result.createObjectStore('folder');
-      request.onsuccess = () => resolve(request.result);
-      request.onerror = () => reject(request.error);
-    });
-    return database;
-  }
-
-  // Runs `work(store)` in one transaction; resolves with the last request's result when it commits.
-  async function transaction(mode, work) {
-    const db = await openDatabase();
-    return new Promise((resolve, reject) => {
-      const step = db.transaction('folder', mode);
-      const store = step.objectStore('folder');
-      let request = null;
-      work(store, (r) => { request = r; });
-      step.oncomplete = () => resolve(request ? request.result : undefined);
-      step.onerror = () => reject(step.error);
-      step.onabort = () => reject(step.error || new Error('the browser refused to keep the files'));
-    });
-  }
-
-  async function storedFiles() {
-    const names = await transaction('readonly', (store, keep) => keep(store.getAllKeys()));
-    const values = await transaction('readonly', (store, keep) => keep(store.getAll()));
-    return names.map((name, i) => ({name, bytes: values[i]}));
-  }
-
-  // Replaces the whole folder (files: [{name, bytes}]), or with `files` null empties it.
-  function replaceStore(files) {
-    pending = pending.catch(() => {}).then(() => transaction('readwrite', (store) => {
-      store.clear();
-      for (const file of files || []) store.put(file.bytes, file.name);
-    }));
-    return pending;
-  }
-
-  function keepFile(name, bytes) {
-    pending = pending.catch(() => {}).then(() => transaction('readwrite', (store) => store.put(bytes, name)));
-    return pending;
+  // A storage failure in plain words under the buttons, with the browser's own words after them;
+  // once, while the same words are there.
+  function tellStorage(error) {
+    const code = /^storage-/.test(error.code) ? error.code : 'storage-missing';
+    const words = window.orvexRun.explain({code});
+    if (!logLines.includes(words)) log(words + (error.message ? ' (' + error.message + ')' : ''));
   }
 
   // ---- the folder of a run ----------------------------------------------------------------------
@@ -78,14 +39,13 @@
 
   // The stored folder when it holds an Orvex.Txt; else the demo maps with what runs wrote beside them.
   async function folderFiles() {
-    await pending.catch(() => {});
     let stored = [];
     try {
-      stored = await storedFiles();
+      stored = await store.read();
     } catch (error) {
-      log('The maps kept in this browser could not be read (' + error.message + '); showing the demo maps.');
+      tellStorage(error);
     }
-    showFolder(stored);
+    showFolder(stored, true);
     if (stored.some((file) => file.name === kConfig)) return stored;
     return mergeFiles(await demoFiles(), stored);
   }
@@ -231,9 +191,9 @@
     // folder, where the next L reads it, and the run goes on.
     if (pictures.length === 0 && read.length === 1 && read[0].name === 'Orvex.Out' &&
         window.orvexRun.writeFile(read[0].name, read[0].bytes)) {
+      if (keptInMemory) keptInMemory = mergeFiles(keptInMemory, read);
+      else await store.add(read[0].name, read[0].bytes).catch(tellStorage);
       log('Orvex.Out is in the viewer\'s folder; L reads it back.');
-      await keepFile(read[0].name, read[0].bytes)
-        .catch((error) => log('Orvex.Out could not be kept in this browser: ' + error.message));
       return;
     }
     const newFolder = read.some((file) => file.name === kConfig);
@@ -279,14 +239,18 @@
   // The set's run has started: it becomes the kept one.
   async function keep(folder) {
     try {
-      await replaceStore(folder);
+      await store.replace(folder);
       keptInMemory = null;
     } catch (error) {
-      log('The maps could not be kept in this browser (' + error.message + '); they last until the page is left.');
+      tellStorage(error);
       keptInMemory = folder;
     }
-    showFolder(folder);
+    showFolder(folder, !keptInMemory);
     window.orvexMaps.opened += 1;
+    if (!keptInMemory && folder.some((file) => file.name === kConfig)) {
+      store.persist().then((answer) => { if (answer === 'refused') tellStorage({code: 'storage-refused'}); },
+                           () => {});
+    }
   }
 
   // The set stopped before its first frame: it is dropped, and the kept set stays.
@@ -320,7 +284,7 @@
   window.orvexRun.on('written', (name, bytes) => {
     download(name, bytes);
     if (keptInMemory) keptInMemory = mergeFiles(keptInMemory, [{name, bytes}]);
-    else keepFile(name, bytes).catch((error) => log(name + ' could not be kept in this browser: ' + error.message));
+    else store.add(name, bytes).catch(tellStorage);
   });
 
   // ---- the page's part ------------------------------------------------------------------------
@@ -353,9 +317,10 @@
   }
 
   let ownKept = false;  // the kept folder is the user's own (it has an Orvex.Txt of theirs)
-  function showFolder(files) {
+  function showFolder(files, kept) {
     const own = ownKept = files.some((file) => file.name === kConfig);
-    folderText.textContent = own ? 'Showing your maps (kept in this browser).' : 'Showing the demo maps.';
+    folderText.textContent = !own ? 'Showing the demo maps.' : kept ? 'Showing your maps (kept in this browser).'
+                                                                   : 'Showing your maps (not kept: they last until the page is left).';
   }
 
   fileInput.addEventListener('change', () => {
@@ -378,7 +343,7 @@
     const own = ownKept ? await keptFiles().catch(() => null) : null;
     keptInMemory = null;
     trial = null;
-    await replaceStore(null).catch((error) => log('The stored maps could not be removed: ' + error.message));
+    await store.replace(null).catch(tellStorage);
     await window.orvexRun.start(keptFiles());
     showUndo(own);
   });

@@ -84,13 +84,18 @@
                    'browser.',
     'crashed': 'the viewer stopped on an internal error. Start again.',
     'maps-unreadable': (why) => `the maps could not be read (${why}). Reload the page, or open your maps again.`,
-    'storage-missing': 'this browser keeps no files for the page (a private window does not): your maps last ' +
-                       'until the page is left.',
-    'storage-full': 'the browser\'s storage for this page is full: your maps last until the page is left. ' +
-                    'Open smaller maps, or free space in the browser\'s settings.',
-    'storage-evicted': 'the browser removed the maps it kept for this page; open them again.',
-    'storage-refused': 'the browser did not grant lasting storage: it may remove your kept maps when it runs ' +
-                       'short of space.',
+    'storage-missing': 'This browser does not let the page keep maps here (some private windows, or site data ' +
+      'turned off): the maps showing last until the page is left. To keep maps, open the page in a normal window, ' +
+      'or allow this site to store data.',
+    'storage-full': 'These maps could not be kept: the browser\'s storage for this site is full. They show until the ' +
+      'page is left; the maps kept before are unchanged. To keep them, make room (smaller or fewer maps, or other ' +
+      'sites\' data cleared in the browser\'s settings) and open them again.',
+    'storage-evicted': 'The maps you kept in this browser are gone: the browser has removed this site\'s data since ' +
+      'your last visit (to free space, or after a time unused). The demo maps show; open your maps again to keep ' +
+      'them. An installed app (Install app, or Add to Home Screen) is less likely to lose them.',
+    'storage-refused': 'The browser did not grant this site lasting storage: it may remove the kept maps when the ' +
+      'disk runs short. Installing the page as an app, or bookmarking it, lets browsers keep them; keep your ' +
+      'original files too.',
   };
 
   // A failure in plain words (the viewer's message is in the console).
