@@ -16,6 +16,7 @@ what=${3:-all}
 bash tools/web.sh >/dev/null
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 (cd bench/web && npm ci --no-audit --no-fund --loglevel=error)
+bash tools/setup.sh firefox-esr
 parts() {  # Firefox draws WebGL only with an X display
   node bench/web/page.js parts "$rounds" "$seconds" chromium
   node bench/web/page.js parts "$rounds" "$seconds" firefox

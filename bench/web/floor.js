@@ -6,7 +6,8 @@
 //   &triangles   the sphere as separate triangles, each quad's two (15552 vertices, as the viewer's
 //                GL subset assembles gluSphere's quad strips), instead of one strip
 //   &shader      the GL subset's program for a decal texture (four-component position, colour and
-//                texture coordinates, the texture coordinates divided by q in every fragment)
+//                texture coordinates, the texture coordinates divided by q in every fragment);
+//                &shader=lean the same interpolating only the colour's alpha and s, t, q
 // window.floor counts the animation frames and the frames drawn.
 'use strict';
 
@@ -110,6 +111,16 @@
       gl_FragColor = colour;
     }`;
 
+  // The same with fewer varyings: the texel's colour replaces the fragment's, so only the colour's
+  // alpha and the texture coordinates s, t, q are interpolated (4 components instead of 8).
+  const kLeanVertex = `
+    attribute vec4 position; attribute vec4 colour; attribute vec4 texCoord; uniform mat4 transform;
+    varying float fragmentAlpha; varying vec3 fragmentTexCoord;
+    void main() { gl_Position = transform * position; fragmentAlpha = colour.a; fragmentTexCoord = texCoord.xyw; }`;
+  const kLeanFragment = `
+    precision highp float; varying float fragmentAlpha; varying vec3 fragmentTexCoord; uniform sampler2D map;
+    void main() { gl_FragColor = vec4(texture2D(map, fragmentTexCoord.xy / fragmentTexCoord.z).rgb, fragmentAlpha); }`;
+
   function program() {
     const shader = (type, source) => {
       const s = gl.createShader(type);
@@ -118,11 +129,11 @@
       return s;
     };
     const p = gl.createProgram();
-    const viewer = options.has('shader');
-    gl.attachShader(p, shader(gl.VERTEX_SHADER, viewer ? kViewerVertex : `
+    const viewer = options.has('shader'), lean = options.get('shader') === 'lean';
+    gl.attachShader(p, shader(gl.VERTEX_SHADER, lean ? kLeanVertex : viewer ? kViewerVertex : `
       attribute vec3 position; attribute vec2 texCoord; uniform mat4 transform; varying vec2 st;
       void main() { st = texCoord; gl_Position = transform * vec4(position, 1.0); }`));
-    gl.attachShader(p, shader(gl.FRAGMENT_SHADER, viewer ? kViewerFragment : `
+    gl.attachShader(p, shader(gl.FRAGMENT_SHADER, lean ? kLeanFragment : viewer ? kViewerFragment : `
       precision highp float; uniform sampler2D map; varying vec2 st;
       void main() { gl_FragColor = vec4(texture2D(map, st).rgb, 1.0); }`));  // decal: the texel's colour
     if (viewer) ['position', 'colour', 'texCoord'].forEach((name, k) => gl.bindAttribLocation(p, k, name));

@@ -64,33 +64,49 @@ struct Program {
 Program programs[kMaxPrograms];
 int programCount = 0;
 
+// Both shaders interpolate only what the fragment uses: s, t and q (r has no use without 3D
+// textures), and where a texel's colour replaces the fragment's, the colour's alpha alone. Each
+// varying component is work for every pixel in a software rasteriser.
+const char kVaryings[] = R"(
+#if defined(TEXTURED) && defined(REPLACE) && !defined(ALPHA_TEXTURE)
+#define ALPHA_ONLY
+varying float fragmentAlpha;
+#else
+varying vec4 fragmentColour;
+#endif
+varying vec3 fragmentTexCoord;
+)";
+
 const char kVertexSource[] = R"(
 attribute vec4 position;
 attribute vec4 colour;
 attribute vec4 texCoord;
 uniform mat4 transform;
 uniform mat4 textureMatrix;
-varying vec4 fragmentColour;
-varying vec4 fragmentTexCoord;
 void main() {
     gl_Position = transform * position;
-    fragmentColour = colour;
-#ifdef TEXTURE_MATRIX
-    fragmentTexCoord = textureMatrix * texCoord;
+#ifdef ALPHA_ONLY
+    fragmentAlpha = colour.a;
 #else
-    fragmentTexCoord = texCoord;
+    fragmentColour = colour;
+#endif
+#ifdef TEXTURE_MATRIX
+    fragmentTexCoord = (textureMatrix * texCoord).xyw;
+#else
+    fragmentTexCoord = texCoord.xyw;
 #endif
 }
 )";
 
-const char kFragmentSource[] = R"(
+const char kFragmentPrecision[] = R"(
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
 #else
 precision mediump float;
 #endif
-varying vec4 fragmentColour;
-varying vec4 fragmentTexCoord;
+)";
+
+const char kFragmentSource[] = R"(
 uniform sampler2D sampler;
 uniform vec4 border;
 uniform vec2 texelCount;
@@ -98,12 +114,16 @@ uniform vec2 clampAxes;
 uniform vec2 repeatAxes;
 uniform float alphaReference;
 void main() {
+#ifdef ALPHA_ONLY
+    vec4 colour = vec4(0.0, 0.0, 0.0, fragmentAlpha);  // its rgb is the texel's below
+#else
     vec4 colour = fragmentColour;
+#endif
 #ifdef BITMAP
     if (texture2D(sampler, fragmentTexCoord.xy).a < 0.5) discard;
 #endif
 #ifdef TEXTURED
-    vec2 st = fragmentTexCoord.xy / fragmentTexCoord.w;
+    vec2 st = fragmentTexCoord.xy / fragmentTexCoord.z;
 #ifdef WRAP_EMULATED
     st = mix(st, fract(st), repeatAxes);
 #endif
@@ -155,10 +175,11 @@ void main() {
 // The text of a shader that is not accepted goes to the browser's console.
 void reportFailure(const char* what, const char* log) { emscripten_log(kLogError, "GL subset: %s: %s", what, log); }
 
+// A shader's text: the program's #defines, the fragment shader's precision, the varyings, its source.
 GLuint compile(GLenum type, const char* defines, const char* source) {
     const GLuint shader = emscripten_glCreateShader(type);
-    const char* texts[2] = {defines, source};
-    emscripten_glShaderSource(shader, 2, texts, nullptr);
+    const char* texts[4] = {defines, type == kFragmentShader ? kFragmentPrecision : "", kVaryings, source};
+    emscripten_glShaderSource(shader, 4, texts, nullptr);
     emscripten_glCompileShader(shader);
     GLint ok = 0;
     emscripten_glGetShaderiv(shader, kCompileStatus, &ok);
