@@ -56,7 +56,8 @@ const settle = (page) => page.evaluate(() => new Promise((done) => setTimeout(do
 
 // ---- the browsers --------------------------------------------------------------------------------
 
-// Chromium as the tests launch it (playwright-core): {url, pages(), close()}; the page not sampled is frozen.
+// A browser for the samples: {url, pid, close(), wait(page, test, arg), newPage(init), only(page), box(page)}.
+// Chromium as the tests launch it (playwright-core); the pages not sampled are frozen.
 async function chromium() {
     const {url, browser, close} = await start();
     const context = await browser.newContext({viewport: kViewport});
@@ -103,7 +104,7 @@ async function firefox() {
     };
 }
 
-// Copies the floor into the served site and opens it and the viewer: {floor, viewer, box}.
+// The floor page (with floor.js's options in `query`), drawing.
 async function openFloor(browser, query = '') {
     const floor = await browser.newPage();
     await floor.goto(browser.url + 'bench/floor.html' + query);
@@ -114,6 +115,8 @@ async function openFloor(browser, query = '') {
     return floor;
 }
 
+// Copies the floor into the served site and opens it and the viewer, the pointer on the globe:
+// {floor, viewer, box}.
 async function openPages(browser, viewerInit) {
     fs.mkdirSync(path.join(root, 'bench'), {recursive: true});
     for (const name of ['floor.html', 'floor.js']) fs.copyFileSync(path.join(__dirname, name), path.join(root, 'bench', name));
@@ -411,11 +414,11 @@ async function partRounds(rounds, seconds, engine) {
     console.log('');
     console.log(`${engine}, medians of ${rounds} rounds of ${seconds} s (60 Hz cap in place): frames shown a second, ` +
                 'the browser\'s CPU ms a frame shown (all processes, GPU process), each beside the floor sampled with it');
-    console.log(`  ${'the default view'.padEnd(26)} ${'shown'.padStart(6)} ${'floor'.padStart(6)} x floor ` +
+    console.log(`  ${'the default view'.padEnd(32)} ${'shown'.padStart(6)} ${'floor'.padStart(6)} x floor ` +
                 `${'CPU ms'.padStart(7)} ${'GPU ms'.padStart(7)} ${'floor CPU'.padStart(10)} ${'floor GPU'.padStart(10)}`);
     for (const [name] of rows) {
         const pick = (key, digits) => median(results.map((r) => r[name][key])).toFixed(digits);
-        console.log(`  ${name.padEnd(26)} ${pick('shown', 1).padStart(6)} ${pick('floor', 1).padStart(6)} ${pick('ratio', 2).padStart(7)} ` +
+        console.log(`  ${name.padEnd(32)} ${pick('shown', 1).padStart(6)} ${pick('floor', 1).padStart(6)} ${pick('ratio', 2).padStart(7)} ` +
                     `${pick('cpu', 1).padStart(7)} ${pick('gpu', 1).padStart(7)} ${pick('floorCpu', 1).padStart(10)} ${pick('floorGpu', 1).padStart(10)}`);
     }
 }
