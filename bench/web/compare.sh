@@ -1,17 +1,33 @@
 #!/usr/bin/env bash
-# The browser build's frame figures against its floor and targets, in headless Chromium (Debian's
-# /usr/bin/chromium, SwiftShader WebGL, driven by the tests' playwright-core): bench/web/page.js
-# says how each figure is measured. Frames shown are animation frames (requestAnimationFrame
-# callbacks) with the 60 Hz cap lifted, frames drawn the page's own count; the floor is
+# The browser build's frame figures against its floor and targets, with the display's 60 Hz cap in
+# place as users run the page: in headless Chromium (Debian's /usr/bin/chromium, SwiftShader WebGL,
+# driven by the tests' playwright-core) every figure and its target, then where the default view's
+# frame time goes, in Chromium and in Firefox ESR (puppeteer-core, under Xvfb, Mesa's llvmpipe).
+# bench/web/page.js says how each figure is measured. Frames shown are animation frames
+# (requestAnimationFrame callbacks), frames drawn the page's own count; the floor is
 # bench/web/floor.html, the demo map on the textured sphere alone. The desktop build (Xvfb, Mesa's
 # llvmpipe) gives only the first picture the page's is compared with. A benchmark, never a test.
-#   bash bench/web/compare.sh [rounds] [seconds-per-sample]
+#   bash bench/web/compare.sh [rounds] [seconds-per-sample] [frames|parts]   (both unless one is named)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 rounds=${1:-5}
 seconds=${2:-4}
+what=${3:-all}
 bash tools/web.sh >/dev/null
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+(cd bench/web && npm ci --no-audit --no-fund --loglevel=error)
+bash tools/setup.sh firefox-esr
+parts() {  # Firefox draws WebGL only with an X display
+  node bench/web/page.js parts "$rounds" "$seconds" chromium
+  node bench/web/page.js parts "$rounds" "$seconds" firefox
+}
+if [ "$what" = parts ]; then
+  source tests/support/xserver.sh
+  trap orvex_stop_x EXIT
+  orvex_start_x
+  parts
+  exit 0
+fi
 source tools/frame_setup.sh; frame_setup orvex
 orvex_start_x
 viewer="$PWD/$build/orvex"
@@ -33,6 +49,6 @@ done
 xwd -root -silent | /usr/bin/convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage png:"$work/desktop-first.png"
 kill "$pid"; wait "$pid" 2>/dev/null || true
 
-node bench/web/page.js "$work" "$rounds" "$seconds"
+node bench/web/page.js frames "$work" "$rounds" "$seconds"
 [ -n "${COMPARE_KEEP:-}" ] && cp "$work/desktop-first.png" "$work/web-first.png" "$COMPARE_KEEP/"
-true
+[ "$what" = frames ] || parts

@@ -2,6 +2,12 @@
 // viewer's default view and nothing else, in plain WebGL 1, one frame per animation frame. The
 // sphere's vertices are uploaded once; a frame clears colour and depth and draws them.
 //   floor.html?map=URL   (default: the demo's day map, ../demo/earth.bmp)
+// Two parts of the viewer's frame can be added, to measure what each costs:
+//   &triangles   the sphere as separate triangles, each quad's two (15552 vertices, as the viewer's
+//                GL subset assembles gluSphere's quad strips), instead of one strip
+//   &shader      the GL subset's program for a decal texture (four-component position, colour and
+//                texture coordinates, the texture coordinates divided by q in every fragment);
+//                &shader=lean the same interpolating only the colour's alpha and s, t, q
 // window.floor counts the animation frames and the frames drawn.
 'use strict';
 
@@ -15,6 +21,7 @@
   // ---- the sphere as gluSphere(20, 72, 36) issues it with texture coordinates -----------------
 
   const kRadius = 20, kSlices = 72, kStacks = 36;
+  const options = new URLSearchParams(location.search);
 
   // One triangle strip per stack (a quad strip's vertices in its order: ring j + 1, then ring j),
   // joined into one strip by repeating the last and first vertices of neighbours.
@@ -36,6 +43,14 @@
     const out = [];
     const vertex = (i, j) => out.push(ringRadius[j] * sinAround[i], ringRadius[j] * cosAround[i], ringHeight[j],
                                       1 - i / kSlices, 1 - j / kStacks);
+    if (options.has('triangles')) {  // each quad (i, i + 1) x (j + 1, j) as two triangles
+      for (let j = 0; j < kStacks; ++j) {
+        for (let i = 0; i < kSlices; ++i) {
+          for (const [a, b] of [[i, j + 1], [i, j], [i + 1, j], [i, j + 1], [i + 1, j], [i + 1, j + 1]]) vertex(a, b);
+        }
+      }
+      return new Float32Array(out);
+    }
     for (let j = 0; j < kStacks; ++j) {
       if (j > 0) vertex(0, j + 1);  // the join's second repeat
       for (let i = 0; i <= kSlices; ++i) {
@@ -81,6 +96,31 @@
 
   // ---- GL -----------------------------------------------------------------------------------------
 
+  // The GL subset's shaders (web/gl/draw.cpp) for a decal texture, its #defines applied.
+  const kViewerVertex = `
+    attribute vec4 position; attribute vec4 colour; attribute vec4 texCoord; uniform mat4 transform;
+    varying vec4 fragmentColour; varying vec4 fragmentTexCoord;
+    void main() { gl_Position = transform * position; fragmentColour = colour; fragmentTexCoord = texCoord; }`;
+  const kViewerFragment = `
+    precision highp float; varying vec4 fragmentColour; varying vec4 fragmentTexCoord; uniform sampler2D map;
+    void main() {
+      vec4 colour = fragmentColour;
+      vec2 st = fragmentTexCoord.xy / fragmentTexCoord.w;
+      vec4 texel = texture2D(map, st);
+      colour.rgb = texel.rgb;
+      gl_FragColor = colour;
+    }`;
+
+  // The same with fewer varyings: the texel's colour replaces the fragment's, so only the colour's
+  // alpha and the texture coordinates s, t, q are interpolated (4 components instead of 8).
+  const kLeanVertex = `
+    attribute vec4 position; attribute vec4 colour; attribute vec4 texCoord; uniform mat4 transform;
+    varying float fragmentAlpha; varying vec3 fragmentTexCoord;
+    void main() { gl_Position = transform * position; fragmentAlpha = colour.a; fragmentTexCoord = texCoord.xyw; }`;
+  const kLeanFragment = `
+    precision highp float; varying float fragmentAlpha; varying vec3 fragmentTexCoord; uniform sampler2D map;
+    void main() { gl_FragColor = vec4(texture2D(map, fragmentTexCoord.xy / fragmentTexCoord.z).rgb, fragmentAlpha); }`;
+
   function program() {
     const shader = (type, source) => {
       const s = gl.createShader(type);
@@ -89,12 +129,14 @@
       return s;
     };
     const p = gl.createProgram();
-    gl.attachShader(p, shader(gl.VERTEX_SHADER, `
+    const viewer = options.has('shader'), lean = options.get('shader') === 'lean';
+    gl.attachShader(p, shader(gl.VERTEX_SHADER, lean ? kLeanVertex : viewer ? kViewerVertex : `
       attribute vec3 position; attribute vec2 texCoord; uniform mat4 transform; varying vec2 st;
       void main() { st = texCoord; gl_Position = transform * vec4(position, 1.0); }`));
-    gl.attachShader(p, shader(gl.FRAGMENT_SHADER, `
+    gl.attachShader(p, shader(gl.FRAGMENT_SHADER, lean ? kLeanFragment : viewer ? kViewerFragment : `
       precision highp float; uniform sampler2D map; varying vec2 st;
       void main() { gl_FragColor = vec4(texture2D(map, st).rgb, 1.0); }`));  // decal: the texel's colour
+    if (viewer) ['position', 'colour', 'texCoord'].forEach((name, k) => gl.bindAttribLocation(p, k, name));
     gl.linkProgram(p);
     if (!gl.getProgramParameter(p, gl.LINK_STATUS)) throw new Error(gl.getProgramInfoLog(p));
     return p;
@@ -128,15 +170,17 @@
     gl.vertexAttribPointer(texCoord, 2, gl.FLOAT, false, 20, 12);
     gl.uniformMatrix4fv(gl.getUniformLocation(p, 'transform'), false, defaultTransform());
     gl.uniform1i(gl.getUniformLocation(p, 'map'), 0);
+    const colour = gl.getAttribLocation(p, 'colour');
+    if (colour >= 0) gl.vertexAttrib4f(colour, 1, 1, 1, 1);  // the current colour, as the subset sends it
     gl.enable(gl.DEPTH_TEST);
     gl.clearColor(0, 0, 0, 0);
-    await loadMap(new URLSearchParams(location.search).get('map') || '../demo/earth.bmp');
+    await loadMap(options.get('map') || '../demo/earth.bmp');
     const count = vertices.length / 5;
 
     function frame() {
       ++floor.animationFrames;
       gl.clear(gl.COLOR_BUFFER_BIT | gl.DEPTH_BUFFER_BIT);
-      gl.drawArrays(gl.TRIANGLE_STRIP, 0, count);
+      gl.drawArrays(options.has('triangles') ? gl.TRIANGLES : gl.TRIANGLE_STRIP, 0, count);
       ++floor.framesDrawn;
       requestAnimationFrame(frame);
     }
