@@ -1,24 +1,28 @@
-// The page in headless Chromium: start-up reports of chosen maps, keys, the menu, L, screen dumps,
-// kept maps, and pictures made viewer-ready.
+// The page in the engine of engines.js (Chromium, Firefox or WebKit): start-up reports of chosen
+// maps, keys, the menu, L, screen dumps, kept maps, and pictures made viewer-ready.
 'use strict';
 const {before, after, test: nodeTest} = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 
+const {engine, start} = require('./engines.js');
+
 let session;
-before(async () => { session = await require('./browser.js').start(); });
+before(async () => { session = await start(); });
 after(() => session.close());
 // The pages a test opened are closed when it ends: a page left open goes on drawing its globe at
 // every animation frame and takes the machine's time from the tests after it.
 const opened = new Set();
-const test = (name, body) => nodeTest(name, async (t) => {
+const test = (name, options, body = options) => nodeTest(name, body === options ? {} : options, async (t) => {
     try {
         await body(t);
     } finally {
-        for (const context of opened) await context.close();
+        for (const page of opened) await page.close();
         opened.clear();
     }
 });
+// A case the other engines cannot run here is skipped there, with the reason.
+const chromiumOnly = (reason) => ({skip: engine !== 'chromium' && `Chromium only: ${reason}`});
 // The desktop's window, and Chromium's phone and tablet emulation (touch, a device pixel ratio).
 const desktop = {viewport: {width: 1400, height: 1000}};
 const phone = {viewport: {width: 390, height: 844}, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
@@ -26,9 +30,8 @@ const tablet = {viewport: {width: 820, height: 1180}, deviceScaleFactor: 2, isMo
 // With the demo maps' first frames drawn in the full window: the frame that resizes the canvas to
 // 1024 x 748 clears it, so a key taken in that pass (a ~) would see an empty picture.
 async function newPage(device = desktop) {
-    const context = await session.browser.newContext({acceptDownloads: true, ...device});
-    opened.add(context);
-    const page = await context.newPage();
+    const page = await session.newPage(device);
+    opened.add(page);
     await page.goto(session.url);
     await until(page, () => window.orvexPage.framesDrawn >= 2 && document.getElementById('orvex').height === 748);
     return await framesPast(page, await page.evaluate(() => window.orvexPage.framesDrawn + 1)) && page;
@@ -64,11 +67,11 @@ const by = (w, h) => `${String(w).padStart(10)} by${String(h).padStart(7)}`;
 const size = (name, w, h, tw, th) => ` ${field20(name)}:${by(w, h)} OpenGL::${by(tw, th)}\n`;
 
 // Drops the files ({name: bytes}) onto the page.
-const drop = async (page, files) => page.dispatchEvent('body', 'drop', {dataTransfer: await page.evaluateHandle((files) => {
-    const transfer = new DataTransfer();
-    for (const [name, bytes] of files) transfer.items.add(new File([new Uint8Array(bytes)], name));
-    return transfer;
-}, Object.entries(files).map(([name, bytes]) => [name, Array.from(Buffer.from(bytes))]))});
+const drop = (page, files) => page.evaluate((files) => {
+    const dataTransfer = new DataTransfer();
+    for (const [name, bytes] of files) dataTransfer.items.add(new File([new Uint8Array(bytes)], name));
+    document.body.dispatchEvent(new DragEvent('drop', {dataTransfer, bubbles: true, cancelable: true}));
+}, Object.entries(files).map(([name, bytes]) => [name, Array.from(Buffer.from(bytes))]));
 // Opens the files ({name: bytes}) through "Open maps…" (or `how`); resolves when the new set has
 // drawn a frame and is kept, or has ended before its first frame, a wait for Enter answered.
 async function openMaps(page, files, how = choose) {
@@ -163,7 +166,10 @@ test('keys and menu entries act; an unbound key rings the bell', async (t) => {
             for (const key of ['End', 'Home', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']) await page.keyboard.press(key);
         },
     };
-    for (const [way, pick] of Object.entries(ways)) await t.test('menu: ' + way, () => rings(page, pick));
+    const noMenuKey = engine !== 'chromium' && 'WebDriver has no ContextMenu key';
+    for (const [way, pick] of Object.entries(ways)) {
+        await t.test('menu: ' + way, {skip: way.includes('menu key') && noMenuKey}, () => rings(page, pick));
+    }
     const menu = page.getByRole('menu');
     const controls = {  // then G, with no click on the canvas
         'Back to the demo maps': async () => {
@@ -329,7 +335,8 @@ test('pictures are made viewer-ready in the page', async (t) => {
 
 // ---- any screen: the page fits it, a finger is the pointer, every key is a tap away
 
-test('the page fits the screen: the canvas scaled to its width, every control on it', async (t) => {
+test('the page fits the screen: the canvas scaled to its width, every control on it (Chromium\'s phone emulation)',
+     chromiumOnly('phones and tablets are emulated through the DevTools protocol'), async (t) => {
     const viewports = [
         {name: 'desktop 1400 x 1000', device: desktop, panelInView: true},
         {name: 'phone 390 x 844', device: phone, keyBar: true},
@@ -357,7 +364,7 @@ test('the page fits the screen: the canvas scaled to its width, every control on
             if (v.panelInView) assert.ok(layout.panelTop < layout.height, 'the console panel starts in view');
             assert.equal(layout.keyBar, Boolean(v.keyBar));
             assert.equal(layout.zoom, 1);
-            await page.context().close();
+            await page.close();
         });
     }
 });
@@ -400,7 +407,8 @@ const keysDone = (page) => rings(page, () => page.evaluate(() => window.orvexRun
 const keyButton = (page, name) => page.getByRole('button', {name, exact: false});
 const kLatLon25x35 = [440, 152];  // the pointer position whose view has latitude 25, longitude 35 at the centre
 
-test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
+test('a finger turns, zooms, opens the menu and taps the keys (touch through the DevTools protocol)',
+     chromiumOnly('touch is sent through the DevTools protocol'), async (t) => {
     for (const [device, screen] of Object.entries({phone, tablet})) {
         const page = await newPage(screen), {width, height} = screen.viewport;
         const gestures = {
@@ -411,7 +419,7 @@ test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
                 await mouse.mouse.move(box.x + kLatLon25x35[0], box.y + kLatLon25x35[1]);
                 await pictureChanges(mouse);
                 const wanted = await pictureDigest(mouse);
-                await mouse.context().close();
+                await mouse.close();
                 const [x, y] = await canvasPoint(page, ...kLatLon25x35);
                 await touch(page, 'touchStart', [[x - 20, y]]);
                 await touch(page, 'touchMove', [[x, y]]);  // a moving finger: no long press
@@ -493,6 +501,6 @@ test('a finger turns, zooms, opens the menu and taps the keys', async (t) => {
             },
         };
         for (const [name, gesture] of Object.entries(gestures)) await t.test(`${device}: ${name}`, gesture);
-        await page.context().close();
+        await page.close();
     }
 });
