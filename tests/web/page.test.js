@@ -42,6 +42,9 @@ const framesPast = (page, count) => until(page, (n) => window.orvexPage.framesDr
 const text = (page, id = 'console') => page.evaluate((id) => document.getElementById(id).textContent, id);
 const textHas = (page, wanted, id = 'maps-log') =>
     until(page, ([t, id]) => document.getElementById(id).textContent.includes(t), [wanted, id]);
+// The largest texture the engine's WebGL takes (8192 in Chromium here, 16384 in Firefox).
+const largestTexture = (page) => page.evaluate(() =>
+    document.createElement('canvas').getContext('webgl').getParameter(WebGLRenderingContext.MAX_TEXTURE_SIZE));
 const choose = (page, files) => page.setInputFiles('#open-maps', Object.entries(files).map(([name, bytes]) =>
     ({name, mimeType: 'application/octet-stream', buffer: Buffer.from(bytes)})));
 
@@ -270,6 +273,7 @@ test('dropped maps are kept across a reload, until the demo maps are asked for',
 test('a set that stops at its start leaves the kept maps as they were', async (t) => {
     const page = await newPage(phone);
     await openMaps(page, {'Orvex.Txt': '1\nkept.bmp\n100\n', 'kept.bmp': picture24(8, 4)});
+    const largest = await largestTexture(page);
     const keptReport = opening + '     1 texture images:\n' + image('kept.bmp', '    100.') + size('kept.bmp', 8, 4, 8, 4);
     const badSets = [
         {name: 'a truncated BMP', files: {'Orvex.Txt': '1\ncut.bmp\n10\n', 'cut.bmp': picture24(64, 32).subarray(0, 1000)},
@@ -281,7 +285,7 @@ test('a set that stops at its start leaves the kept maps as they were', async (t
         {name: 'an over-long name', files: {'Orvex.Txt': '1\nmars-viking-2019-colour.bmp\n10\n', 'mars-viking-2019-colour.bmp': picture24(8, 4)},
          says: 'Orvex.Txt names "mars-viking-2019-col", which is not among the files opened (the viewer cuts names to 20',
          logs: 'mars-viking-2019-colour.bmp has a name of more than 20 characters, of which the viewer reads 20'},
-        {name: 'a texture too large for WebGL', files: {'Orvex.Txt': '1\nwide.bmp\n10\n', 'wide.bmp': picture24(8193, 1)},
+        {name: 'a texture too large for WebGL', files: {'Orvex.Txt': '1\nwide.bmp\n10\n', 'wide.bmp': picture24(largest + 1, 1)},
          says: 'a map is larger than the largest texture WebGL takes here'},
         {name: 'a BMP that Orvex.Txt does not name, which starts', files: {'extra.bmp': picture24(8, 4)}, starts: true,
          says: 'extra.bmp is in the folder, but Orvex.Txt does not name it, so the viewer does not show it.'},
@@ -305,21 +309,22 @@ test('a set that stops at its start leaves the kept maps as they were', async (t
 // A picture the page decodes: too wide for WebGL, so scaled by one factor; then the helper's refusals.
 test('pictures are made viewer-ready in the page', async (t) => {
     const page = await newPage();
-    const jpeg = await page.evaluate(async () => {  // one colour: the encoder's work is not what is tested
-        const canvas = new OffscreenCanvas(8200, 100);
-        Object.assign(canvas.getContext('2d'), {fillStyle: '#2060c0'}).fillRect(0, 0, 8200, 100);
+    const largest = await largestTexture(page), wide = largest + 8;
+    const jpeg = await page.evaluate(async (wide) => {  // one colour: the encoder's work is not what is tested
+        const canvas = new OffscreenCanvas(wide, 100);
+        Object.assign(canvas.getContext('2d'), {fillStyle: '#2060c0'}).fillRect(0, 0, wide, 100);
         return Array.from(new Uint8Array(await (await canvas.convertToBlob({type: 'image/jpeg'})).arrayBuffer()));
-    });
+    }, wide);
     const sixth = {'Orvex.Txt': '5\n' + [1, 2, 3, 4, 5].map((n) => `m${n}.bmp\n1\n`).join(''),
                    ...Object.fromEntries([1, 2, 3, 4, 5].map((n) => [`m${n}.bmp`, picture24(2, 2)]))};
     const cases = [
-        {radius: '3389.5', log: 'orvex-picture: wide.jpg (8200 x 100) -> wide.bmp, 24-bit, 8192 x 100\n',
+        {radius: '3389.5', log: `orvex-picture: wide.jpg (${wide} x 100) -> wide.bmp, 24-bit, ${largest} x 100\n`,
          report: image('wide.bmp', '   3390.') + size('earth.bmp', 2048, 1024, 2048, 1024) + size('night.bmp', 2048, 1024, 2048, 1024) +
-                 size('wide.bmp', 8192, 100, 8192, 128)},
+                 size('wide.bmp', largest, 100, largest, 128)},
         {radius: '12 parsecs', log: "orvex-picture: error: the radius '12 parsecs' is not a number of kilometres"},
         {radius: '3389.5', pictures: ['Mars_Viking_2019_colour.jpg', 'Mars_Viking_2019_grey.jpg'],  // one stem: two maps
-         log: 'orvex-picture: Mars_Viking_2019_grey.jpg (8200 x 100) -> Mars_Viking_20-2.bmp, 24-bit, 8192 x 100\n',
-         report: size('Mars_Viking_2019.bmp', 8192, 100, 8192, 128) + size('Mars_Viking_20-2.bmp', 8192, 100, 8192, 128)},
+         log: `orvex-picture: Mars_Viking_2019_grey.jpg (${wide} x 100) -> Mars_Viking_20-2.bmp, 24-bit, ${largest} x 100\n`,
+         report: size('Mars_Viking_2019.bmp', largest, 100, largest, 128) + size('Mars_Viking_20-2.bmp', largest, 100, largest, 128)},
         {radius: '6371', folder: sixth, log: 'cannot add wide.bmp to Orvex.Txt: it already lists 5 images, the most the viewer reads'},
     ];
     for (const c of cases) {

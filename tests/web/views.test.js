@@ -98,10 +98,13 @@ async function desktopPicture(file) {
     return file;
 }
 
+// Firefox and WebKit draw the first view only: the thirteen take them too long on this machine.
 for (const [view, script] of readViews()) {
-    test(view, async () => {
+    const skip = engine !== 'chromium' && view !== 'default' && `Chromium only: ${engine} draws the first view only`;
+    test(view, {skip}, async (t) => {
         const expected = await desktopPicture(path.join(folder, `${view}-desktop.png`));
         const page = await session.newPage({viewport: {width: 1400, height: 1000}});
+        t.after(() => page.close());
         const until = (holds, arg) => page.waitForFunction(holds, arg, {timeout: 300000, polling: 50});
         await page.addInitScript(frameScriptHook);
         await page.goto(session.url);
@@ -116,7 +119,6 @@ for (const [view, script] of readViews()) {
         const png = await page.evaluate(() => document.getElementById('orvex').toDataURL('image/png'));
         const drawn = path.join(folder, `${view}-page.png`);
         fs.writeFileSync(drawn, Buffer.from(png.split(',')[1], 'base64'));
-        await page.close();
 
         const {off, pixels, sizes} = pixelsOff(expected, drawn);
         // Help, places and the grid change under 2 % of the pixels: the page's picture must also be
