@@ -62,7 +62,7 @@ class DownloadFolder {
                 if (accepts(download)) return download;
             }
         }
-        throw new Error(`no download in ${timeout} ms`);
+        throw new Error(`no download in ${timeout} ms: ${this.files().join(', ')}`);
     }
 }
 
@@ -240,16 +240,22 @@ const kWebDriverKeys = {Tab: '\uE004', Enter: '\uE007', Shift: '\uE008', Control
                         End: '\uE010', Home: '\uE011', ArrowLeft: '\uE012', ArrowUp: '\uE013', ArrowRight: '\uE014',
                         ArrowDown: '\uE015', F10: '\uE03A'};
 const kButtons = {left: 0, middle: 1, right: 2};
+const kShifted = /^[A-Z~!@#$%^&*()_+{}|:"<>?]$/;
 
 class WebKitPage extends DriverPage {
     constructor(session, browser) {
         super(session);
         this.browser = browser;
         const act = (type, actions) => browser.performActions([{type, id: type, ...(type === 'pointer' ? {parameters: {pointerType: 'mouse'}} : {}), actions}]);
+        // A character typed with Shift on a US keyboard is sent inside Shift, as a person types it:
+        // WebKit otherwise gives its unshifted key now and then (a backquote for ~).
         this.keyboard = new Keyboard((key, down) => {
             const value = kWebDriverKeys[key] || ([...key].length === 1 ? key : null);
             if (value === null) throw new Error(`WebDriver has no key ${key}`);
-            return act('key', [{type: down ? 'keyDown' : 'keyUp', value}]);
+            const press = [{type: down ? 'keyDown' : 'keyUp', value}];
+            if (!kShifted.test(key)) return act('key', press);
+            const shift = (type) => ({type, value: kWebDriverKeys.Shift});
+            return act('key', down ? [shift('keyDown'), ...press] : [...press, shift('keyUp')]);
         });
         this.mouse = new Mouse(({move, button, down}) => act('pointer', move
             ? [{type: 'pointerMove', origin: 'viewport', x: Math.round(move[0]), y: Math.round(move[1]), duration: 0}]
@@ -273,8 +279,8 @@ class WebKitPage extends DriverPage {
         return png;
     }
     async setFiles(selector, paths) {
-        const element = await this.browser.findElement('css selector', selector);
-        await this.browser.elementSendKeys(element['element-6066-11e4-a52e-4a8b6a8aeb1b'] || element.ELEMENT, paths.join('\n'));
+        const element = await this.browser.$(selector);
+        await this.browser.elementSendKeys(element.elementId, paths.join('\n'));
     }
 }
 
