@@ -156,14 +156,22 @@ class Mouse {
 class DriverPage {
     constructor(session) { Object.assign(this, {session, engine: session.engine}); }
     evaluate(fn, arg) { return this.evaluateSource(`(${fn})`, arg); }
+    // Polls in the page, a few seconds at a time (a driver's round trip costs more than a poll).
     async waitForFunction(fn, arg, {timeout = 30000, polling = 100} = {}) {
-        for (const started = Date.now(); ; await sleep(polling)) {
-            const value = await this.evaluate(fn, arg).catch((error) => {
-                if (/context|navigat|destroyed|detached|no such/i.test(String(error))) return false;  // a reload under way
+        const poll = async ([source, arg, polling, slice]) => {  // the page's clock may be a test's
+            const holds = new Function('return ' + source)(), until = performance.now() + slice;
+            for (let value; ; await new Promise((resolve) => setTimeout(resolve, polling))) {
+                if ((value = await holds(arg)) || performance.now() > until) return value || null;
+            }
+        };
+        for (const started = Date.now(); ;) {
+            const value = await this.evaluate(poll, [String(fn), arg, polling, 5000]).catch((error) => {
+                if (/context|navigat|destroyed|detached|no such|unload/i.test(String(error))) return null;  // a reload under way
                 throw error;
             });
             if (value) return value;
             if (Date.now() - started > timeout) throw new Error(`waitForFunction: ${fn} did not hold in ${timeout} ms`);
+            await sleep(polling);
         }
     }
     waitForEvent(event, accepts) {
