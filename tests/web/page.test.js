@@ -412,6 +412,8 @@ const keysDone = (page) => rings(page, () => page.evaluate(() => window.orvexRun
 const keyButton = (page, name) => page.getByRole('button', {name, exact: false});
 const kLatLon25x35 = [440, 152];  // the pointer position whose view has latitude 25, longitude 35 at the centre
 
+// Chromium only: WebKit's WebDriver has no touch, and Firefox's (puppeteer's touchscreen) lands and
+// moves fingers one round trip apart, which on a loaded machine outlasts the page's long press.
 test('a finger turns, zooms, opens the menu and taps the keys (touch through the DevTools protocol)',
      chromiumOnly('touch is sent through the DevTools protocol'), async (t) => {
     for (const [device, screen] of Object.entries({phone, tablet})) {
