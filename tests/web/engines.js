@@ -222,6 +222,17 @@ class FirefoxPage extends DriverPage {
     close() { return this.context.close(); }
     screenshot(options = {}) { return this.page.screenshot(options); }
     async setFiles(selector, paths) { await (await this.page.$(selector)).uploadFile(...paths); }
+    // Touch as Chromium's DevTools protocol sends it: every finger in one action, so that fingers
+    // land and move together (puppeteer's touchscreen sends one finger a round trip). `type` is
+    // touchStart or touchMove with points [x, y], or touchEnd, which lifts all fingers.
+    async touch(type, points = []) {
+        if (type === 'touchStart') this.fingers = points.length;
+        const actions = type === 'touchEnd' ? Array.from({length: this.fingers}, () => [{type: 'pointerUp', button: 0}])
+            : points.map(([x, y]) => [{type: 'pointerMove', x, y, width: 1, height: 1, pressure: 0.5},
+                                      ...(type === 'touchStart' ? [{type: 'pointerDown', button: 0, width: 1, height: 1, pressure: 0.5}] : [])]);
+        await this.page.mainFrame().browsingContext.performActions(actions.map((fingerActions, id) => (
+            {type: 'pointer', id: `finger${id}`, parameters: {pointerType: 'touch'}, actions: fingerActions})));
+    }
 }
 
 async function startFirefox(session) {
