@@ -33,16 +33,17 @@ async function startXvfb() {
         xvfb.stdio[3].once('data', (bytes) => resolve(':' + String(bytes).trim()));
         xvfb.once('exit', (code) => reject(new Error(`Xvfb ended (${code}) before it had a display`)));
         setTimeout(() => reject(new Error('Xvfb gave no display in 20 s')), 20000);
-    });
+    }).catch((error) => { xvfb.kill(); throw error; });
     return {display, close: () => xvfb.kill()};
 }
 
 // ---- downloads: files that appear whole in a folder
 
-// A file is whole once no part file of it is left and its size held over one poll.
+// A file is whole once no part file of it is left and its size held over one poll. Each one taken
+// is moved into a folder of its own under `taken`.
 const partial = /\.(part|download|crdownload|wkdownload)$/i;
 class DownloadFolder {
-    constructor(folder) { this.folder = folder; }
+    constructor(folder, taken) { Object.assign(this, {folder, taken}); }
     files() {
         return fs.readdirSync(this.folder, {withFileTypes: true}).filter((e) => e.isFile()).map((e) => e.name);
     }
@@ -56,7 +57,7 @@ class DownloadFolder {
                 if (partial.test(name) || names.some((other) => other !== name && other.startsWith(name + '.'))) continue;
                 const size = fs.statSync(path.join(this.folder, name)).size;
                 if (size === 0 || sizes.get(name) !== size) { sizes.set(name, size); continue; }
-                const kept = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'orvex-download-')), name);
+                const kept = path.join(fs.mkdtempSync(path.join(this.taken, 'download-')), name);
                 fs.renameSync(path.join(this.folder, name), kept);
                 const download = {suggestedFilename: () => name, path: async () => kept};
                 if (accepts(download)) return download;
@@ -180,7 +181,7 @@ class DriverPage {
     }
     // Playwright's file payloads ({name, mimeType, buffer}) are written to a folder of their own.
     setInputFiles(selector, files) {
-        const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'orvex-files-'));
+        const folder = fs.mkdtempSync(path.join(this.session.scratch, 'files-'));
         const paths = [].concat(files).map((file) => {
             if (typeof file === 'string') return path.resolve(file);
             fs.writeFileSync(path.join(folder, file.name), file.buffer);
@@ -382,9 +383,11 @@ async function start() {
         const xvfb = await startXvfb();
         closers.push(xvfb.close);
         session.display = xvfb.display;
-        const folder = fs.mkdtempSync(path.join(os.tmpdir(), `orvex-${engine}-`));
-        closers.push(() => fs.rmSync(folder, {recursive: true, force: true}));
-        session.downloads = new DownloadFolder(folder);
+        // Scratch: the downloads folder (WebKit's HOME), the downloads taken, the files chosen.
+        session.scratch = fs.mkdtempSync(path.join(os.tmpdir(), `orvex-${engine}-`));
+        closers.push(() => fs.rmSync(session.scratch, {recursive: true, force: true}));
+        fs.mkdirSync(path.join(session.scratch, 'downloads'));
+        session.downloads = new DownloadFolder(path.join(session.scratch, 'downloads'), session.scratch);
         const browser = await (engine === 'firefox' ? startFirefox : startWebKit)(session);
         closers.push(() => browser.close());
         session.newPage = browser.newPage;
