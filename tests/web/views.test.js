@@ -11,7 +11,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const {pixelsOff} = require('./pictures.js');
-const {engine, start} = require('./engines.js');
+const {start} = require('./engines.js');
 
 // The view table: [name, {swap: [action, ...]}], the pointer's actions in every view.
 function readViews() {
@@ -98,10 +98,8 @@ async function desktopPicture(file) {
     return file;
 }
 
-// Firefox and WebKit draw the first view only: the thirteen take them too long on this machine.
 for (const [view, script] of readViews()) {
-    const skip = engine !== 'chromium' && view !== 'default' && `Chromium only: ${engine} draws the first view only`;
-    test(view, {skip}, async (t) => {
+    test(view, async (t) => {
         const expected = await desktopPicture(path.join(folder, `${view}-desktop.png`));
         const page = await session.newPage({viewport: {width: 1400, height: 1000}});
         t.after(() => page.close());
