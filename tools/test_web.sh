@@ -17,7 +17,12 @@ bash tools/web.sh
 CMAKE_BUILD_PARALLEL_LEVEL=2 bash tools/build.sh orvex orvex_preload >/dev/null
 cd tests/web
 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error
+# Every engine runs, and a failure in any fails the whole.
+failed=()
 for engine in "${engines[@]}"; do
   echo "== the page's tests in $engine"
-  ORVEX_ENGINE=$engine node --test --test-concurrency=1
+  started=$SECONDS
+  ORVEX_ENGINE=$engine node --test --test-concurrency=1 || failed+=("$engine")
+  echo "== $engine: $((SECONDS - started)) s"
 done
+[ ${#failed[@]} -eq 0 ] || { echo "test_web: failed in ${failed[*]}" >&2; exit 1; }
