@@ -11,6 +11,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const {pixelsOff} = require('./pictures.js');
+const {start} = require('./engines.js');
 
 // The view table: [name, {swap: [action, ...]}], the pointer's actions in every view.
 function readViews() {
@@ -78,7 +79,7 @@ before(async () => {
     desktop = spawn('bash', [path.join(__dirname, 'desktop_views.sh'), folder], {stdio: ['ignore', 'ignore', 'pipe']});
     desktop.stderr.on('data', (bytes) => { desktopDone.stderr += bytes; });
     desktop.on('exit', (code) => { desktopDone.code = code; });
-    session = await require('./browser.js').start();
+    session = await start();
 });
 after(async () => {
     if (desktopDone.code === null) desktop.kill();
@@ -98,10 +99,10 @@ async function desktopPicture(file) {
 }
 
 for (const [view, script] of readViews()) {
-    test(view, async () => {
+    test(view, async (t) => {
         const expected = await desktopPicture(path.join(folder, `${view}-desktop.png`));
-        const context = await session.browser.newContext({acceptDownloads: true, viewport: {width: 1400, height: 1000}});
-        const page = await context.newPage();
+        const page = await session.newPage({viewport: {width: 1400, height: 1000}});
+        t.after(() => page.close());
         const until = (holds, arg) => page.waitForFunction(holds, arg, {timeout: 300000, polling: 50});
         await page.addInitScript(frameScriptHook);
         await page.goto(session.url);
@@ -116,7 +117,6 @@ for (const [view, script] of readViews()) {
         const png = await page.evaluate(() => document.getElementById('orvex').toDataURL('image/png'));
         const drawn = path.join(folder, `${view}-page.png`);
         fs.writeFileSync(drawn, Buffer.from(png.split(',')[1], 'base64'));
-        await context.close();
 
         const {off, pixels, sizes} = pixelsOff(expected, drawn);
         // Help, places and the grid change under 2 % of the pixels: the page's picture must also be
