@@ -33,6 +33,8 @@ rm -f $site/*.html $site/*.css $site/*.js $site/*.wasm $site/*.webmanifest $site
 cp web/page/*.html web/page/*.css web/page/*.js web/page/*.webmanifest build-web/orvex.js build-web/orvex.wasm \
    build-web/picture.js build-web/picture.wasm $site/
 bash tools/demo_maps.sh $site/demo >/dev/null
+(cd $site/demo && printf '%s\n' Orvex.Txt *.bmp |
+   python3 -c 'import json, sys; print(json.dumps([l.strip() for l in sys.stdin if l.strip()]))' > files.json)
 # The icons of the web app manifest and the favicon, rendered from the day map once (again when
 # their script changes).
 icons=build-web/icons
@@ -40,7 +42,8 @@ icons=build-web/icons
 cp $icons/*.png $icons/favicon.ico $site/
 # The build's name, a hash of the site's files, stamped into the page and into the service worker
 # with the list of the files it keeps (a new name is a new build for the browsers that keep the site).
-(cd $site && find . -type f ! -name sw.js | sed 's|^\./||' | LC_ALL=C sort | python3 -c '
+# The benchmark's floor page, which bench/web puts beside the site, is not part of it.
+(cd $site && find . -type f ! -name sw.js ! -path './bench/*' | sed 's|^\./||' | LC_ALL=C sort | python3 -c '
 import hashlib, json, sys
 files = [line.rstrip("\n") for line in sys.stdin]
 digest = hashlib.sha256()
@@ -54,8 +57,6 @@ for name, stamps in (("index.html", {"@BUILD@": build}),
         text = text.replace(placeholder, value)
     open(name, "w", encoding="utf-8").write(text)
 print(build)') > build-web/build.txt
-(cd $site/demo && printf '%s\n' Orvex.Txt *.bmp |
-   python3 -c 'import json, sys; print(json.dumps([l.strip() for l in sys.stdin if l.strip()]))' > files.json)
 # The site of builds from before it had a folder of its own.
 rm -rf build-web/index.html build-web/orvex.css build-web/page.js build-web/maps.js build-web/demo
 echo "$site/ (build $(cat build-web/build.txt)): $(cd $site && du -ch orvex.js orvex.wasm | tail -n 1 | cut -f1) of viewer," \
