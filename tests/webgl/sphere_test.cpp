@@ -1,6 +1,7 @@
 // GLU's sphere: the vertices, their order and texture coordinates as libGLU issues them, drawn
 // from geometry kept on the GPU exactly as immediate mode would draw the same calls, under the
-// current colour, state and matrices, and left in display lists as one call.
+// current colour, state and matrices, and left in display lists as one call; kept pieces wholly
+// beyond the near or the far plane left out.
 #include <cmath>
 #include <vector>
 
@@ -118,18 +119,24 @@ TEST_F(WebglTest, ListsKeepTheSphereAsOneCall) {
     glEndList();
     glFlush();
     EXPECT_EQ(stub::state.drawn.size(), 0u) << "compiled, not drawn";
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-1, 1, -1, 1, -10, 10);  // depth scaled by 1/10, all of the sphere within it
+    glMatrixMode(GL_MODELVIEW);
     glTranslatef(0, 0, -5);
     glCallList(list);
     glFlush();
     const std::vector<stub::DrawnVertex> lines = stub::drawnOf(GL_LINES);
     ASSERT_EQ(lines.size(), 24u);
     EXPECT_NEAR(lines[0].clip[1], 3.0f, 1e-6) << "the first ring starts at +y";
-    EXPECT_NEAR(lines[0].clip[2], -5.0f, 1e-6) << "through the modelview matrix of the call";
+    EXPECT_NEAR(lines[0].clip[2], 0.5f, 1e-6) << "through the modelview matrix of the call";
     gluDeleteQuadric(grid);
 }
 
 // The viewer's spheres: 72 x 36 textured, 36 x 18 outlined.
 TEST_F(WebglTest, TheViewersSpheresHaveLibGlusCounts) {
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-1, 1, -1, 1, -30, 30);  // all of them within the depth range
+    glMatrixMode(GL_MODELVIEW);
     gluSphere(texturedQuadric(), 20.0, 72, 36);
     GLUquadric* grid = gluNewQuadric();
     gluQuadricDrawStyle(grid, GLU_LINE);
@@ -147,6 +154,51 @@ TEST_F(WebglTest, TheViewersSpheresHaveLibGlusCounts) {
     EXPECT_EQ(triangles[2].position[2], 20.0f);
     EXPECT_EQ(triangles[2].texCoord[1], 1.0f);
     gluDeleteQuadric(grid);
+}
+
+// A ring of 160 segments around the y axis, the depth range a slab of it: drawn from a list
+// (kept), the pieces wholly outside the slab are left out, every segment that reaches into it is
+// drawn, in the list's order; at either width.
+TEST_F(WebglTest, KeptPiecesBeyondTheDepthRangeAreLeftOut) {
+    constexpr int kSegments = 160;
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_LINES);
+    for (int k = 0; k < kSegments; ++k) {
+        for (int end = 0; end < 2; ++end) {
+            const double a = (k + end) * 2 * M_PI / kSegments;
+            glVertex3d(10 * std::cos(a), 0, 10 * std::sin(a));
+        }
+    }
+    glEnd();
+    glEndList();
+    const auto drawnWithin = [list](GLenum mode, double depth) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-12, 12, -12, 12, -depth, depth);  // model z from -depth to depth
+        stub::clearRecord();
+        glCallList(list);
+        glFlush();
+        return stub::drawnOf(mode);
+    };
+    for (const GLfloat width : {1.0f, 3.0f}) {
+        const GLenum mode = width > 1 ? GL_TRIANGLES : GL_LINES;
+        const size_t corners = width > 1 ? 6 : 2;
+        glLineWidth(width);
+        const std::vector<stub::DrawnVertex> all = drawnWithin(mode, 20), kept = drawnWithin(mode, 4);
+        ASSERT_EQ(all.size(), kSegments * corners);
+        EXPECT_LT(kept.size(), all.size() * 3 / 4) << "width " << width;
+        size_t next = 0;
+        for (size_t k = 0; k < all.size(); k += corners) {
+            bool reaches = false;
+            for (size_t c = 0; c < corners; ++c) reaches = reaches || std::fabs(all[k + c].position[2]) <= 4.0f;
+            const bool drawn = next < kept.size() && kept[next].position[0] == all[k].position[0] &&
+                               kept[next].position[2] == all[k].position[2];
+            if (drawn) next += corners;
+            EXPECT_TRUE(drawn || !reaches) << "segment " << k / corners << " at width " << width;
+        }
+        EXPECT_EQ(next, kept.size()) << "kept segments in their order";
+    }
 }
 
 }  // namespace

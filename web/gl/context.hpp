@@ -181,11 +181,21 @@ struct ListTable {
 };
 
 // Geometry captured once and drawn from the kept vertices' buffer (see kept.hpp).
+// A few neighbouring primitives of a kept draw and a ball holding them (object coordinates), so
+// that a pass can leave them out when they lie wholly beyond the near or the far plane.
+struct KeptPiece {
+    Draw primitives;
+    GLfloat centre[3];
+    GLfloat radius;
+};
+
 struct KeptGeometry {
     CallList calls;                  // what was captured, replayed when the buffer cannot serve
     bool assembled = false;          // false: always replayed (colours or coordinates on only some vertices)
     std::vector<Draw> draws;         // its triangles and thin lines in KeptStore::vertices
     std::vector<Draw> wideDraws;     // its lines as wide lines' corners (Space::wideLines), likewise
+    std::vector<KeptPiece> pieces;   // `draws` cut into pieces, in order
+    std::vector<KeptPiece> widePieces;  // `wideDraws` likewise
     bool fills = false, lines = false;  // it holds filled primitives, line primitives
     bool colours = false;            // colours given before the first vertex: the buffer's are used
     bool texCoords = false;          // texture coordinates given likewise
@@ -201,6 +211,7 @@ struct KeptStore {
     GLuint buffer = 0;               // ... this one
     std::size_t uploaded = 0;        // vertices the buffer holds; fewer: sent again before a draw
     VertexBatch assembly;            // scratch for assembling captured calls
+    std::vector<Draw> inDepth;       // scratch: the pieces a pass draws, joined into runs
 };
 
 // ---- the context ---------------------------------------------------------------------------------

@@ -5,11 +5,14 @@
 // shader from corners kept beside them, so they too are sent only once.
 #include "kept.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "calls.hpp"
 #include "context.hpp"
 #include "draw.hpp"
+#include "matrices.hpp"
 #include "vertices.hpp"
 
 namespace gl11 {
@@ -71,6 +74,36 @@ void appendWideCorners(const Draw& draw, std::vector<Vertex>& out) {
     }
 }
 
+// Cuts `draws` into pieces of kPiecePrimitives primitives (a wide line's six corners count as
+// one: `wide`) and finds the ball around each: its box's centre and the farthest vertex from it.
+constexpr int kPiecePrimitives = 4;
+
+void cutIntoPieces(const std::vector<Draw>& draws, bool wide, std::vector<KeptPiece>& pieces) {
+    const std::vector<Vertex>& store = context.kept.vertices;
+    for (const Draw& d : draws) {
+        const int step = kPiecePrimitives * (wide ? 6 : d.mode == GL_LINES ? 2 : 3);
+        for (int first = d.first; first < d.first + d.count; first += step) {
+            const int count = std::min(step, d.first + d.count - first);
+            KeptPiece piece{{d.mode, first, count}, {0, 0, 0}, 0};
+            GLfloat low[3], high[3];
+            for (int i = 0; i < 3; ++i) low[i] = high[i] = store[first].position[i];
+            for (int k = first; k < first + count; ++k) {
+                for (int i = 0; i < 3; ++i) {
+                    low[i] = std::min(low[i], store[k].position[i]);
+                    high[i] = std::max(high[i], store[k].position[i]);
+                }
+            }
+            for (int i = 0; i < 3; ++i) piece.centre[i] = 0.5f * (low[i] + high[i]);
+            for (int k = first; k < first + count; ++k) {
+                const GLfloat* p = store[k].position;
+                const GLfloat dx = p[0] - piece.centre[0], dy = p[1] - piece.centre[1], dz = p[2] - piece.centre[2];
+                piece.radius = std::max(piece.radius, std::sqrt(dx * dx + dy * dy + dz * dz));
+            }
+            pieces.push_back(piece);
+        }
+    }
+}
+
 // Assembles the captured calls into the kept vertices; nothing of the GL state changes.
 void assemble(KeptGeometry& g) {
     const AttributeState saved = context.attributes;
@@ -99,6 +132,19 @@ void assemble(KeptGeometry& g) {
             g.wideDraws.push_back({GL_TRIANGLES, first, static_cast<int>(store.size()) - first});
         }
     }
+    // Only positions with w = 1 have a ball in object coordinates.
+    bool ordinary = true;
+    for (int k = offset; k < static_cast<int>(store.size()); ++k) ordinary = ordinary && store[k].position[3] == 1.0f;
+    if (ordinary) {
+        for (const Draw& d : g.draws) {
+            if (d.mode == GL_LINES || d.mode == GL_TRIANGLES) continue;
+            ordinary = false;
+        }
+    }
+    if (ordinary) {
+        cutIntoPieces(g.draws, false, g.pieces);
+        cutIntoPieces(g.wideDraws, true, g.widePieces);
+    }
     g.assembled = true;
 }
 
@@ -117,6 +163,51 @@ Space keptSpace(const KeptGeometry& g) {
 // The current value a captured command left behind, copied into `to`.
 void leave(const KeptGeometry& g, int command, GLfloat* to, int count) {
     if (command >= 0) std::memcpy(to, g.calls.commands[command].words, sizeof(GLfloat) * count);
+}
+
+// Whether the ball lies wholly outside the clip plane plane·(x, y, z, 1) >= 0 (a row sum of the
+// matrix to clip coordinates); a little to spare for rounding.
+bool beyond(const GLfloat plane[4], const KeptPiece& piece) {
+    const GLfloat value = plane[0] * piece.centre[0] + plane[1] * piece.centre[1] + plane[2] * piece.centre[2] + plane[3];
+    const GLfloat length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+    return value < -(1.01f * piece.radius * length + 1e-4f * (std::fabs(plane[3]) + 1.0f));
+}
+
+// The runs of `pieces` that may reach the depth range with the current matrices, in order: a
+// primitive wholly beyond the near or the far plane draws no fragment, so leaving it out changes
+// no pixel. Gaps shorter than kShortestGap pieces are drawn through, to keep the draws few.
+constexpr int kShortestGap = 8;
+
+const std::vector<Draw>& piecesInDepth(const std::vector<KeptPiece>& pieces) {
+    std::vector<Draw>& runs = context.kept.inDepth;
+    runs.clear();
+    GLfloat m[16];
+    modelViewProjection(m);
+    GLfloat nearPlane[4], farPlane[4];  // w + z >= 0 and w - z >= 0
+    for (int i = 0; i < 4; ++i) {
+        nearPlane[i] = m[4 * i + 3] + m[4 * i + 2];
+        farPlane[i] = m[4 * i + 3] - m[4 * i + 2];
+    }
+    int gap = 0;    // pieces left out since the last run
+    int next = -1;  // where a piece must start to continue the last run and its gap unbroken
+    for (const KeptPiece& piece : pieces) {
+        const Draw& d = piece.primitives;
+        Draw* last = runs.empty() ? nullptr : &runs.back();
+        const bool continues = last && d.mode == last->mode && d.first == next;
+        if (beyond(nearPlane, piece) || beyond(farPlane, piece)) {
+            next = continues ? d.first + d.count : -1;
+            ++gap;
+            continue;
+        }
+        if (continues && gap < kShortestGap) {
+            last->count = d.first + d.count - last->first;  // a short gap is drawn through
+        } else {
+            runs.push_back(d);
+        }
+        next = d.first + d.count;
+        gap = 0;
+    }
+    return runs;
 }
 
 // New kept geometry of the given calls, assembled; its number.
@@ -185,7 +276,9 @@ void drawKept(int kept) {
         uploadBuffer(store.buffer, store.vertices);
         store.uploaded = store.vertices.size();
     }
-    const std::vector<Draw>& draws = space == Space::wideLines ? g.wideDraws : g.draws;
+    const std::vector<KeptPiece>& pieces = space == Space::wideLines ? g.widePieces : g.pieces;
+    const std::vector<Draw>& draws = !pieces.empty() ? piecesInDepth(pieces)
+                                     : space == Space::wideLines ? g.wideDraws : g.draws;
     drawBuffer(store.buffer, space, draws.data(), static_cast<int>(draws.size()), g.colours,
                g.texCoords || space == Space::wideLines);
     // The current values are left as the calls would leave them.
