@@ -2,6 +2,7 @@
 // plain WebGL 1), with the display's 60 Hz cap in place, as every user runs the page.
 //   node bench/web/page.js frames FOLDER ROUNDS SECONDS        Chromium: every figure and its target
 //   node bench/web/page.js parts ROUNDS SECONDS [ENGINE]       where the frame's time goes (chromium, firefox)
+//   node bench/web/page.js gpu ROUNDS SECONDS                  the same in Chromium's GPU process, by perf
 // How each is measured:
 // - Frames shown and drawn: one browser holds the floor and the viewer on the demo maps in two pages
 //   of one 1400 x 1000 viewport, the pointer on the globe (510, 382: the first frame's view); the page
@@ -22,10 +23,15 @@
 //   told apart by their program and primitive: the screen texts, the lines, the wide lines drawn as
 //   triangles, the textured sphere) or with the page around the canvas hidden, sampled in turn with
 //   the floor; what a part costs is the frames shown it gives back.
+// - GPU profile: perf samples Chromium's GPU process (where WebGL's commands run and SwiftShader
+//   rasterises) while one page draws alone: its milliseconds a frame drawn, for the floor and the
+//   viewer with the parts left out as above. On a shared machine this tells tenths of a millisecond
+//   apart where frames a second move by several.
 // FOLDER holds Orvex.Txt with its map, the desktop's first picture desktop-first.png and big/ with
 // one 8192 x 4096 map; the page's first picture is written to FOLDER/web-first.png.
 'use strict';
 const fs = require('node:fs');
+const {execFileSync} = require('node:child_process');
 const path = require('node:path');
 const {start, root} = require('../../tests/web/browser.js');
 const {pixelsOff} = require('../../tests/web/pictures.js');
@@ -62,9 +68,10 @@ async function chromium() {
     const {url, browser, close} = await start();
     const context = await browser.newContext({viewport: kViewport});
     const sessions = new Map();
-    const {processInfo} = await (await browser.newBrowserCDPSession()).send('SystemInfo.getProcessInfo');
+    const browserSession = () => browser.newBrowserCDPSession();
+    const {processInfo} = await (await browserSession()).send('SystemInfo.getProcessInfo');
     return {
-        url, close, pid: processInfo.find((p) => p.type === 'browser').id,
+        url, close, browserSession, pid: processInfo.find((p) => p.type === 'browser').id,
         wait: (page, test, arg) => page.waitForFunction(test, arg, {timeout: 120000, polling: 20}),
         async newPage(init) {
             const page = await context.newPage();
@@ -423,6 +430,55 @@ async function partRounds(rounds, seconds, engine) {
     }
 }
 
+// ---- the GPU process's profile ---------------------------------------------------------------------
+
+const kGpuRows = [['floor', ''], ['floor, the viewer\'s shader', '?shader'], ['viewer', []], ['without texts', ['texts']],
+                  ['without lines', ['lines']], ['without wide lines', ['wide']], ['without the sphere', ['sphere']],
+                  ['the sphere alone', ['texts', 'lines', 'wide']]];
+const kPerfRate = 1999;  // samples a second
+
+// The GPU process's milliseconds a frame drawn by `page` over `seconds`, from perf's samples of it.
+async function gpuMsPerFrame(browser, gpuPid, page, seconds) {
+    await browser.only(page);
+    await settle(page);
+    const drawn = () => page.evaluate(() => (window.orvexPage || window.floor).framesDrawn);
+    const file = path.join(require('node:os').tmpdir(), `orvex-gpu-${process.pid}.data`);
+    const before = await drawn();
+    execFileSync('perf', ['record', '-q', '-F', String(kPerfRate), '-p', String(gpuPid), '-o', file, '--', 'sleep', String(seconds)],
+                 {stdio: 'ignore'});
+    const frames = await drawn() - before;
+    const samples = execFileSync('perf', ['script', '-F', 'ip', '-i', file], {stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 1 << 28})
+        .toString().split('\n').filter(Boolean).length;
+    fs.rmSync(file, {force: true});
+    return samples / kPerfRate * 1000 / frames;
+}
+
+async function gpuRounds(rounds, seconds) {
+    const browser = await chromium();
+    const {floor, viewer} = await openPages(browser, partsHook);
+    const floors = {'': floor, '?shader': await openFloor(browser, '?shader')};
+    const {processInfo} = await (await browser.browserSession()).send('SystemInfo.getProcessInfo');
+    const gpuPid = processInfo.find((p) => p.type === 'GPU').id;
+    const results = [];
+    for (let round = 1; round <= rounds; ++round) {
+        const r = {};
+        for (const [name, what] of kGpuRows) {
+            if (typeof what !== 'string') await viewer.evaluate((leaveOut) => { window.benchLeaveOut = leaveOut; }, what);
+            r[name] = await gpuMsPerFrame(browser, gpuPid, typeof what === 'string' ? floors[what] : viewer, seconds);
+        }
+        results.push(r);
+        console.log(`round ${round}: ` + kGpuRows.map(([name]) => `${name} ${r[name].toFixed(1)}`).join('; '));
+    }
+    await browser.close();
+    console.log('');
+    console.log(`chromium, medians of ${rounds} rounds of ${seconds} s: the GPU process's ms a frame drawn (perf), and x the floor's`);
+    const floorMs = median(results.map((r) => r.floor));
+    for (const [name] of kGpuRows) {
+        const ms = median(results.map((r) => r[name]));
+        console.log(`  ${name.padEnd(32)} ${ms.toFixed(1).padStart(6)} ${(ms / floorMs).toFixed(2).padStart(6)}`);
+    }
+}
+
 (async () => {
     const [mode, ...rest] = process.argv.slice(2);
     if (mode === 'frames') {
@@ -433,8 +489,10 @@ async function partRounds(rounds, seconds, engine) {
         for (const line of lines) console.log(line);
     } else if (mode === 'parts') {
         await partRounds(Number(rest[0] || 5), Number(rest[1] || 4), rest[2] || 'chromium');
+    } else if (mode === 'gpu') {
+        await gpuRounds(Number(rest[0] || 5), Number(rest[1] || 4));
     } else {
-        throw new Error('usage: node bench/web/page.js frames FOLDER ROUNDS SECONDS | parts ROUNDS SECONDS [ENGINE]');
+        throw new Error('usage: node bench/web/page.js frames FOLDER ROUNDS SECONDS | parts ROUNDS SECONDS [ENGINE] | gpu ROUNDS SECONDS');
     }
 })().catch((error) => {
     console.error(error);

@@ -156,11 +156,11 @@ TEST_F(WebglTest, TheViewersSpheresHaveLibGlusCounts) {
     gluDeleteQuadric(grid);
 }
 
-// A ring of 160 segments around the y axis, the depth range a slab of it: drawn from a list
+// A ring of 400 segments around the y axis, the depth range a slab of it: drawn from a list
 // (kept), the pieces wholly outside the slab are left out, every segment that reaches into it is
 // drawn, in the list's order; at either width.
 TEST_F(WebglTest, KeptPiecesBeyondTheDepthRangeAreLeftOut) {
-    constexpr int kSegments = 160;
+    constexpr int kSegments = 400;
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
     glBegin(GL_LINES);
