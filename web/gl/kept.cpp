@@ -176,9 +176,9 @@ bool beyond(const GLfloat plane[4], const KeptPiece& piece) {
 // The runs of `pieces` that may reach the depth range with the current matrices, in order: a
 // primitive wholly beyond the near or the far plane draws no fragment, so leaving it out changes
 // no pixel. A WebGL draw costs more than the primitives of a short gap, so gaps shorter than
-// kShortestGap pieces are drawn through: the far half of each of the sphere's rings is, while the
-// far side's grid numbers, which follow one another, are left out.
-constexpr int kShortestGap = 16;
+// kShortestGap pieces are drawn through (a grid circle's far arc), while longer ones (the far half
+// of each of the sphere's rings, the far side's grid numbers) are left out.
+constexpr int kShortestGap = 8;
 
 const std::vector<Draw>& piecesInDepth(const std::vector<KeptPiece>& pieces) {
     std::vector<Draw>& runs = context.kept.inDepth;
