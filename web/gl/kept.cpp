@@ -132,16 +132,12 @@ void assemble(KeptGeometry& g) {
             g.wideDraws.push_back({GL_TRIANGLES, first, static_cast<int>(store.size()) - first});
         }
     }
-    // Only positions with w = 1 have a ball in object coordinates.
-    bool ordinary = true;
-    for (int k = offset; k < static_cast<int>(store.size()); ++k) ordinary = ordinary && store[k].position[3] == 1.0f;
-    if (ordinary) {
-        for (const Draw& d : g.draws) {
-            if (d.mode == GL_LINES || d.mode == GL_TRIANGLES) continue;
-            ordinary = false;
-        }
-    }
-    if (ordinary) {
+    // Pieces of separate primitives only, and of positions with w = 1 (which have a ball in object
+    // coordinates).
+    const bool unitW = std::all_of(store.begin() + offset, store.end(), [](const Vertex& v) { return v.position[3] == 1.0f; });
+    const bool separate = std::all_of(g.draws.begin(), g.draws.end(),
+                                      [](const Draw& d) { return d.mode == GL_LINES || d.mode == GL_TRIANGLES; });
+    if (unitW && separate) {
         cutIntoPieces(g.draws, false, g.pieces);
         cutIntoPieces(g.wideDraws, true, g.widePieces);
     }
